@@ -1,0 +1,160 @@
+#include "platform/platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QProcess>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
+namespace kadrilo::platform {
+
+namespace {
+
+Platform *g_current = nullptr;
+
+QMessageBox::Icon toQtIcon(MessageIcon icon)
+{
+    switch (icon) {
+    case MessageIcon::Critical:
+        return QMessageBox::Critical;
+    case MessageIcon::Question:
+        return QMessageBox::Question;
+    case MessageIcon::Information:
+        return QMessageBox::Information;
+    case MessageIcon::Warning:
+        return QMessageBox::Warning;
+    case MessageIcon::None:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QDir::Filters normalFiles()
+{
+    // QDir leaves hidden files out unless asked; on Windows that covers system files too.
+    return QDir::Files | QDir::NoDotAndDotDot;
+}
+
+} // namespace
+
+Platform::~Platform() = default;
+
+void Platform::showMessage(QWidget *parent, const QString &text, const QString &title,
+                           MessageIcon icon)
+{
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
+QString Platform::programFolder() const
+{
+    return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
+}
+
+QString Platform::programName() const
+{
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+bool Platform::isNormalFile(const QString &path) const
+{
+    const QFileInfo info(path);
+    return info.isFile() && !info.isHidden();
+}
+
+bool Platform::createFolder(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        return false;
+    return QDir().mkdir(path);
+}
+
+QStringList Platform::listFiles(const QString &folder, const QStringList &patterns) const
+{
+    QDir dir(folder);
+    dir.setNameFilters(patterns);
+    dir.setFilter(normalFiles());
+    dir.setSorting(QDir::Name | QDir::IgnoreCase);
+    return dir.entryList();
+}
+
+bool Platform::hasNormalFiles(const QString &folder) const
+{
+    QDir dir(folder);
+    dir.setFilter(normalFiles());
+    return !dir.isEmpty();
+}
+
+QStringList Platform::removeFiles(const QString &folder, const QString &pattern)
+{
+    QStringList failed;
+    QDir dir(folder);
+    // Hidden files match the pattern too: a deletion by pattern takes every such file.
+    const auto names =
+        dir.entryList({pattern}, QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &name : names) {
+        if (!dir.remove(name))
+            failed << name;
+    }
+    return failed;
+}
+
+QString Platform::shortPath(const QString &folder) const
+{
+    QString path = QDir::toNativeSeparators(folder);
+#ifdef Q_OS_WIN
+    const std::wstring wide = path.toStdWString();
+    const DWORD needed = GetShortPathNameW(wide.c_str(), nullptr, 0);
+    if (needed > 0) {
+        std::wstring buffer(needed, L'\0');
+        const DWORD written = GetShortPathNameW(wide.c_str(), buffer.data(), needed);
+        if (written > 0 && written < needed)
+            path = QString::fromWCharArray(buffer.data(), int(written));
+    }
+#endif
+    while (path.size() > 1 && path.endsWith(separator()) && !path.endsWith(QLatin1String(":\\")))
+        path.chop(1);
+    return path;
+}
+
+bool Platform::startDetached(const QString &program, const QStringList &arguments)
+{
+    return QProcess::startDetached(program, arguments);
+}
+
+Platform &platform()
+{
+    static Platform system;
+    return g_current ? *g_current : system;
+}
+
+ScopedPlatform::ScopedPlatform(Platform &replacement)
+    : m_previous(g_current)
+{
+    g_current = &replacement;
+}
+
+ScopedPlatform::~ScopedPlatform()
+{
+    g_current = m_previous;
+}
+
+QChar separator()
+{
+    return QDir::separator();
+}
+
+QString withTrailingSeparator(const QString &folder)
+{
+    QString path = folder;
+    while (path.endsWith(separator()))
+        path.chop(1);
+    return path + separator();
+}
+
+} // namespace kadrilo::platform

@@ -1,0 +1,73 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+namespace kadrilo::platform {
+
+enum class MessageIcon { None, Critical, Question, Information, Warning };
+
+// Everything Kadrilo asks of the operating system or of the person in front of it goes
+// through this class, so that tests can answer message boxes and fake the program's
+// location without a person clicking. The default implementation talks to the real system.
+class Platform {
+public:
+    Platform() = default;
+    Platform(const Platform &) = delete;
+    Platform &operator=(const Platform &) = delete;
+    virtual ~Platform();
+
+    // A modal message box with a single OK button; returns when the person closed it.
+    virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
+                             MessageIcon icon);
+
+    // The folder that holds the program file, in native form, without a final separator
+    // unless it is a root ("/" or "C:\").
+    virtual QString programFolder() const;
+    // The program file's name without its extension.
+    virtual QString programName() const;
+
+    // True for an existing normal file: folders, hidden and system files do not count.
+    virtual bool isNormalFile(const QString &path) const;
+    // Creates one folder level; false when it exists already or cannot be made.
+    virtual bool createFolder(const QString &path);
+    // Names of the normal files directly in `folder` matching one of `patterns`
+    // (wildcards, case-insensitive), sorted by name.
+    virtual QStringList listFiles(const QString &folder, const QStringList &patterns) const;
+    // True when `folder` holds at least one normal, non-hidden file.
+    virtual bool hasNormalFiles(const QString &folder) const;
+    // Deletes the files directly in `folder` that match `pattern`; returns the names that
+    // could not be deleted.
+    virtual QStringList removeFiles(const QString &folder, const QString &pattern);
+
+    // The short (8.3) form of a folder's path, without a final separator. Where the file
+    // system keeps no short names, the full native path.
+    virtual QString shortPath(const QString &folder) const;
+
+    // Starts a program in a window of its own without waiting for it.
+    virtual bool startDetached(const QString &program, const QStringList &arguments);
+};
+
+// The platform in use: the real one unless a test installed its own.
+Platform &platform();
+
+// Installs `replacement` as the platform for the guard's lifetime (tests only).
+class ScopedPlatform {
+public:
+    explicit ScopedPlatform(Platform &replacement);
+    ~ScopedPlatform();
+    ScopedPlatform(const ScopedPlatform &) = delete;
+    ScopedPlatform &operator=(const ScopedPlatform &) = delete;
+
+private:
+    Platform *m_previous;
+};
+
+// The platform's path separator: "/" on Linux, "\" on Windows.
+QChar separator();
+// `folder` followed by exactly one separator.
+QString withTrailingSeparator(const QString &folder);
+
+} // namespace kadrilo::platform

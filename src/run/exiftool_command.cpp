@@ -1,0 +1,47 @@
+#include "run/exiftool_command.h"
+
+namespace kadrilo {
+
+QString optionsPiece(int recursive)
+{
+    if (recursive == 1)
+        return QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens "
+                              "-LensID -r -w ");
+    return QStringLiteral(" -s -s -w ");
+}
+
+QString lowerFirstCharacter(const QString &folder)
+{
+    if (folder.isEmpty())
+        return folder;
+    return folder.left(1).toLower() + folder.mid(1);
+}
+
+QString quotedOnBlank(const QString &folder)
+{
+    if (!folder.contains(QLatin1Char(' ')))
+        return folder;
+    return QLatin1Char('"') + folder + QLatin1Char('"');
+}
+
+ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input)
+{
+    const QString outputPath =
+        input.tempShortPath + input.separator + QString::fromUtf16(tagFilePattern);
+    const QString folder = lowerFirstCharacter(input.imageFolder);
+    const QString options = optionsPiece(input.recursive);
+
+    ExiftoolCommand command;
+    command.program = input.exiftoolPath;
+    command.line = input.exiftoolPath + input.extensionFilter + options + outputPath +
+                   QLatin1Char(' ') + quotedOnBlank(folder);
+
+    // The filter and the options are fixed words: splitting them on blanks is exact. The
+    // output path and the folder stay whole, whatever they hold.
+    command.arguments = input.extensionFilter.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    command.arguments += options.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    command.arguments << outputPath << folder;
+    return command;
+}
+
+} // namespace kadrilo

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kadrilo {
+
+// The ExifTool command of one work cycle, in its two forms: the single command line kept in
+// `ligne_commande`, and the program with its argument list that is actually started (never
+// through a shell, so no character of a folder name is interpreted).
+struct ExiftoolCommand {
+    QString program;
+    QStringList arguments;
+    QString line;
+};
+
+struct ExiftoolCommandInput {
+    QString exiftoolPath;    // chemin_exiftool, used unquoted
+    QString extensionFilter; // filtre_extension: " -ext .cr2 -ext .crw" or ""
+    int recursive = 0;       // option_recursive
+    QString tempShortPath;   // the temp folder's short path, without a final separator
+    QString imageFolder;     // the folder to analyse, as chosen
+    QChar separator = QLatin1Char('/');
+};
+
+// Each image gets a tag file of its own: the copy number keeps IMG_0001.CR2 and IMG_0001.CRW,
+// or two IMG_0001 in different sub-folders, from sharing one file.
+inline constexpr char16_t tagFilePattern[] = u"%f%-c.txt";
+
+inline constexpr char16_t canonExtensionFilter[] = u" -ext .cr2 -ext .crw";
+
+// The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
+QString optionsPiece(int recursive);
+// The image folder with its first character lower-cased (a drive letter C becomes c).
+QString lowerFirstCharacter(const QString &folder);
+// The folder between double quotes when it holds a blank (U+0020), unchanged otherwise.
+QString quotedOnBlank(const QString &folder);
+
+ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input);
+
+} // namespace kadrilo

@@ -1,0 +1,37 @@
+#include "support/fake_platform.h"
+
+namespace kadrilo::test {
+
+FakePlatform::FakePlatform()
+    : m_installed(*this)
+{
+}
+
+FakePlatform::~FakePlatform() = default;
+
+void FakePlatform::showMessage(QWidget *, const QString &text, const QString &title,
+                               platform::MessageIcon icon)
+{
+    const ShownMessage message{text, title, icon};
+    messages << message;
+    if (onMessage)
+        onMessage(message);
+}
+
+QString FakePlatform::programFolder() const
+{
+    return fakeProgramFolder.isEmpty() ? Platform::programFolder() : fakeProgramFolder;
+}
+
+QString FakePlatform::programName() const
+{
+    return fakeProgramName.isEmpty() ? Platform::programName() : fakeProgramName;
+}
+
+bool FakePlatform::startDetached(const QString &program, const QStringList &arguments)
+{
+    detachedStarts << StartedProgram{program, arguments};
+    return detachedStartSucceeds;
+}
+
+} // namespace kadrilo::test

@@ -1,0 +1,51 @@
+#pragma once
+
+#include "platform/platform.h"
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+#include <functional>
+
+namespace kadrilo::test {
+
+struct ShownMessage {
+    QString text;
+    QString title;
+    platform::MessageIcon icon = platform::MessageIcon::None;
+};
+
+struct StartedProgram {
+    QString program;
+    QStringList arguments;
+};
+
+// A platform that answers message boxes at once and records them, can pretend the program
+// lives in another folder, and records detached starts. File-system calls stay real.
+// Installed for its lifetime.
+class FakePlatform : public platform::Platform {
+public:
+    FakePlatform();
+    ~FakePlatform() override;
+
+    void showMessage(QWidget *parent, const QString &text, const QString &title,
+                     platform::MessageIcon icon) override;
+    QString programFolder() const override;
+    QString programName() const override;
+    bool startDetached(const QString &program, const QStringList &arguments) override;
+
+    QString fakeProgramFolder; // empty: the real one
+    QString fakeProgramName;   // empty: the real one
+    bool detachedStartSucceeds = true;
+    // Called while a message box "is shown", before it is answered.
+    std::function<void(const ShownMessage &)> onMessage;
+
+    QVector<ShownMessage> messages;
+    QVector<StartedProgram> detachedStarts;
+
+private:
+    platform::ScopedPlatform m_installed;
+};
+
+} // namespace kadrilo::test
