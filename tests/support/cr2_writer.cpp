@@ -20,44 +20,40 @@ struct Entry {
     QByteArray data; // raw little-endian value bytes
 };
 
-void put16(QByteArray &b, quint16 v)
-{
+void put16(QByteArray &b, quint16 v) {
     b.append(char(v & 0xff));
     b.append(char(v >> 8));
 }
 
-void put32(QByteArray &b, quint32 v)
-{
+void put32(QByteArray &b, quint32 v) {
     put16(b, quint16(v & 0xffff));
     put16(b, quint16(v >> 16));
 }
 
-QByteArray le16(quint16 v)
-{
+QByteArray le16(quint16 v) {
     QByteArray b;
     put16(b, v);
     return b;
 }
 
-QByteArray le32(quint32 v)
-{
+QByteArray le32(quint32 v) {
     QByteArray b;
     put32(b, v);
     return b;
 }
 
-QByteArray asciiValue(const QString &s)
-{
+QByteArray asciiValue(const QString &s) {
     QByteArray b = s.toUtf8();
     b.append('\0');
     return b;
 }
 
-quint32 padded(quint32 n) { return n + (n & 1); }
+quint32 padded(quint32 n) {
+    return n + (n & 1);
+}
 
 // Size of an IFD (count, entries, next pointer) plus its out-of-line data.
-quint32 ifdSize(const std::vector<Entry> &entries)
-{
+quint32 ifdSize(const std::vector<Entry> &entries) {
     quint32 size = 2 + 12 * quint32(entries.size()) + 4;
     for (const Entry &e : entries) {
         if (e.data.size() > 4)
@@ -67,8 +63,7 @@ quint32 ifdSize(const std::vector<Entry> &entries)
 }
 
 // Serialises an IFD located at absolute offset `start`; value offsets are absolute.
-QByteArray ifdBytes(quint32 start, std::vector<Entry> entries)
-{
+QByteArray ifdBytes(quint32 start, std::vector<Entry> entries) {
     std::sort(entries.begin(), entries.end(),
               [](const Entry &a, const Entry &b) { return a.tag < b.tag; });
     QByteArray dir;
@@ -93,10 +88,11 @@ QByteArray ifdBytes(quint32 start, std::vector<Entry> entries)
     return dir + data;
 }
 
-quint16 clampU16(int v) { return quint16(std::clamp(v, 0, 65535)); }
+quint16 clampU16(int v) {
+    return quint16(std::clamp(v, 0, 65535));
+}
 
-QByteArray cameraSettings(const Cr2Fixture &f)
-{
+QByteArray cameraSettings(const Cr2Fixture &f) {
     // Based on the values a Canon EOS 350D writes; 0x7fff / -1 mean "not set" and make
     // ExifTool drop the tag.
     constexpr int kCount = 46;
@@ -104,27 +100,27 @@ QByteArray cameraSettings(const Cr2Fixture &f)
     // neither LensType nor the focal lengths nor the Lens / LensID composites.
     const int count = f.lensType == 0 ? 22 : kCount;
     qint16 v[kCount] = {};
-    v[0] = qint16(count * 2);     // size in bytes (validated by ExifTool)
-    v[1] = 2;                     // MacroMode: Normal
-    v[2] = qint16(f.selfTimer);   // SelfTimer
-    v[3] = 4;                     // Quality: RAW
-    v[4] = 0;                     // CanonFlashMode: Off
+    v[0] = qint16(count * 2);   // size in bytes (validated by ExifTool)
+    v[1] = 2;                   // MacroMode: Normal
+    v[2] = qint16(f.selfTimer); // SelfTimer
+    v[3] = 4;                   // Quality: RAW
+    v[4] = 0;                   // CanonFlashMode: Off
     v[5] = qint16(f.continuousDrive);
     v[7] = qint16(f.focusMode);
-    v[9] = 6;                     // RecordMode: CR2
-    v[10] = -1;                   // CanonImageSize: n/a
-    v[11] = 1;                    // EasyMode: Manual
-    v[16] = 0x7fff;               // CameraISO: not set
-    v[17] = 5;                    // MeteringMode
-    v[18] = 2;                    // FocusRange: Not Known
-    v[20] = 3;                    // CanonExposureMode: Aperture-priority AE
+    v[9] = 6;       // RecordMode: CR2
+    v[10] = -1;     // CanonImageSize: n/a
+    v[11] = 1;      // EasyMode: Manual
+    v[16] = 0x7fff; // CameraISO: not set
+    v[17] = 5;      // MeteringMode
+    v[18] = 2;      // FocusRange: Not Known
+    v[20] = 3;      // CanonExposureMode: Aperture-priority AE
     v[21] = -1;
     v[22] = qint16(clampU16(f.lensType));
     v[23] = qint16(clampU16(f.maxFocalLength));
     v[24] = qint16(clampU16(f.minFocalLength));
     v[25] = qint16(f.focalUnits);
-    v[28] = -1;                   // FlashActivity: not set
-    v[32] = -1;                   // FocusContinuous: not set
+    v[28] = -1; // FlashActivity: not set
+    v[32] = -1; // FocusContinuous: not set
     v[33] = -1;
     v[34] = -1;
     QByteArray b;
@@ -135,35 +131,45 @@ QByteArray cameraSettings(const Cr2Fixture &f)
 
 } // namespace
 
-void applyLens(Cr2Fixture &f, const Cr2Lens &lens)
-{
+void applyLens(Cr2Fixture &f, const Cr2Lens &lens) {
     f.lensType = lens.lensType;
     f.minFocalLength = lens.minFocalLength;
     f.maxFocalLength = lens.maxFocalLength;
     f.focalUnits = 1;
 }
 
-QString focusModeText(int focusMode)
-{
+QString focusModeText(int focusMode) {
     switch (focusMode) {
-    case 0: return QStringLiteral("One-shot AF");
-    case 1: return QStringLiteral("AI Servo AF");
-    case 2: return QStringLiteral("AI Focus AF");
-    case 3: return QStringLiteral("Manual Focus (3)");
-    case 4: return QStringLiteral("Single");
-    case 5: return QStringLiteral("Continuous");
-    case 6: return QStringLiteral("Manual Focus (6)");
-    case 16: return QStringLiteral("Pan Focus");
-    case 256: return QStringLiteral("AF + MF");
-    case 257: return QStringLiteral("Live View");
-    case 512: return QStringLiteral("Movie Snap Focus");
-    case 519: return QStringLiteral("Movie Servo AF");
-    default: return QStringLiteral("Unknown (%1)").arg(focusMode);
+    case 0:
+        return QStringLiteral("One-shot AF");
+    case 1:
+        return QStringLiteral("AI Servo AF");
+    case 2:
+        return QStringLiteral("AI Focus AF");
+    case 3:
+        return QStringLiteral("Manual Focus (3)");
+    case 4:
+        return QStringLiteral("Single");
+    case 5:
+        return QStringLiteral("Continuous");
+    case 6:
+        return QStringLiteral("Manual Focus (6)");
+    case 16:
+        return QStringLiteral("Pan Focus");
+    case 256:
+        return QStringLiteral("AF + MF");
+    case 257:
+        return QStringLiteral("Live View");
+    case 512:
+        return QStringLiteral("Movie Snap Focus");
+    case 519:
+        return QStringLiteral("Movie Servo AF");
+    default:
+        return QStringLiteral("Unknown (%1)").arg(focusMode);
     }
 }
 
-QString driveModeText(int continuousDrive, int selfTimer)
-{
+QString driveModeText(int continuousDrive, int selfTimer) {
     if (continuousDrive != 0)
         return QStringLiteral("Continuous Shooting");
     if (selfTimer != 0)
@@ -171,16 +177,14 @@ QString driveModeText(int continuousDrive, int selfTimer)
     return QStringLiteral("Single-frame Shooting");
 }
 
-QString fNumberText(double fNumber)
-{
+QString fNumberText(double fNumber) {
     const double stored = double(std::lround(fNumber * 100)) / 100.0;
     char buf[32];
     std::snprintf(buf, sizeof buf, stored < 1 ? "%.2f" : "%.1f", stored);
     return QString::fromLatin1(buf);
 }
 
-QByteArray cr2Bytes(const Cr2Fixture &f)
-{
+QByteArray cr2Bytes(const Cr2Fixture &f) {
     constexpr quint32 kIfd0 = 16;
 
     // Canon maker note: one IFD entry pointing at the CameraSettings array.
@@ -203,7 +207,8 @@ QByteArray cr2Bytes(const Cr2Fixture &f)
         }
         exif.push_back({0x8827, Short, count, iso});
     }
-    exif.push_back({0x927c, Undefined, quint32(ifdSize(maker)), QByteArray(int(ifdSize(maker)), '\0')});
+    exif.push_back(
+        {0x927c, Undefined, quint32(ifdSize(maker)), QByteArray(int(ifdSize(maker)), '\0')});
 
     std::vector<Entry> ifd0;
     ifd0.push_back({0x010f, Ascii, 0, asciiValue(f.make)});
@@ -236,8 +241,7 @@ QByteArray cr2Bytes(const Cr2Fixture &f)
     return out;
 }
 
-bool writeCr2(const QString &path, const Cr2Fixture &f)
-{
+bool writeCr2(const QString &path, const Cr2Fixture &f) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;

@@ -9,13 +9,15 @@
 //   8   "CR" 0x02 0x00 (CR2 v2.0), RAW IFD offset = 0
 //   16  IFD0:      Make (0x010f), Model (0x0110), ExifOffset (0x8769)
 //   ..  Exif IFD:  FNumber (0x829d), ISO (0x8827), MakerNote (0x927c)
-//   ..  MakerNote: Canon IFD with CanonCameraSettings (0x0001, 46 x int16, [0] = 92 bytes)
+//   ..  MakerNote: Canon IFD with CanonCameraSettings (0x0001, 46 x int16 with [0] = 92 bytes;
+//              22 x int16 with [0] = 44 when lensType == 0)
 //
 // What ExifTool 12.57 prints with `exiftool -s -s` (checked by a throwaway program):
 //
 //   FNumber  printed with "%.1f" (or "%.2f" below 1.0): 1.4 -> "1.4", 2.0 -> "2.0",
 //            5.6 -> "5.6", 8 -> "8.0", 11 -> "11.0", 22 -> "22.0", 0.95 -> "0.95".
-//            Stored as the rational round(f * 100) / 100.  fNumberText() reproduces it.
+//            Stored as the rational round(f * 100) / 100.  fNumberText() reproduces it,
+//            including binary rounding of halves (2.25 -> "2.2", 2.35 -> "2.4"): avoid those.
 //   ISO      EXIF 0x8827 is int16u: plain decimal, e.g. "100", "6400", "65535".  There is no
 //            EXIF way to make the ISO tag print "Auto".  With isoSecond >= 0 the tag gets two
 //            values and ExifTool prints them comma-separated: "100, 200".
@@ -27,12 +29,15 @@
 //   ContinuousDrive  (own tag, also printed) 0 "Single", 1 "Continuous", ...
 //   SelfTimer        (own tag) 0 "Off", 100 -> "10 s", 20 -> "2 s".
 //   LensID           composite from LensType + Min/MaxFocalLength; see kCr2Lenses.  With
-//                    lensType == 0 no LensType / LensID / Lens tags are written at all.
+//                    lensType == 0 the CameraSettings array is cut before index 22, so there is
+//                    no LensType, Min/MaxFocalLength, FocalUnits, Lens, Lens35efl or LensID.
 //
-// Other tags in the full output of a fixture: ContinuousDrive, SelfTimer, LensType,
-// MinFocalLength / MaxFocalLength ("50 mm"), FocalUnits ("1/mm"), and the composites
-// "Lens" (e.g. "18.0 - 55.0 mm"), "Lens35efl" and "DriveMode".  The only tag whose name
-// starts with "ISO" is ISO itself.
+// Other tags in the full output of a fixture: ContinuousDrive, SelfTimer, LensType (the
+// PrintConv name), MinFocalLength / MaxFocalLength ("55 mm"), FocalUnits ("1/mm"), about 15
+// fixed CameraSettings tags, and the composites DriveMode, Lens ("18.0 - 55.0 mm"),
+// Lens35efl, ShootingMode and Aperture (only with FNumber).  The only tag whose name starts
+// with "ISO" is ISO itself (real files also have BaseISO, AutoISO, CameraISO).  No warnings;
+// `exiftool -validate` reports OK.
 #pragma once
 
 #include <QByteArray>
@@ -41,15 +46,16 @@
 namespace kadrilo::test {
 
 struct Cr2Fixture {
-    QString make = QStringLiteral("Canon");    // must start with "Canon" for the maker note
+    QString make = QStringLiteral("Canon"); // must start with "Canon" for the maker note
     QString model = QStringLiteral("Canon EOS 5D Mark II");
-    int iso = 100;          // EXIF ISO (0x8827), int16u: clamped to 0..65535; -1 = omit the tag
-    int isoSecond = -1;     // >= 0: second ISO value, ExifTool prints "iso, isoSecond"
-    double fNumber = 5.6;   // EXIF FNumber (0x829d), rational (x100); <= 0 = omit the tag
+    int iso = 100;           // EXIF ISO (0x8827), int16u: clamped to 0..65535; -1 = omit the tag
+    int isoSecond = -1;      // >= 0: second ISO value, ExifTool prints "iso, isoSecond"
+    double fNumber = 5.6;    // EXIF FNumber (0x829d), rational (x100); <= 0 = omit the tag
     int continuousDrive = 0; // CameraSettings[5]: 0 Single, 1 Continuous, ...
     int selfTimer = 0;       // CameraSettings[2]: 0 off, otherwise tenths of a second
     int focusMode = 0;       // CameraSettings[7], see focusModeText()
-    int lensType = 0;        // CameraSettings[22] (int16u); 0 = no lens info at all
+    int lensType = 0;        // CameraSettings[22] (int16u); 0 = no lens info at all (the
+                             // focal lengths below are then ignored)
     int minFocalLength = 0;  // CameraSettings[24], in focal units (mm when focalUnits == 1)
     int maxFocalLength = 0;  // CameraSettings[23]
     int focalUnits = 1;      // CameraSettings[25]
