@@ -1,0 +1,387 @@
+#include "windows/frm_directory.h"
+
+#include "platform/platform.h"
+#include "run/module1.h"
+#include "stats/frm_stats.h"
+#include "windows/layout.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QIdentityProxyModel>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMouseEvent>
+#include <QStorageInfo>
+#include <QStyle>
+#include <QTreeView>
+
+namespace kadrilo {
+
+namespace windows {
+
+// The folder tree's model: the file system's folders, with the opened folder drawn in bold
+// and with an open-folder icon, so that it stands apart from a folder merely highlighted.
+class CurrentFolderModel : public QIdentityProxyModel {
+public:
+    explicit CurrentFolderModel(QFileSystemModel &folders, QObject *parent)
+        : QIdentityProxyModel(parent)
+        , m_folders(folders) {
+        setSourceModel(&folders);
+    }
+
+    void setCurrentFolder(const QString &folder) {
+        const QModelIndex previous = indexOf(m_current);
+        m_current = folder;
+        for (const QModelIndex &changed : {previous, indexOf(m_current)}) {
+            if (changed.isValid())
+                Q_EMIT dataChanged(changed, changed, {Qt::FontRole, Qt::DecorationRole});
+        }
+    }
+
+    QModelIndex indexOf(const QString &folder) const {
+        return folder.isEmpty() ? QModelIndex() : mapFromSource(m_folders.index(folder));
+    }
+
+    QString pathAt(const QModelIndex &index) const {
+        return m_folders.filePath(mapToSource(index));
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override {
+        if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
+            !m_current.isEmpty() && pathAt(index) == m_current) {
+            if (role == Qt::DecorationRole)
+                return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+            QFont font = classicFont(true);
+            return font;
+        }
+        return QIdentityProxyModel::data(index, role);
+    }
+
+private:
+    QFileSystemModel &m_folders;
+    QString m_current;
+};
+
+} // namespace windows
+
+namespace {
+
+using windows::twipsRect;
+
+const QString &canonFilter() {
+    static const QString filter = QStringLiteral("*.crw;*.cr2");
+    return filter;
+}
+
+// "*.*" means every file, with or without an extension, as on Windows.
+QStringList filterPatterns(const QString &filter) {
+    QStringList patterns = filter.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (QString &pattern : patterns) {
+        if (pattern == QLatin1String("*.*"))
+            pattern = QStringLiteral("*");
+    }
+    return patterns;
+}
+
+QString cleanFolder(const QString &folder) {
+    return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+bool liesUnder(const QString &folder, const QString &root) {
+    const Qt::CaseSensitivity cs =
+#ifdef Q_OS_WIN
+        Qt::CaseInsensitive;
+#else
+        Qt::CaseSensitive;
+#endif
+    if (folder.compare(root, cs) == 0)
+        return true;
+    const QString prefix = root.endsWith(QLatin1Char('/')) ? root : root + QLatin1Char('/');
+    return folder.startsWith(prefix, cs);
+}
+
+} // namespace
+
+void MouseReleaseButton::mouseReleaseEvent(QMouseEvent *event) {
+    const bool over = rect().contains(event->position().toPoint());
+    QPushButton::mouseReleaseEvent(event);
+    if (over && isEnabled()) {
+        event->accept();
+        Q_EMIT mouseReleased(event->button());
+    }
+}
+
+frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> workWindow,
+                             QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowCloseButtonHint)
+    , m_state(state)
+    , m_workWindow(std::move(workWindow))
+    , Drive1(new QComboBox(this))
+    , Dir1(new QTreeView(this))
+    , m_folders(new QFileSystemModel(this))
+    , m_folderView(new windows::CurrentFolderModel(*m_folders, this))
+    , File1(new QListWidget(this))
+    , btc_scan(new MouseReleaseButton(QStringLiteral("Go !"), this))
+    , check_recursive(new QCheckBox(QStringLiteral("Inclure les sous-dossiers"), this))
+    , btc_annuler(new QPushButton(QStringLiteral("Annuler"), this)) {
+    setObjectName(QStringLiteral("frm_directory"));
+    setFont(windows::classicFont());
+    setWindowIcon(QIcon(QStringLiteral(":/kadrilo/dossier.png")));
+    windows::fixAndCentre(*this, 11130, 6450);
+
+    Drive1->setObjectName(QStringLiteral("Drive1"));
+    Drive1->setGeometry(twipsRect(120, 360, 5775, 315));
+    for (const QString &root : browsableRoots())
+        Drive1->addItem(QDir::toNativeSeparators(root), root);
+
+    m_folders->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Drives);
+    m_folders->setReadOnly(true);
+    Dir1->setObjectName(QStringLiteral("Dir1"));
+    Dir1->setGeometry(twipsRect(120, 960, 5775, 3240));
+    Dir1->setModel(m_folderView);
+    for (int column = 1; column < m_folderView->columnCount(); ++column)
+        Dir1->hideColumn(column);
+    Dir1->setHeaderHidden(true);
+    Dir1->setExpandsOnDoubleClick(false);
+    Dir1->setUniformRowHeights(true);
+
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setGeometry(twipsRect(6240, 120, 4575, 6135));
+    File1->setEnabled(false);
+
+    btc_scan->setObjectName(QStringLiteral("btc_scan"));
+    btc_scan->setGeometry(twipsRect(240, 5640, 2055, 375));
+    check_recursive->setObjectName(QStringLiteral("check_recursive"));
+    check_recursive->setGeometry(twipsRect(120, 4320, 4575, 495));
+    check_recursive->setFont(windows::classicFont(true));
+    btc_annuler->setObjectName(QStringLiteral("btc_annuler"));
+    btc_annuler->setGeometry(twipsRect(2640, 5640, 2175, 375));
+
+    // No default button: Enter acts only on the button that has the focus, Escape on none.
+    for (QPushButton *button : {static_cast<QPushButton *>(btc_scan), btc_annuler}) {
+        button->setAutoDefault(true);
+        button->setDefault(false);
+    }
+
+    setTabOrder(Drive1, Dir1);
+    setTabOrder(Dir1, btc_scan);
+    setTabOrder(btc_scan, check_recursive);
+    setTabOrder(check_recursive, btc_annuler);
+
+    connect(Drive1, &QComboBox::activated, this, &frm_directory::Drive1_Change);
+    connect(Dir1, &QTreeView::doubleClicked, this,
+            [this](const QModelIndex &index) { setDirPath(m_folderView->pathAt(index)); });
+    connect(btc_scan, &MouseReleaseButton::mouseReleased, this, &frm_directory::btc_scan_MouseUp);
+    connect(btc_annuler, &QPushButton::clicked, this, &frm_directory::btc_annuler_Click);
+
+    // The lists start on the process's current drive and folder.
+    const QString start = cleanFolder(QDir::currentPath());
+    const int startDrive = Drive1->findData(rootOf(start));
+    Drive1->setCurrentIndex(startDrive);
+    m_driveIndex = startDrive;
+    setDirPath(start);
+
+    Form_Load();
+}
+
+frm_directory::~frm_directory() = default;
+
+QStringList frm_directory::browsableRoots() {
+    QStringList roots;
+#ifdef Q_OS_WIN
+    for (const QFileInfo &drive : QDir::drives())
+        roots << drive.absoluteFilePath();
+#else
+    roots << QStringLiteral("/");
+    const QString home = cleanFolder(QDir::homePath());
+    if (home != QLatin1String("/"))
+        roots << home;
+    QString user = qEnvironmentVariable("USER");
+    if (user.isEmpty())
+        user = QDir::home().dirName();
+    const QString userMedia = QStringLiteral("/run/media/") + user + QLatin1Char('/');
+    QStringList media;
+    for (const QStorageInfo &volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady())
+            continue;
+        const QString path = volume.rootPath();
+        if (path.startsWith(QLatin1String("/media/")) || path.startsWith(userMedia) ||
+            path.startsWith(QLatin1String("/mnt/")))
+            media << path;
+    }
+    if (QFileInfo(QStringLiteral("/mnt")).isDir())
+        media << QStringLiteral("/mnt");
+    media.sort();
+    roots << media;
+    roots.removeDuplicates();
+#endif
+    return roots;
+}
+
+QString frm_directory::rootOf(const QString &folder) const {
+    QString best;
+    for (int i = 0; i < Drive1->count(); ++i) {
+        const QString root = Drive1->itemData(i).toString();
+        if (liesUnder(folder, root) && root.size() > best.size())
+            best = root;
+    }
+    return best;
+}
+
+void frm_directory::Form_Load() {
+    if (m_state.type_raw == QLatin1String("Canon"))
+        m_filter = canonFilter();
+    fillFileList();
+    setWindowTitle(QStringLiteral("selectionner les fichiers à analyser..."));
+}
+
+QString frm_directory::currentFolder() const {
+    return QDir::toNativeSeparators(m_dirPath);
+}
+
+void frm_directory::setDirPath(const QString &folder) {
+    const QString path = cleanFolder(folder);
+    if (path.isEmpty())
+        return;
+    m_dirPath = path;
+    const QString root = rootOf(path);
+    if (!root.isEmpty())
+        m_folderOnDrive.insert(root, path);
+    Dir1_Change();
+}
+
+void frm_directory::Drive1_Change(int index) {
+    const QString root = Drive1->itemData(index).toString();
+    const QDir drive(root);
+    if (!drive.exists() || !drive.isReadable()) {
+        platform::platform().showMessage(
+            this,
+            QStringLiteral("Le lecteur %1 ne peut pas être lu : aucun support n'y est "
+                           "présent ou il a été déconnecté.\r\nLe lecteur précédent est "
+                           "conservé.")
+                .arg(QDir::toNativeSeparators(root)),
+            QStringLiteral("Lecteur inaccessible"), platform::MessageIcon::Warning);
+        Drive1->setCurrentIndex(m_driveIndex);
+        return;
+    }
+    m_driveIndex = index;
+    setDirPath(m_folderOnDrive.value(root, root));
+}
+
+void frm_directory::Dir1_Change() {
+    const QString root = rootOf(m_dirPath);
+    m_folders->setRootPath(root.isEmpty() ? m_dirPath : root);
+    Dir1->setRootIndex(m_folderView->indexOf(root.isEmpty() ? m_dirPath : root));
+    m_folderView->setCurrentFolder(m_dirPath);
+
+    // Open the tree down to the opened folder and show its sub-folders.
+    const QModelIndex current = m_folderView->indexOf(m_dirPath);
+    for (QModelIndex up = current; up.isValid(); up = up.parent())
+        Dir1->expand(up);
+    Dir1->setCurrentIndex(current);
+    Dir1->scrollTo(current);
+
+    fillFileList();
+}
+
+void frm_directory::fillFileList() {
+    File1->clear();
+    File1->addItems(platform::platform().listFiles(m_dirPath, filterPatterns(m_filter)));
+}
+
+void frm_directory::keyPressEvent(QKeyEvent *event) {
+    // The window has no cancel button: Escape leaves it open.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+bool frm_directory::removePreviousTagFiles() {
+    auto &system = platform::platform();
+    if (!system.hasNormalFiles(m_state.dossier_temp))
+        return true;
+    const QStringList locked = system.removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
+    if (locked.isEmpty())
+        return true;
+
+    // Old and new tag files must not be mixed: the analysis reads every one of them.
+    constexpr int shown = 10;
+    QString names = QStringList(locked.mid(0, shown)).join(QStringLiteral("\r\n"));
+    if (locked.size() > shown)
+        names += QStringLiteral("\r\n...");
+    system.showMessage(
+        this,
+        QStringLiteral("Les fichiers de l'analyse précédente n'ont pas pu être supprimés du "
+                       "dossier %1 :\r\n%2\r\n\r\nFermez le programme qui les utilise ou "
+                       "supprimez-les, puis relancez l'analyse.")
+            .arg(QDir::toNativeSeparators(m_state.dossier_temp), names),
+        QStringLiteral("Fichiers temporaires bloqués"), platform::MessageIcon::Warning);
+    return false;
+}
+
+void frm_directory::btc_scan_MouseUp() {
+    auto &system = platform::platform();
+    m_state.option_recursive = check_recursive->isChecked() ? 1 : 0;
+
+    fillFileList();
+    if (!check_recursive->isChecked() && File1->count() == 0) {
+        system.showMessage(this,
+                           QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
+                                          "selectionné !"),
+                           QStringLiteral("Le dossier est vide !"),
+                           platform::MessageIcon::Question);
+        return;
+    }
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    if (!removePreviousTagFiles()) {
+        windows::restoreDefaultPointer();
+        return;
+    }
+    m_state.etape_travail = QStringLiteral("lectureraw");
+
+    const auto ending = m_workWindow().showModal(*this);
+    if (ending == frm_travail::Ending::Cancelled) {
+        // Stopped by the person: no results to show; the window stays for another try.
+        m_stats.reset();
+        windows::restoreDefaultPointer();
+        m_state.extraction_faite = false;
+        return;
+    }
+
+    if (!system.hasNormalFiles(m_state.dossier_temp)) {
+        system.showMessage(this,
+                           QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt "
+                                          "n'ont pas été créés"),
+                           QStringLiteral(" Erreur"), platform::MessageIcon::Question);
+    }
+    windows::restoreDefaultPointer();
+    m_state.extraction_faite = false;
+    showStatistics();
+    hide();
+}
+
+StatisticsSink &frm_directory::statisticsWindow() {
+    if (!m_stats)
+        m_stats = std::make_unique<frm_stats>(m_state, this);
+    return *m_stats;
+}
+
+void frm_directory::showStatistics() {
+    statisticsWindow();
+    m_stats->exec();
+    m_stats.reset();
+}
+
+void frm_directory::btc_annuler_Click() {
+    hide();
+}
+
+} // namespace kadrilo

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QApplication>
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <QVector>
+
+#include <functional>
+
+namespace kadrilo::test {
+
+// The active modal window when it is of class W, else null.
+template <class W> W *activeModal() {
+    return qobject_cast<W *>(QApplication::activeModalWidget());
+}
+
+// Drives modal windows as a person would: each step waits until its condition holds (say, a
+// window of some class is the active modal one), then acts once. Actions run from a fresh
+// timer, so an action may itself open a modal window and wait in it while later steps go on.
+// Steps that are not reached before the deadline are reported by pending(), and every modal
+// window still open is then closed so that the test can end.
+class ModalScript : public QObject {
+public:
+    using Condition = std::function<bool()>;
+    using Action = std::function<void()>;
+
+    explicit ModalScript(int deadlineMilliseconds = 60000);
+
+    void when(const QString &description, Condition condition, Action action);
+    // Shortcut: when a modal window of class W is active, act on it.
+    template <class W> void onModal(const QString &description, std::function<void(W &)> action) {
+        when(
+            description, [] { return activeModal<W>() != nullptr; },
+            [action] {
+                if (W *window = activeModal<W>())
+                    action(*window);
+            });
+    }
+
+    bool finished() const { return m_next >= m_steps.size(); }
+    // Description of the first step that did not run, or empty.
+    QString pending() const;
+
+private:
+    void poll();
+    void giveUp();
+
+    struct Step {
+        QString description;
+        Condition condition;
+        Action action;
+    };
+    QVector<Step> m_steps;
+    int m_next = 0;
+    bool m_acting = false;
+    QTimer m_poll;
+    QTimer m_deadline;
+};
+
+} // namespace kadrilo::test
