@@ -173,6 +173,11 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     setTabOrder(btc_scan, check_recursive);
     setTabOrder(check_recursive, btc_annuler);
 
+    // Folders load in the background: once the opened folder's branch is in, show it.
+    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
+        if (liesUnder(m_dirPath, loaded))
+            Dir1->scrollTo(m_folderView->indexOf(m_dirPath));
+    });
     connect(Drive1, &QComboBox::activated, this, &frm_directory::Drive1_Change);
     connect(Dir1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex &index) { setDirPath(m_folderView->pathAt(index)); });

@@ -25,7 +25,7 @@ public:
     using Condition = std::function<bool()>;
     using Action = std::function<void()>;
 
-    explicit ModalScript(int deadlineMilliseconds = 60000);
+    explicit ModalScript(int deadlineMilliseconds = 30000);
 
     void when(const QString &description, Condition condition, Action action);
     // Shortcut: when a modal window of class W is active, act on it.
