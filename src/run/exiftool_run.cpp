@@ -9,22 +9,17 @@
 namespace kadrilo {
 
 ExiftoolRun::ExiftoolRun(QObject *parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-ExiftoolRun::~ExiftoolRun()
-{
+ExiftoolRun::~ExiftoolRun() {
     cancel();
 }
 
-bool ExiftoolRun::isRunning() const
-{
+bool ExiftoolRun::isRunning() const {
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-void ExiftoolRun::cancel()
-{
+void ExiftoolRun::cancel() {
     m_cancelRequested = true;
     if (isRunning()) {
         m_process->kill();
@@ -32,8 +27,7 @@ void ExiftoolRun::cancel()
     }
 }
 
-bool ExiftoolRun::startProcess(const ExiftoolCommand &command)
-{
+bool ExiftoolRun::startProcess(const ExiftoolCommand &command) {
     m_process = std::make_unique<QProcess>();
     // What ExifTool prints is not read: its tag files are the result.
     m_process->setStandardOutputFile(QProcess::nullDevice());
@@ -43,8 +37,7 @@ bool ExiftoolRun::startProcess(const ExiftoolCommand &command)
     return m_process->waitForStarted(10000);
 }
 
-ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command)
-{
+ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command) {
     m_cancelRequested = false;
     // Let the windows paint their texts before ExifTool takes over.
     QCoreApplication::processEvents();
