@@ -6,6 +6,10 @@
 #include <QThread>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace kadrilo {
 
 ExiftoolRun::ExiftoolRun(QObject *parent)
@@ -33,6 +37,13 @@ bool ExiftoolRun::startProcess(const ExiftoolCommand &command) {
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
     m_process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_WIN
+    // ExifTool's console window opens minimized and does not take the focus.
+    m_process->setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_SHOWMINNOACTIVE;
+    });
+#endif
     m_process->start(command.program, command.arguments, QIODevice::NotOpen);
     return m_process->waitForStarted(10000);
 }
