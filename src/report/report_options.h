@@ -33,6 +33,7 @@ enum ExitStatus : int {
     ExitExiftoolMissing = 4,
     ExitNoTagFile = 5,
     ExitTempFolderFailed = 6,
+    ExitInterrupted = 130,
 };
 
 // Reads the arguments that follow the program name:

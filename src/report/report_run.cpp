@@ -25,7 +25,16 @@ int tagFilesWritten(const QString &tempFolder) {
     return platform::platform().listFiles(tempFolder, {QStringLiteral("*.txt")}).size();
 }
 
+ReportOutcome interrupted() {
+    return failure(ExitInterrupted, QStringLiteral("interrompu."));
+}
+
 } // namespace
+
+void ReportInterruption::interrupt() {
+    m_interrupted = true;
+    Q_EMIT interrupted();
+}
 
 QString analysedFolderPath(const QString &folder) {
     // ExifTool receives the folder with its first character lower-cased, harmless only for
@@ -69,6 +78,13 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
 
     ExiftoolRun run;
+    if (settings.interruption) {
+        if (settings.interruption->isInterrupted())
+            return interrupted();
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
+                         &ExiftoolRun::cancel);
+    }
+    ExiftoolRun::Outcome outcome;
     if (settings.progress) {
         const int total = countRawImages(folder, options.recursive);
         const QString temp = state.dossier_temp;
@@ -76,11 +92,13 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         QObject::connect(&run, &ExiftoolRun::tick, &run,
                          [temp, total, progress] { progress(tagFilesWritten(temp), total); });
         progress(0, total);
-        extraire_exif(state, folder, &run);
+        outcome = extraire_exif(state, folder, &run);
         progress(tagFilesWritten(temp), total);
     } else {
-        extraire_exif(state, folder, &run);
+        outcome = extraire_exif(state, folder, &run);
     }
+    if (outcome == ExiftoolRun::Outcome::Cancelled)
+        return interrupted();
 
     if (!system.hasNormalFiles(state.dossier_temp))
         return failure(ExitNoTagFile,

@@ -3,11 +3,30 @@
 #include "report/report_options.h"
 
 #include <QByteArray>
+#include <QObject>
 #include <QString>
 
 #include <functional>
 
 namespace kadrilo::report {
+
+// Lets the program stop a report from outside, when the person presses Ctrl+C: ExifTool is
+// stopped, the temporary folder removed, and the report ends with ExitInterrupted.
+class ReportInterruption : public QObject {
+    Q_OBJECT
+
+public:
+    using QObject::QObject;
+
+    void interrupt();
+    bool isInterrupted() const { return m_interrupted; }
+
+Q_SIGNALS:
+    void interrupted();
+
+private:
+    bool m_interrupted = false;
+};
 
 struct ReportSettings {
     // Where exiftool.exe must stand, as for Kadrilo: the program's own folder.
@@ -15,6 +34,8 @@ struct ReportSettings {
     // Called with the tag files written so far and the raw images to process, while ExifTool
     // runs. Left empty, no progress is followed and the images are not counted.
     std::function<void(int done, int total)> progress;
+    // Optional: stops the report when it fires.
+    const ReportInterruption *interruption = nullptr;
 };
 
 // The end of a report: on success `output` holds the formatted results; otherwise `error`

@@ -125,6 +125,8 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void progressOnATerminal();
+    void interruptionRemovesThePrivateFolder();
+    void realSamples();
 
 private:
     QString imagesFolder() const { return m_images.filePath(QStringLiteral("photos")); }
@@ -401,6 +403,50 @@ void TestReportProgram::progressOnATerminal() {
     const QString shown = QString::fromUtf8(run.err + run.out);
     QVERIFY2(shown.contains(QStringLiteral("Extraction : 0 / 4 images")), qPrintable(shown));
     QVERIFY2(shown.contains(QStringLiteral("Extraction : 4 / 4 images")), qPrintable(shown));
+    QVERIFY(isEmptyFolder(m_tmp.path()));
+}
+
+void TestReportProgram::interruptionRemovesThePrivateFolder() {
+    // An ExifTool that never ends, in a program folder of its own.
+    const kadrilo::test::ProgramFolder folder(kadrilo::test::ProgramFolder::Exiftool::Missing);
+    const QString program = folder.filePath(QStringLiteral("kadrilo-rapport"));
+    QVERIFY(QFile::copy(rapportPath, program));
+    QFile exiftool(folder.filePath(QStringLiteral("exiftool.exe")));
+    QVERIFY(exiftool.open(QIODevice::WriteOnly));
+    exiftool.write("#!/bin/sh\nexec sleep 60\n");
+    exiftool.close();
+    QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+
+    QTemporaryDir tmp;
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("TMPDIR"), tmp.path());
+    process.setProcessEnvironment(environment);
+    process.start(program, {imagesFolder()});
+    QTRY_VERIFY_WITH_TIMEOUT(!isEmptyFolder(tmp.path()), 10000);
+    process.terminate();
+    QVERIFY(process.waitForFinished(10000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 130);
+    QCOMPARE(process.readAllStandardOutput(), QByteArray());
+    QVERIFY(isEmptyFolder(tmp.path()));
+}
+
+void TestReportProgram::realSamples() {
+    const QString samples = kadrilo::test::samplesFolder();
+    if (samples.isEmpty())
+        QSKIP("the real Canon samples are absent");
+    const Run run = report({QStringLiteral("--format"), QStringLiteral("json"), samples});
+    QCOMPARE(run.status, 0);
+    const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+    // One CR2 and one CRW: both extensions reach the analysis.
+    QCOMPARE(
+        root.value(QStringLiteral("resume")).toObject().value(QStringLiteral("fichiers")).toInt(),
+        2);
+    int iso = 0;
+    for (const QJsonValue &band : root.value(QStringLiteral("iso")).toArray())
+        iso += band.toObject().value(QStringLiteral("photos")).toInt();
+    QCOMPARE(iso, 2);
     QVERIFY(isEmptyFolder(m_tmp.path()));
 }
 
