@@ -213,19 +213,31 @@ void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state) {
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
     const char *const data = content.data();
     const qsizetype size = content.size();
+    const auto find = [data, size](qsizetype from, qsizetype to, char c) {
+        const void *hit = std::memchr(data + from, c, size_t(to - from));
+        return hit ? static_cast<const char *>(hit) - data : to;
+    };
+
+    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
+    if (find(0, size, '\r') == size) {
+        for (qsizetype start = 0; start < size;) {
+            const qsizetype stop = find(start, size, '\n');
+            countLine(QByteArrayView(data + start, stop - start), stats, state);
+            start = stop + 1;
+        }
+        return;
+    }
+
     qsizetype start = 0;
     qsizetype nextLf = -1; // offset of the next LF at or after `start`, `size` when none
     while (start < size) {
-        if (nextLf < start) {
-            const void *lf = std::memchr(data + start, '\n', size_t(size - start));
-            nextLf = lf ? static_cast<const char *>(lf) - data : size;
-        }
+        if (nextLf < start)
+            nextLf = find(start, size, '\n');
         // A CR before the LF ends the line there (CR alone or CR LF).
-        const void *cr = std::memchr(data + start, '\r', size_t(nextLf - start));
-        const qsizetype stop = cr ? static_cast<const char *>(cr) - data : nextLf;
-        countLine(QByteArrayView(data + start, stop - start), stats, state);
-        start = stop + 1;
-        if (cr && start == nextLf)
+        const qsizetype cr = find(start, nextLf, '\r');
+        countLine(QByteArrayView(data + start, cr - start), stats, state);
+        start = cr + 1;
+        if (cr < nextLf && start == nextLf)
             ++start;
     }
 }
