@@ -1,5 +1,6 @@
 #include "report/report_results.h"
 
+#include "analysis/results.h"
 #include "report/recording_sink.h"
 #include "run/module1.h"
 
@@ -106,10 +107,6 @@ QString selfTimerNote() {
 }
 } // namespace captions
 
-QString resultText(int photos, int percent) {
-    return QStringLiteral(" %1 photos, soit %2%").arg(photos).arg(percent);
-}
-
 ReportResults assembleResults(const statistiques_exif &stats, const Module1 &state,
                               const QString &folder, const RecordedStatistics &recorded) {
     ReportResults results;
@@ -139,7 +136,8 @@ ReportResults assembleResults(const statistiques_exif &stats, const Module1 &sta
         lens.caption = lens.name + QStringLiteral(" :");
         lens.photos = stats.compte_objectifs[std::size_t(slot - 1)];
         lens.percent = recorded.cell(Chart::Lens, 1, slot);
-        lens.result = resultText(lens.photos, lens.percent);
+        // The window has no result label for a lens: its text is worded like the others.
+        lens.result = resultCaption(lens.photos, lens.percent);
         lenses.classes << lens;
     }
     results.categories << lenses;

@@ -64,10 +64,6 @@ QString notWorkingYet();
 QString selfTimerNote();
 } // namespace captions
 
-// A result text as the window words it: a blank, the count, " photos, soit ", the percentage
-// and "%". Used for the lenses, which have no result label in the window.
-QString resultText(int photos, int percent);
-
 // Builds the report's results from the analysis record, the lens list it filled and what it
 // wrote into the recording sink. Captions and percentages come from the sink, counts and
 // lens names from the record and the lens list.

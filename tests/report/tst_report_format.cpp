@@ -1,3 +1,4 @@
+#include "analysis/results.h"
 #include "csv_reader.h"
 #include "report/recording_sink.h"
 #include "report/report_format.h"
@@ -43,7 +44,7 @@ struct Fixture {
         for (int k = 0; k < 8; ++k) {
             iso[k][0] = stats.compte_iso[std::size_t(k)] * 100 / 7;
             sink.setResult(ResultArray::Label5, k + 1,
-                           resultText(stats.compte_iso[std::size_t(k)], iso[k][0]));
+                           resultCaption(stats.compte_iso[std::size_t(k)], iso[k][0]));
         }
         sink.setChartData(Chart::Iso, iso);
         sink.setColumnCount(Chart::Lens, 3);
