@@ -1,8 +1,9 @@
 #include "sample_run.h"
 
+#include "analysis/analyse.h"
 #include "run/module1.h"
 
-#include <cmath>
+#include <algorithm>
 
 namespace kadrilo::test {
 
@@ -29,16 +30,6 @@ const char *const longLensNames[] = {
 
 } // namespace
 
-int percentage(int count, int total) {
-    if (count == 0)
-        return 0;
-    return static_cast<int>(std::floor(static_cast<double>(count) / total * 100));
-}
-
-QString resultCaption(int count, int total) {
-    return QStringLiteral(" %1 photos, soit %2%").arg(count).arg(percentage(count, total));
-}
-
 SampleRun realisticRun(int lensCount) {
     SampleRun run;
     statistiques_exif &c = run.counts;
@@ -59,35 +50,12 @@ SampleRun realisticRun(int lensCount) {
 }
 
 void publish(const SampleRun &run, Module1 &state, StatisticsSink &sink) {
-    const statistiques_exif &c = run.counts;
-    const int total = c.nb_fichiers;
-    const auto fill = [&](const auto &counts, ResultArray array, Chart chart) {
-        ChartTable table;
-        for (int k = 1; k <= static_cast<int>(counts.size()); ++k) {
-            table.append(QVector<int>{percentage(counts[k - 1], total)});
-            sink.setResult(array, k, resultCaption(counts[k - 1], total));
-        }
-        sink.setChartData(chart, table);
-    };
-    fill(c.compte_iso, ResultArray::Label5, Chart::Iso);
-    fill(c.compte_af, ResultArray::Label7, Chart::Autofocus);
-    fill(c.compte_drive, ResultArray::Label9, Chart::Drive);
-    fill(c.compte_diaph, ResultArray::Label11, Chart::Aperture);
-
+    state.type_raw = QStringLiteral("Canon");
     state.nb_objectifs = static_cast<int>(run.lenses.size());
     state.objectifs = {};
-    QVector<int> lensRow;
-    for (int slot = 0; slot < state.nb_objectifs; ++slot) {
+    for (int slot = 0; slot < state.nb_objectifs; ++slot)
         state.objectifs[slot] = run.lenses.at(slot);
-        lensRow.append(percentage(c.compte_objectifs[slot], total));
-    }
-    sink.setColumnCount(Chart::Lens, state.nb_objectifs);
-    sink.setChartData(Chart::Lens, {lensRow});
-
-    sink.setSummary(SummaryLine::Label1,
-                    QString::number(total) + QStringLiteral(" Fichiers RAW Analysés"));
-    sink.setSummary(SummaryLine::Label2, QStringLiteral("Type de Fichiers : RAW Canon"));
-    sink.setSummary(SummaryLine::Label3, QStringLiteral("Dossier d'analyse : ") + run.folder);
+    publier_statistiques(run.counts, state, run.folder, sink);
 }
 
 } // namespace kadrilo::test

@@ -2,6 +2,7 @@
 
 #include "analysis/analyse.h"
 #include "platform/geometry.h"
+#include "platform/platform.h"
 #include "run/module1.h"
 #include "stats/chart_labels.h"
 #include "stats/frm_stats.h"
@@ -514,45 +515,69 @@ private Q_SLOTS:
         QVERIFY(!window.button(QStringLiteral("btc_quitter")));
     }
 
-    // The analysis itself, when it is built: its captions and tables land in the window.
-    void analysisPublishesIntoTheWindow() {
-        statistiques_exif counts;
-        counts.nb_fichiers = 3;
-        counts.compte_iso[0] = 2;
-        counts.compte_iso[7] = 1;
-        counts.compte_drive[1] = 3;
-        counts.compte_diaph[7] = 1;
-        counts.compte_objectifs[0] = 2;
-        counts.compte_objectifs[1] = 1;
+    // The real analysis over tag files as ExifTool writes them, shown by the window.
+    void analysisOfTagFilesFillsTheWindow() {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        const std::pair<const char *, const char *> files[] = {
+            {"a.txt", "ISO: 100\nFNumber: 2.8\nFocusMode: One-shot AF\n"
+                      "DriveMode: Single-frame Shooting\nLensID: Canon EF 50mm f/1.8\n"},
+            {"b.txt", "ISO: 200\nFNumber: 2.8\nFocusMode: AI Servo AF\n"
+                      "DriveMode: Continuous Shooting\nLensID: Canon EF 16-35mm f/2.8L USM\n"},
+            {"c.txt", "ISO: 100\nFNumber: 8.0\nFocusMode: One-shot AF\n"
+                      "DriveMode: Continuous Shooting\nLensID: Canon EF 50mm f/1.8\n"}};
+        for (const auto &[name, text] : files) {
+            QFile file(temp.filePath(QString::fromLatin1(name)));
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(text);
+        }
         Module1 state;
         state.type_raw = QStringLiteral("Canon");
-        state.nb_objectifs = 2;
-        state.objectifs[0] = QStringLiteral("Canon EF 50mm f/1.8");
-        state.objectifs[1] = QStringLiteral("Canon EF 16-35mm f/2.8L USM");
+        state.dossier_temp = platform::withTrailingSeparator(temp.path());
         frm_stats window(state);
-        publier_statistiques(counts, state, QStringLiteral("/photos"), window);
-        if (window.label(QStringLiteral("Label1"), 0)->text() == QStringLiteral("Label1"))
-            QSKIP("the analysis does not publish yet");
+        analyse_exif(state, QStringLiteral("/photos"), window);
         window.show();
 
-        QCOMPARE(window.label(QStringLiteral("Label5"), 1)->text(),
-                 QStringLiteral(" 2 photos, soit 66%"));
-        QCOMPARE(window.label(QStringLiteral("Label5"), 8)->text(),
-                 QStringLiteral(" 1 photos, soit 33%"));
-        QCOMPARE(window.label(QStringLiteral("Label9"), 2)->text(),
-                 QStringLiteral(" 3 photos, soit 100%"));
-        QCOMPARE(window.label(QStringLiteral("Label11"), 8)->text(),
-                 QStringLiteral(" 1 photos, soit 33%"));
-        QCOMPARE(window.label(QStringLiteral("Label1"), 0)->text(),
-                 QStringLiteral("3 Fichiers RAW Analysés"));
-        QCOMPARE(window.label(QStringLiteral("Label2"), 0)->text(),
-                 QStringLiteral("Type de Fichiers : RAW Canon"));
+        const auto text = [&](const char *array, int element) {
+            return window.label(QString::fromLatin1(array), element)->text();
+        };
+        QCOMPARE(text("Label5", 1), QStringLiteral(" 2 photos, soit 66%"));
+        QCOMPARE(text("Label5", 2), QStringLiteral(" 1 photos, soit 33%"));
+        QCOMPARE(text("Label5", 8), QStringLiteral(" 0 photos, soit 0%"));
+        QCOMPARE(text("Label7", 1), QStringLiteral(" 2 photos, soit 66%"));
+        QCOMPARE(text("Label9", 2), QStringLiteral(" 2 photos, soit 66%"));
+        QCOMPARE(text("Label11", 8), QStringLiteral(" 2 photos, soit 66%"));
+        QCOMPARE(text("Label11", 17), QStringLiteral(" 1 photos, soit 33%"));
+        QCOMPARE(text("Label1", 0), QStringLiteral("3 Fichiers RAW Analysés"));
+        QCOMPARE(text("Label2", 0), QStringLiteral("Type de Fichiers : RAW Canon"));
+        QCOMPARE(text("Label3", 0), QStringLiteral("Dossier d'analyse : /photos"));
+        QCOMPARE(text("Label4", 8), QStringLiteral("H "));
         QCOMPARE(barSets(window.chart(Chart::Iso)).first()->at(0), 66.0);
-        QCOMPARE(barSets(window.chart(Chart::Drive)).first()->at(1), 100.0);
+        QCOMPARE(barSets(window.chart(Chart::Aperture)).first()->at(7), 66.0);
+        QCOMPARE(barSets(window.chart(Chart::Drive)).first()->at(1), 66.0);
         const auto lenses = barSets(window.chart(Chart::Lens));
         QCOMPARE(lenses.size(), 2);
         QCOMPARE(lenses.at(0)->at(0), 66.0);
-        QCOMPARE(lenses.at(1)->label(), QStringLiteral("Canon EF 16-35mm f/2.8L USM "));
+        QCOMPARE(lenses.at(1)->at(0), 33.0);
+        QCOMPARE(window.lensLegend()->texts(),
+                 (QStringList{QStringLiteral("Canon EF 50mm f/1.8 "),
+                              QStringLiteral("Canon EF 16-35mm f/2.8L USM ")}));
+    }
+
+    void analysisOfAnEmptyFolderShowsEmptyCharts() {
+        QTemporaryDir temp;
+        QVERIFY(temp.isValid());
+        Module1 state;
+        state.type_raw = QStringLiteral("Canon");
+        state.dossier_temp = platform::withTrailingSeparator(temp.path());
+        frm_stats window(state);
+        analyse_exif(state, QStringLiteral("/photos"), window);
+        window.show();
+        QCOMPARE(window.label(QStringLiteral("Label1"), 0)->text(),
+                 QStringLiteral("0 Fichiers RAW Analysés"));
+        QVERIFY(window.chart(Chart::Lens)->series().isEmpty());
+        QCOMPARE(valueAxis(window.chart(Chart::Lens))->max(), 100.0);
+        QCOMPARE(barSets(window.chart(Chart::Iso)).first()->sum(), 0.0);
     }
 };
 
