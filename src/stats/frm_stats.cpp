@@ -200,13 +200,15 @@ frm_stats::frm_stats(const Module1 &state, QWidget *parent)
     buildLabels(pages);
     buildCharts(pages);
 
+    // The three summary lines are single labels, kept under element 0 of their name.
     const QFont summaryFont = designFont(9.75);
-    addLabel(this, QStringLiteral("Label2"), 0, QStringLiteral("Label2"), {120, 10680, 3615, 375},
-             summaryFont);
-    addLabel(this, QStringLiteral("Label1"), 0, QStringLiteral("Label1"), {3840, 10680, 3615, 375},
-             summaryFont);
-    addLabel(this, QStringLiteral("Label3"), 0, QStringLiteral("Label3"), {120, 11160, 7335, 375},
-             summaryFont);
+    const std::pair<const char *, QRect> summaries[] = {{"Label2", {120, 10680, 3615, 375}},
+                                                        {"Label1", {3840, 10680, 3615, 375}},
+                                                        {"Label3", {120, 11160, 7335, 375}}};
+    for (const auto &[name, box] : summaries) {
+        const QString design = QString::fromLatin1(name);
+        addLabel(this, design, 0, design, box, summaryFont)->setObjectName(design);
+    }
 
     m_sauvegarde = new WrappingButton(QStringLiteral("Sauvegarder dans un fichier"), this);
     m_sauvegarde->setObjectName(QStringLiteral("btc_sauvegarde"));
