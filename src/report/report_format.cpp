@@ -1,6 +1,7 @@
 #include "report/report_format.h"
 
 #include "report/report_results.h"
+#include "stats/chart_labels.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -35,15 +36,15 @@ QString formatTexte(const ReportResults &results) {
     appendTab(text, captions::tabAperture());
     appendClasses(text, results, keyAperture);
     appendTab(text, captions::tabSpeed());
-    text += captions::notWorkingYet() + QLatin1Char('\n');
+    text += chart_labels::notAvailableNotice() + QLatin1Char('\n');
     appendTab(text, captions::tabDrive());
     appendClasses(text, results, keyDrive);
-    text += captions::selfTimerNote() + QLatin1Char('\n');
+    text += chart_labels::selfTimerNote() + QLatin1Char('\n');
     appendClasses(text, results, keyAutofocus);
     appendTab(text, captions::tabLens());
     appendClasses(text, results, keyLens);
     appendTab(text, captions::tabFocal());
-    text += captions::notWorkingYet() + QLatin1Char('\n');
+    text += chart_labels::notAvailableNotice() + QLatin1Char('\n');
     return text;
 }
 

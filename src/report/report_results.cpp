@@ -3,67 +3,37 @@
 #include "analysis/results.h"
 #include "report/recording_sink.h"
 #include "run/module1.h"
+#include "stats/chart_labels.h"
 
 #include <array>
+#include <functional>
 
 namespace kadrilo::report {
 
 namespace {
 
-// A class name together with the window's caption beside its result.
-struct ClassText {
-    const char16_t *name;
-    const char16_t *caption;
-};
-
-// The ISO band captions read 100 to 6400 then "H ", as the window writes them on showing.
-constexpr std::array<ClassText, 8> isoTexts{{
-    {u"100 (50 à 125)", u"100 :"},
-    {u"200 (160 à 250)", u"200 :"},
-    {u"400 (320 à 500)", u"400 :"},
-    {u"800 (640 à 1000)", u"800 :"},
-    {u"1600 (1250 à 2000)", u"1600 :"},
-    {u"3200 (2500 à 4000)", u"3200 :"},
-    {u"6400 (5000 à 6400)", u"6400 :"},
-    {u"H (au dela de 6400)", u"H "},
-}};
-
-// The blanks before the colons are the window's own.
-constexpr std::array<ClassText, 24> apertureTexts{{
-    {u"F/1.2", u"F/1.2  :"}, {u"F/1.4", u"F/1.4  :"}, {u"F/1.6", u"F/1.6  :"},
-    {u"F/1.8", u"F/1.8  :"}, {u"F/2", u"F/2    :"},   {u"F/2.2", u"F/2.2 :"},
-    {u"F/2.5", u"F/2.5 :"},  {u"F/2.8", u"F/2.8 :"},  {u"F/3.2", u"F/3.2  :"},
-    {u"F/3.5", u"F/3.5  :"}, {u"F/4", u"F/4     :"},  {u"F/4.5", u"F/4.5  :"},
-    {u"F/5", u"F/5    :"},   {u"F/5.6", u"F/5.6 :"},  {u"F/6.3", u"F/6.3 :"},
-    {u"F/7.1", u"F/7.1 :"},  {u"F/8", u"F/8    :"},   {u"F/9", u"F/9    :"},
-    {u"F/10", u"F/10  :"},   {u"F/11", u"F/11   :"},  {u"F/13", u"F/13  :"},
-    {u"F/14", u"F/14  :"},   {u"F/16", u"F/16  :"},   {u"F/22", u"F/22  :"},
-}};
-
-constexpr std::array<ClassText, 2> driveTexts{{
-    {u"Mode vue par vue", u"Mode vue par vue :"},
-    {u"Mode rafale", u"Mode rafale          :"},
-}};
-
-constexpr std::array<ClassText, 4> autofocusTexts{{
-    {u"One-Shot", u"AF One-shot    :"},
-    {u"AI Servo", u"AF Ai Servo     :"},
-    {u"MAP Manuelle", u"MAP Manuelle :"},
-    {u"AI Focus", u"AF Ai Focus    :"},
-}};
+// The apertures are named after their window caption without its colon ("F/2.8"), the
+// chart's row 8 having lost its slash ("F2.8").
+QString apertureName(int bucket) {
+    QString name = chart_labels::apertureCaption(bucket);
+    name.chop(1);
+    return name.trimmed();
+}
 
 template <std::size_t N>
-ReportCategory category(const QString &key, const std::array<ClassText, N> &texts,
+ReportCategory category(const QString &key, const QStringList &names,
+                        const std::function<QString(int)> &caption,
                         const std::array<QString, N> &results, const std::array<int, N> &counts,
                         const RecordedStatistics &recorded, Chart chart) {
     ReportCategory category{key, {}};
-    for (std::size_t i = 0; i < N; ++i) {
+    for (int number = 1; number <= int(N); ++number) {
+        const auto index = std::size_t(number - 1);
         ReportClass item;
-        item.name = QString::fromUtf16(texts[i].name);
-        item.caption = QString::fromUtf16(texts[i].caption);
-        item.result = results[i];
-        item.photos = counts[i];
-        item.percent = recorded.cell(chart, int(i) + 1, 1);
+        item.name = names.value(number - 1);
+        item.caption = caption(number);
+        item.result = results[index];
+        item.photos = counts[index];
+        item.percent = recorded.cell(chart, number, 1);
         category.classes << item;
     }
     return category;
@@ -98,13 +68,6 @@ QString tabLens() {
 QString tabFocal() {
     return QStringLiteral("Focales");
 }
-QString notWorkingYet() {
-    return QStringLiteral("Non fonctionnel pour le moment !");
-}
-QString selfTimerNote() {
-    return QStringLiteral("Nota : Le resultat peut ne pas être égal à 100% car les prises de vue "
-                          "avec le retardateur ne sont pas prises en compte.");
-}
 } // namespace captions
 
 ReportResults assembleResults(const statistiques_exif &stats, const Module1 &state,
@@ -117,14 +80,23 @@ ReportResults assembleResults(const statistiques_exif &stats, const Module1 &sta
     results.typeLine = recorded.summary[1];
     results.folderLine = recorded.summary[2];
 
-    results.categories << category(QString::fromUtf16(keyIso), isoTexts, recorded.label5,
-                                   stats.compte_iso, recorded, Chart::Iso);
-    results.categories << category(QString::fromUtf16(keyAperture), apertureTexts, recorded.label11,
+    QStringList apertureNames;
+    for (int bucket = 1; bucket <= 24; ++bucket)
+        apertureNames << apertureName(bucket);
+
+    results.categories << category(QString::fromUtf16(keyIso), chart_labels::rowLabels(Chart::Iso),
+                                   chart_labels::isoBandCaption, recorded.label5, stats.compte_iso,
+                                   recorded, Chart::Iso);
+    results.categories << category(QString::fromUtf16(keyAperture), apertureNames,
+                                   chart_labels::apertureCaption, recorded.label11,
                                    stats.compte_diaph, recorded, Chart::Aperture);
-    results.categories << category(QString::fromUtf16(keyDrive), driveTexts, recorded.label9,
-                                   stats.compte_drive, recorded, Chart::Drive);
-    results.categories << category(QString::fromUtf16(keyAutofocus), autofocusTexts,
-                                   recorded.label7, stats.compte_af, recorded, Chart::Autofocus);
+    results.categories << category(
+        QString::fromUtf16(keyDrive), chart_labels::rowLabels(Chart::Drive),
+        chart_labels::driveCaption, recorded.label9, stats.compte_drive, recorded, Chart::Drive);
+    results.categories << category(QString::fromUtf16(keyAutofocus),
+                                   chart_labels::rowLabels(Chart::Autofocus),
+                                   chart_labels::autofocusCaption, recorded.label7, stats.compte_af,
+                                   recorded, Chart::Autofocus);
 
     // The lens chart has a single row and one column per slot; the window names the
     // columns after the lens list, and no label shows the counts.

@@ -50,7 +50,7 @@ struct ReportResults {
     const ReportCategory *category(const QString &key) const;
 };
 
-// Fixed texts of the statistics window that stand beside the results.
+// The statistics window's tab names (its other fixed texts are in stats/chart_labels.h).
 namespace captions {
 QString tabIso();
 QString tabAperture();
@@ -58,10 +58,6 @@ QString tabSpeed();
 QString tabDrive();
 QString tabLens();
 QString tabFocal();
-// "Non fonctionnel pour le moment !", on the speed and focal length tabs.
-QString notWorkingYet();
-// The self-timer note under the drive modes.
-QString selfTimerNote();
 } // namespace captions
 
 // Builds the report's results from the analysis record, the lens list it filled and what it
