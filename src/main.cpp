@@ -5,8 +5,7 @@
 
 #include <cstdlib>
 
-int main(int argc, char *argv[])
-{
+int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
 

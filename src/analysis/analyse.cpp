@@ -1,24 +1,44 @@
 #include "analysis/analyse.h"
 
+#include "analysis/results.h"
+#include "analysis/tag_file_reader.h"
+#include "analysis/tag_rules.h"
+#include "platform/platform.h"
 #include "run/module1.h"
+
+#include <QStringList>
 
 namespace kadrilo {
 
-// Placeholder until the tag-file reader lands.
-statistiques_exif lire_fichiers_tags(Module1 &state)
-{
-    state.nb_objectifs = 0;
-    state.objectifs.fill(QString());
-    return {};
+statistiques_exif lire_fichiers_tags(Module1 &state) {
+    clearLenses(state);
+    statistiques_exif stats;
+    // Without a temp folder there is nothing to read (an empty path would mean the
+    // current folder).
+    if (state.dossier_temp.isEmpty())
+        return stats;
+
+    const QStringList names =
+        platform::platform().listFiles(state.dossier_temp, {QStringLiteral("*.txt")});
+    stats.nb_fichiers = int(names.size());
+
+    const QString folder = platform::withTrailingSeparator(state.dossier_temp);
+    TagFileReader reader;
+    for (const QString &name : names) {
+        // A file that vanished or cannot be opened still counts as analysed, with nothing
+        // in it.
+        if (reader.read(folder + name))
+            countContent(reader.content(), stats, state);
+    }
+    return stats;
 }
 
-void publier_statistiques(const statistiques_exif &, const Module1 &, const QString &,
-                          StatisticsSink &)
-{
+void publier_statistiques(const statistiques_exif &stats, const Module1 &state,
+                          const QString &dossierAnalyse, StatisticsSink &sink) {
+    writeResults(computeResults(stats, state, dossierAnalyse), sink);
 }
 
-void analyse_exif(Module1 &state, const QString &dossierAnalyse, StatisticsSink &sink)
-{
+void analyse_exif(Module1 &state, const QString &dossierAnalyse, StatisticsSink &sink) {
     publier_statistiques(lire_fichiers_tags(state), state, dossierAnalyse, sink);
 }
 

@@ -16,8 +16,7 @@ namespace {
 
 Platform *g_current = nullptr;
 
-QMessageBox::Icon toQtIcon(MessageIcon icon)
-{
+QMessageBox::Icon toQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Critical:
         return QMessageBox::Critical;
@@ -33,8 +32,7 @@ QMessageBox::Icon toQtIcon(MessageIcon icon)
     return QMessageBox::NoIcon;
 }
 
-QDir::Filters normalFiles()
-{
+QDir::Filters normalFiles() {
     // QDir leaves hidden files out unless asked; on Windows that covers system files too.
     return QDir::Files | QDir::NoDotAndDotDot;
 }
@@ -44,38 +42,32 @@ QDir::Filters normalFiles()
 Platform::~Platform() = default;
 
 void Platform::showMessage(QWidget *parent, const QString &text, const QString &title,
-                           MessageIcon icon)
-{
+                           MessageIcon icon) {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, parent);
     box.exec();
 }
 
-QString Platform::programFolder() const
-{
+QString Platform::programFolder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());
 }
 
-QString Platform::programName() const
-{
+QString Platform::programName() const {
     return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
 }
 
-bool Platform::isNormalFile(const QString &path) const
-{
+bool Platform::isNormalFile(const QString &path) const {
     const QFileInfo info(path);
     return info.isFile() && !info.isHidden();
 }
 
-bool Platform::createFolder(const QString &path)
-{
+bool Platform::createFolder(const QString &path) {
     const QFileInfo info(path);
     if (info.exists())
         return false;
     return QDir().mkdir(path);
 }
 
-QStringList Platform::listFiles(const QString &folder, const QStringList &patterns) const
-{
+QStringList Platform::listFiles(const QString &folder, const QStringList &patterns) const {
     QDir dir(folder);
     dir.setNameFilters(patterns);
     dir.setFilter(normalFiles());
@@ -83,15 +75,13 @@ QStringList Platform::listFiles(const QString &folder, const QStringList &patter
     return dir.entryList();
 }
 
-bool Platform::hasNormalFiles(const QString &folder) const
-{
+bool Platform::hasNormalFiles(const QString &folder) const {
     QDir dir(folder);
     dir.setFilter(normalFiles());
     return !dir.isEmpty();
 }
 
-QStringList Platform::removeFiles(const QString &folder, const QString &pattern)
-{
+QStringList Platform::removeFiles(const QString &folder, const QString &pattern) {
     QStringList failed;
     QDir dir(folder);
     // Hidden files match the pattern too: a deletion by pattern takes every such file.
@@ -104,8 +94,7 @@ QStringList Platform::removeFiles(const QString &folder, const QString &pattern)
     return failed;
 }
 
-QString Platform::shortPath(const QString &folder) const
-{
+QString Platform::shortPath(const QString &folder) const {
     QString path = QDir::toNativeSeparators(folder);
 #ifdef Q_OS_WIN
     const std::wstring wide = path.toStdWString();
@@ -122,35 +111,29 @@ QString Platform::shortPath(const QString &folder) const
     return path;
 }
 
-bool Platform::startDetached(const QString &program, const QStringList &arguments)
-{
+bool Platform::startDetached(const QString &program, const QStringList &arguments) {
     return QProcess::startDetached(program, arguments);
 }
 
-Platform &platform()
-{
+Platform &platform() {
     static Platform system;
     return g_current ? *g_current : system;
 }
 
 ScopedPlatform::ScopedPlatform(Platform &replacement)
-    : m_previous(g_current)
-{
+    : m_previous(g_current) {
     g_current = &replacement;
 }
 
-ScopedPlatform::~ScopedPlatform()
-{
+ScopedPlatform::~ScopedPlatform() {
     g_current = m_previous;
 }
 
-QChar separator()
-{
+QChar separator() {
     return QDir::separator();
 }
 
-QString withTrailingSeparator(const QString &folder)
-{
+QString withTrailingSeparator(const QString &folder) {
     QString path = folder;
     while (path.endsWith(separator()))
         path.chop(1);

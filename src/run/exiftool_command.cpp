@@ -2,30 +2,26 @@
 
 namespace kadrilo {
 
-QString optionsPiece(int recursive)
-{
+QString optionsPiece(int recursive) {
     if (recursive == 1)
         return QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens "
                               "-LensID -r -w ");
     return QStringLiteral(" -s -s -w ");
 }
 
-QString lowerFirstCharacter(const QString &folder)
-{
+QString lowerFirstCharacter(const QString &folder) {
     if (folder.isEmpty())
         return folder;
     return folder.left(1).toLower() + folder.mid(1);
 }
 
-QString quotedOnBlank(const QString &folder)
-{
+QString quotedOnBlank(const QString &folder) {
     if (!folder.contains(QLatin1Char(' ')))
         return folder;
     return QLatin1Char('"') + folder + QLatin1Char('"');
 }
 
-ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input)
-{
+ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input) {
     const QString outputPath =
         input.tempShortPath + input.separator + QString::fromUtf16(tagFilePattern);
     const QString folder = lowerFirstCharacter(input.imageFolder);

@@ -6,25 +6,24 @@
 #include <QThread>
 #include <QTimer>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace kadrilo {
 
 ExiftoolRun::ExiftoolRun(QObject *parent)
-    : QObject(parent)
-{
-}
+    : QObject(parent) {}
 
-ExiftoolRun::~ExiftoolRun()
-{
+ExiftoolRun::~ExiftoolRun() {
     cancel();
 }
 
-bool ExiftoolRun::isRunning() const
-{
+bool ExiftoolRun::isRunning() const {
     return m_process && m_process->state() != QProcess::NotRunning;
 }
 
-void ExiftoolRun::cancel()
-{
+void ExiftoolRun::cancel() {
     m_cancelRequested = true;
     if (isRunning()) {
         m_process->kill();
@@ -32,19 +31,24 @@ void ExiftoolRun::cancel()
     }
 }
 
-bool ExiftoolRun::startProcess(const ExiftoolCommand &command)
-{
+bool ExiftoolRun::startProcess(const ExiftoolCommand &command) {
     m_process = std::make_unique<QProcess>();
     // What ExifTool prints is not read: its tag files are the result.
     m_process->setStandardOutputFile(QProcess::nullDevice());
     m_process->setStandardErrorFile(QProcess::nullDevice());
     m_process->setStandardInputFile(QProcess::nullDevice());
+#ifdef Q_OS_WIN
+    // ExifTool's console window opens minimized and does not take the focus.
+    m_process->setCreateProcessArgumentsModifier([](QProcess::CreateProcessArguments *args) {
+        args->startupInfo->dwFlags |= STARTF_USESHOWWINDOW;
+        args->startupInfo->wShowWindow = SW_SHOWMINNOACTIVE;
+    });
+#endif
     m_process->start(command.program, command.arguments, QIODevice::NotOpen);
     return m_process->waitForStarted(10000);
 }
 
-ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command)
-{
+ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command) {
     m_cancelRequested = false;
     // Let the windows paint their texts before ExifTool takes over.
     QCoreApplication::processEvents();

@@ -5,8 +5,7 @@
 
 namespace kadrilo {
 
-ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run)
-{
+ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run) {
     if (state.type_raw == QLatin1String("Canon"))
         state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
 
@@ -26,8 +25,7 @@ ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, Exift
     return outcome;
 }
 
-ExiftoolRun::Outcome executer_commande(const ExiftoolCommand &commande, ExiftoolRun &run)
-{
+ExiftoolRun::Outcome executer_commande(const ExiftoolCommand &commande, ExiftoolRun &run) {
     return run.run(commande);
 }
 

@@ -1,6 +1,7 @@
 #include "run/frm_travail.h"
 
 #include "analysis/analyse.h"
+#include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/extraction.h"
 #include "run/image_count.h"
@@ -16,8 +17,8 @@ namespace kadrilo {
 
 namespace {
 
-using windows::twips;
-using windows::twipsRect;
+using platform::twips;
+using platform::twipsRect;
 
 const QString &captionText() {
     static const QString text = QStringLiteral("Lecture des informations EXIF....");

@@ -4,8 +4,7 @@
 
 namespace kadrilo {
 
-int countRawImages(const QString &folder, bool recursive)
-{
+int countRawImages(const QString &folder, bool recursive) {
     const QDirIterator::IteratorFlags flags =
         recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags;
     QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},

@@ -7,36 +7,30 @@
 
 namespace kadrilo {
 
-QString versionText(const Version &version)
-{
+QString versionText(const Version &version) {
     return QStringLiteral("%1.%2.%3").arg(version.major).arg(version.minor).arg(version.revision);
 }
 
-QString mainWindowTitle(const QString &programName, const Version &version)
-{
+QString mainWindowTitle(const QString &programName, const Version &version) {
     return programName + QStringLiteral("  ") + versionText(version);
 }
 
-QString missingExiftoolText()
-{
+QString missingExiftoolText() {
     return QStringLiteral("Le programme Exiftool est introuvable.\r\n"
                           "Le fichier exiftool.exe doit se trouver dans le même dossier que "
                           "Kadrilo !\r\n\r\nKadrilo va s'arrêter.");
 }
 
-QString missingExiftoolTitle()
-{
+QString missingExiftoolTitle() {
     return QStringLiteral("Exiftool.exe manquant !");
 }
 
-void creer_dossier(const QString &chemin)
-{
+void creer_dossier(const QString &chemin) {
     // An existing folder is the normal case from the second start on: nothing to report.
     platform::platform().createFolder(chemin);
 }
 
-bool demarrage(Module1 &state, QWidget &mainWindow)
-{
+bool demarrage(Module1 &state, QWidget &mainWindow) {
     auto &system = platform::platform();
     mainWindow.setWindowTitle(mainWindowTitle(system.programName()));
 

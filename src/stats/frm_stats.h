@@ -3,25 +3,93 @@
 #include "analysis/statistiques.h"
 
 #include <QDialog>
+#include <QHash>
+#include <QPair>
+
+#include <array>
+
+class QBarCategoryAxis;
+class QChart;
+class QChartView;
+class QLabel;
+class QPushButton;
+class QTabWidget;
+class QValueAxis;
 
 namespace kadrilo {
 
 struct Module1;
+class LensLegend;
 
-// The tabbed statistics window. Placeholder until the real window lands.
+// The tabbed window that shows one analysis: result labels and five bar charts of
+// percentages, with a three-line summary under the tabs. The analysis writes into it through
+// StatisticsSink while it is hidden; each showing sets up the charts' scales, titles and
+// labels and the ISO band captions.
 class frm_stats : public QDialog, public StatisticsSink {
     Q_OBJECT
 
 public:
     explicit frm_stats(const Module1 &state, QWidget *parent = nullptr);
+    ~frm_stats() override;
 
     void setResult(ResultArray array, int element, const QString &text) override;
     void setSummary(SummaryLine line, const QString &text) override;
     void setColumnCount(Chart chart, int columns) override;
     void setChartData(Chart chart, const ChartTable &table) override;
 
+    // Fixed value scales, titles, ISO band captions, row labels and the lens names as the
+    // lens chart's column labels. Runs at every showing; running it again changes nothing.
+    void setupCharts();
+
+    // Controls by their design names, e.g. label("Label5", 3), label("Label1", 0);
+    // nullptr when the window has no such element.
+    QLabel *label(const QString &array, int element) const;
+    // "btc_fermer" or "btc_sauvegarde"; nullptr for any other name.
+    QPushButton *button(const QString &name) const;
+    QTabWidget *tabs() const;
+    QChart *chart(Chart chart) const;
+    QChartView *chartView(Chart chart) const;
+    // The lens names beside the lens chart, one entry per column.
+    LensLegend *lensLegend() const;
+    // The data table the chart holds, as last stored.
+    ChartTable chartData(Chart chart) const;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
+    // One chart with what it holds besides the drawing: its table and its labels.
+    struct ChartSlot {
+        QChartView *view = nullptr;
+        QChart *chart = nullptr;
+        QBarCategoryAxis *categories = nullptr;
+        QValueAxis *values = nullptr;
+        ChartTable table;
+        QStringList rowLabels;
+        QStringList columnLabels;
+    };
+
+    void buildLabels(const std::array<QWidget *, 6> &pages);
+    void buildCharts(const std::array<QWidget *, 6> &pages);
+    QLabel *addLabel(QWidget *page, const QString &array, int element, const QString &text,
+                     const QRect &twipsBox, const QFont &font);
+    ChartSlot &slot(Chart chart);
+    const ChartSlot &slot(Chart chart) const;
+    // Rebuilds the chart's bars from its table and labels.
+    void redraw(ChartSlot &slot);
+    void fixValueScale(ChartSlot &slot);
+    void updateLensLegend();
+    void setRowLabel(Chart chart, int row, const QString &text);
+    void setColumnLabel(Chart chart, int column, const QString &text);
+    void centreOnScreen();
+
     const Module1 &m_state;
+    QTabWidget *m_tabs = nullptr;
+    QPushButton *m_sauvegarde = nullptr;
+    QPushButton *m_fermer = nullptr;
+    LensLegend *m_lensLegend = nullptr;
+    QHash<QPair<QString, int>, QLabel *> m_labels;
+    std::array<ChartSlot, 5> m_charts;
 };
 
 } // namespace kadrilo

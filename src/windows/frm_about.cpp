@@ -1,5 +1,6 @@
 #include "windows/frm_about.h"
 
+#include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/startup.h"
 #include "windows/layout.h"
@@ -13,8 +14,8 @@ namespace kadrilo {
 
 namespace {
 
-using windows::twips;
-using windows::twipsRect;
+using platform::twips;
+using platform::twipsRect;
 
 const QString &programTitle() {
     static const QString title = QStringLiteral("Kadrilo");

@@ -1,5 +1,6 @@
 #include "windows/frm_directory.h"
 
+#include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/module1.h"
 #include "stats/frm_stats.h"
@@ -70,7 +71,7 @@ private:
 
 namespace {
 
-using windows::twipsRect;
+using platform::twipsRect;
 
 const QString &canonFilter() {
     static const QString filter = QStringLiteral("*.crw;*.cr2");

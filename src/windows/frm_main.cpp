@@ -1,5 +1,6 @@
 #include "windows/frm_main.h"
 
+#include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -20,7 +21,7 @@ namespace kadrilo {
 
 namespace {
 
-using windows::twipsRect;
+using platform::twipsRect;
 
 } // namespace
 

@@ -1,5 +1,7 @@
 #include "windows/layout.h"
 
+#include "platform/geometry.h"
+
 #include <QApplication>
 #include <QScreen>
 #include <QStringList>
@@ -30,7 +32,7 @@ QRect availableArea(const QWidget &window) {
 } // namespace
 
 void fixAndCentre(QWidget &window, int widthTwips, int heightTwips) {
-    const QSize size(twips(widthTwips), twips(heightTwips));
+    const QSize size(platform::twips(widthTwips), platform::twips(heightTwips));
     window.setFixedSize(size);
     QRect area(QPoint(), size);
     area.moveCenter(availableArea(window).center());

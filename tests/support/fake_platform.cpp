@@ -3,33 +3,27 @@
 namespace kadrilo::test {
 
 FakePlatform::FakePlatform()
-    : m_installed(*this)
-{
-}
+    : m_installed(*this) {}
 
 FakePlatform::~FakePlatform() = default;
 
 void FakePlatform::showMessage(QWidget *, const QString &text, const QString &title,
-                               platform::MessageIcon icon)
-{
+                               platform::MessageIcon icon) {
     const ShownMessage message{text, title, icon};
     messages << message;
     if (onMessage)
         onMessage(message);
 }
 
-QString FakePlatform::programFolder() const
-{
+QString FakePlatform::programFolder() const {
     return fakeProgramFolder.isEmpty() ? Platform::programFolder() : fakeProgramFolder;
 }
 
-QString FakePlatform::programName() const
-{
+QString FakePlatform::programName() const {
     return fakeProgramName.isEmpty() ? Platform::programName() : fakeProgramName;
 }
 
-bool FakePlatform::startDetached(const QString &program, const QStringList &arguments)
-{
+bool FakePlatform::startDetached(const QString &program, const QStringList &arguments) {
     detachedStarts << StartedProgram{program, arguments};
     return detachedStartSucceeds;
 }

@@ -7,8 +7,7 @@
 
 namespace kadrilo::test {
 
-ProgramFolder::ProgramFolder(Exiftool exiftool)
-{
+ProgramFolder::ProgramFolder(Exiftool exiftool) {
     const QString target = filePath(QStringLiteral("exiftool.exe"));
     switch (exiftool) {
     case Exiftool::Linked:
@@ -22,23 +21,20 @@ ProgramFolder::ProgramFolder(Exiftool exiftool)
     }
 }
 
-QString ProgramFolder::makeFolder(const QString &relative) const
-{
+QString ProgramFolder::makeFolder(const QString &relative) const {
     const QString folder = filePath(relative);
     QDir().mkpath(folder);
     return folder;
 }
 
-QString installedExiftool()
-{
+QString installedExiftool() {
     const QString configured = QStringLiteral(KADRILO_EXIFTOOL_PATH);
     if (QFileInfo(configured).isExecutable())
         return configured;
     return QStandardPaths::findExecutable(QStringLiteral("exiftool"));
 }
 
-QString samplesFolder()
-{
+QString samplesFolder() {
     const QString folder = QStringLiteral(KADRILO_SAMPLES_DIR);
     return QFileInfo(folder).isDir() ? QDir(folder).absolutePath() : QString();
 }

@@ -6,8 +6,7 @@
 namespace kadrilo::test {
 
 bool writeFakeExiftool(const QString &path, FakeExiftool kind, int tagFiles,
-                       const QString &pidFile)
-{
+                       const QString &pidFile) {
     QByteArray script = "#!/bin/sh\n";
     if (kind == FakeExiftool::Slow) {
         script += "echo $$ > '" + QFile::encodeName(pidFile) + "'\n";
@@ -29,8 +28,7 @@ bool writeFakeExiftool(const QString &path, FakeExiftool kind, int tagFiles,
     return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
-bool processExists(qint64 pid)
-{
+bool processExists(qint64 pid) {
     if (pid <= 0)
         return false;
     // A zombie still has its /proc entry; its state letter tells it apart.
@@ -42,8 +40,7 @@ bool processExists(qint64 pid)
     return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
-qint64 readPid(const QString &pidFile)
-{
+qint64 readPid(const QString &pidFile) {
     QFile file(pidFile);
     if (!file.open(QIODevice::ReadOnly))
         return 0;

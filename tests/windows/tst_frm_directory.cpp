@@ -22,14 +22,12 @@ using kadrilo::test::waitForChild;
 
 namespace {
 
-bool touch(const QString &path)
-{
+bool touch(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::WriteOnly);
 }
 
-QStringList listed(const frm_directory &window)
-{
+QStringList listed(const frm_directory &window) {
     QStringList names;
     const auto *list = window.findChild<QListWidget *>(QStringLiteral("File1"));
     for (int row = 0; row < list->count(); ++row)
@@ -42,16 +40,15 @@ QStringList listed(const frm_directory &window)
 struct Fixture {
     Fixture()
         : images(root.filePath(QStringLiteral("images")))
-        , current((QDir().mkpath(images), images))
-    {
+        , current((QDir().mkpath(images), images)) {
         QDir().mkpath(root.filePath(QStringLiteral("temp")));
         state.type_raw = QStringLiteral("Canon");
-        state.dossier_temp = kadrilo::platform::withTrailingSeparator(root.filePath(QStringLiteral("temp")));
+        state.dossier_temp =
+            kadrilo::platform::withTrailingSeparator(root.filePath(QStringLiteral("temp")));
         state.option_recursive = 7;
     }
 
-    std::unique_ptr<frm_directory> open()
-    {
+    std::unique_ptr<frm_directory> open() {
         return std::make_unique<frm_directory>(
             state,
             [this]() -> frm_travail & {
@@ -88,14 +85,13 @@ private Q_SLOTS:
     void offersTheRootFolder();
 };
 
-void tst_frm_directory::fileList_data()
-{
+void tst_frm_directory::fileList_data() {
     QTest::addColumn<QString>("typeRaw");
     QTest::addColumn<QStringList>("files");
     QTest::addColumn<QStringList>("expected");
 
-    const QStringList mixed{QStringLiteral("IMG_1.CR2"), QStringLiteral("img_2.crw"),
-                            QStringLiteral("IMG_3.jpg"), QStringLiteral("notes"),
+    const QStringList mixed{QStringLiteral("IMG_1.CR2"),     QStringLiteral("img_2.crw"),
+                            QStringLiteral("IMG_3.jpg"),     QStringLiteral("notes"),
                             QStringLiteral("sub/IMG_4.cr2"), QStringLiteral(".IMG_5.cr2")};
     QTest::addRow("Canon lists raw files whatever their letter case")
         << QStringLiteral("Canon") << mixed
@@ -108,8 +104,7 @@ void tst_frm_directory::fileList_data()
         << QStringLiteral("Canon") << QStringList{QStringLiteral("IMG_3.jpg")} << QStringList();
 }
 
-void tst_frm_directory::fileList()
-{
+void tst_frm_directory::fileList() {
     QFETCH(QString, typeRaw);
     QFETCH(QStringList, files);
     QFETCH(QStringList, expected);
@@ -130,8 +125,7 @@ void tst_frm_directory::fileList()
     QVERIFY(!window->findChild<QListWidget *>(QStringLiteral("File1"))->isEnabled());
 }
 
-void tst_frm_directory::singleClickHighlightsDoubleClickOpens()
-{
+void tst_frm_directory::singleClickHighlightsDoubleClickOpens() {
     kadrilo::test::FakePlatform fake;
     Fixture fixture;
     const QString inner = QDir(fixture.images).filePath(QStringLiteral("inner"));
@@ -156,8 +150,7 @@ void tst_frm_directory::singleClickHighlightsDoubleClickOpens()
     QCOMPARE(listed(*window), QStringList{QStringLiteral("IMG_1.CR2")});
 }
 
-void tst_frm_directory::goStartsOnMouseReleaseOnly_data()
-{
+void tst_frm_directory::goStartsOnMouseReleaseOnly_data() {
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("starts");
 
@@ -170,8 +163,7 @@ void tst_frm_directory::goStartsOnMouseReleaseOnly_data()
     QTest::addRow("Enter on Go") << QStringLiteral("enter") << false;
 }
 
-void tst_frm_directory::goStartsOnMouseReleaseOnly()
-{
+void tst_frm_directory::goStartsOnMouseReleaseOnly() {
     QFETCH(QString, input);
     QFETCH(bool, starts);
 
@@ -219,22 +211,26 @@ void tst_frm_directory::goStartsOnMouseReleaseOnly()
     QCOMPARE(fixture.state.option_recursive, 0);
 }
 
-void tst_frm_directory::keysAndAnnuler_data()
-{
+void tst_frm_directory::keysAndAnnuler_data() {
     QTest::addColumn<QString>("focus");
     QTest::addColumn<QString>("input");
     QTest::addColumn<bool>("staysOpen");
 
-    QTest::addRow("Escape on Go") << "btc_scan" << "escape" << true;
-    QTest::addRow("Escape in the tree") << "Dir1" << "escape" << true;
-    QTest::addRow("Enter in the tree") << "Dir1" << "return" << true;
-    QTest::addRow("Enter on the check box") << "check_recursive" << "return" << true;
-    QTest::addRow("Enter on Annuler hides") << "btc_annuler" << "return" << false;
-    QTest::addRow("click on Annuler hides") << "btc_annuler" << "click" << false;
+    QTest::addRow("Escape on Go") << "btc_scan"
+                                  << "escape" << true;
+    QTest::addRow("Escape in the tree") << "Dir1"
+                                        << "escape" << true;
+    QTest::addRow("Enter in the tree") << "Dir1"
+                                       << "return" << true;
+    QTest::addRow("Enter on the check box") << "check_recursive"
+                                            << "return" << true;
+    QTest::addRow("Enter on Annuler hides") << "btc_annuler"
+                                            << "return" << false;
+    QTest::addRow("click on Annuler hides") << "btc_annuler"
+                                            << "click" << false;
 }
 
-void tst_frm_directory::keysAndAnnuler()
-{
+void tst_frm_directory::keysAndAnnuler() {
     QFETCH(QString, focus);
     QFETCH(QString, input);
     QFETCH(bool, staysOpen);
@@ -262,8 +258,7 @@ void tst_frm_directory::keysAndAnnuler()
     QCOMPARE(fixture.state.option_recursive, 7);
 }
 
-void tst_frm_directory::unreadableDriveKeepsThePreviousOne()
-{
+void tst_frm_directory::unreadableDriveKeepsThePreviousOne() {
     kadrilo::test::FakePlatform fake;
     Fixture fixture;
     const auto window = fixture.open();
@@ -284,8 +279,7 @@ void tst_frm_directory::unreadableDriveKeepsThePreviousOne()
     QVERIFY(window->isVisible());
 }
 
-void tst_frm_directory::drivesKeepTheirFolder()
-{
+void tst_frm_directory::drivesKeepTheirFolder() {
     kadrilo::test::FakePlatform fake;
     Fixture fixture;
     QTemporaryDir card;
@@ -315,25 +309,23 @@ namespace {
 
 class LockedTagFiles : public kadrilo::test::FakePlatform {
 public:
-    QStringList removeFiles(const QString &, const QString &) override
-    {
+    QStringList removeFiles(const QString &, const QString &) override {
         return {QStringLiteral("IMG_0001.txt")};
     }
 };
 
 } // namespace
 
-void tst_frm_directory::lockedTagFilesStopTheCycle()
-{
+void tst_frm_directory::lockedTagFilesStopTheCycle() {
     LockedTagFiles fake;
     Fixture fixture;
-    QVERIFY(kadrilo::test::writeCr2(QDir(fixture.images).filePath(QStringLiteral("IMG_1.CR2")), {}));
+    QVERIFY(
+        kadrilo::test::writeCr2(QDir(fixture.images).filePath(QStringLiteral("IMG_1.CR2")), {}));
     QVERIFY(touch(fixture.state.dossier_temp + QStringLiteral("IMG_0001.txt")));
 
     const auto window = fixture.open();
     window->show();
-    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("btc_scan")),
-                      Qt::LeftButton);
+    QTest::mouseClick(window->findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
 
     QCOMPARE(fake.messages.size(), 1);
     QVERIFY(fake.messages.first().text.contains(QStringLiteral("IMG_0001.txt")));
@@ -342,8 +334,7 @@ void tst_frm_directory::lockedTagFilesStopTheCycle()
     QVERIFY(window->isVisible());
 }
 
-void tst_frm_directory::offersTheRootFolder()
-{
+void tst_frm_directory::offersTheRootFolder() {
     const QStringList roots = frm_directory::browsableRoots();
     QVERIFY(!roots.isEmpty());
 #ifndef Q_OS_WIN

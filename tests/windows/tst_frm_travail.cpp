@@ -37,12 +37,9 @@ public:
 class FakeSource : public kadrilo::WorkSource {
 public:
     explicit FakeSource(frm_travail &window)
-        : m_window(window)
-    {
-    }
+        : m_window(window) {}
     QString currentFolder() const override { return folder; }
-    kadrilo::StatisticsSink &statisticsWindow() override
-    {
+    kadrilo::StatisticsSink &statisticsWindow() override {
         ++analyses;
         messageDuringAnalysis = m_window.findChild<QLabel *>(QStringLiteral("lbl_travail"))->text();
         return sink;
@@ -61,20 +58,18 @@ private:
 struct Setup {
     explicit Setup(ProgramFolder::Exiftool exiftool = ProgramFolder::Exiftool::Linked,
                    int images = 2)
-        : program(exiftool)
-    {
+        : program(exiftool) {
         state.type_raw = QStringLiteral("Canon");
         state.chemin_exiftool = program.filePath(QStringLiteral("exiftool.exe"));
         state.dossier_temp =
             kadrilo::platform::withTrailingSeparator(program.makeFolder(QStringLiteral("temp")));
         imageFolder = program.makeFolder(QStringLiteral("images"));
         for (int i = 1; i <= images; ++i)
-            kadrilo::test::writeCr2(
-                QDir(imageFolder).filePath(QStringLiteral("IMG_%1.CR2").arg(i)), {});
+            kadrilo::test::writeCr2(QDir(imageFolder).filePath(QStringLiteral("IMG_%1.CR2").arg(i)),
+                                    {});
     }
 
-    int tagFiles() const
-    {
+    int tagFiles() const {
         return QDir(state.dossier_temp).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
     }
 
@@ -97,14 +92,12 @@ private Q_SLOTS:
     void closingStopsExiftool();
 };
 
-void tst_frm_travail::initTestCase()
-{
+void tst_frm_travail::initTestCase() {
     if (kadrilo::test::installedExiftool().isEmpty())
         QSKIP("ExifTool is not installed");
 }
 
-void tst_frm_travail::steps_data()
-{
+void tst_frm_travail::steps_data() {
     QTest::addColumn<QString>("etape");
     QTest::addColumn<bool>("extractionFaite");
     QTest::addColumn<bool>("expectExiftool");
@@ -124,8 +117,7 @@ void tst_frm_travail::steps_data()
         << QStringLiteral("autre") << false << false << false << QStringLiteral("autre");
 }
 
-void tst_frm_travail::steps()
-{
+void tst_frm_travail::steps() {
     QFETCH(QString, etape);
     QFETCH(bool, extractionFaite);
     QFETCH(bool, expectExiftool);
@@ -153,8 +145,7 @@ void tst_frm_travail::steps()
     QVERIFY(fake.messages.isEmpty());
 }
 
-void tst_frm_travail::laterShowingsRunAgain()
-{
+void tst_frm_travail::laterShowingsRunAgain() {
     kadrilo::test::FakePlatform fake;
     Setup setup;
     frm_travail window(setup.state);
@@ -172,8 +163,7 @@ void tst_frm_travail::laterShowingsRunAgain()
     }
 }
 
-void tst_frm_travail::showsProgressWhileExiftoolRuns()
-{
+void tst_frm_travail::showsProgressWhileExiftoolRuns() {
     kadrilo::test::FakePlatform fake;
     Setup setup(ProgramFolder::Exiftool::Missing, 3);
     const QString pidFile = setup.program.filePath(QStringLiteral("exiftool.pid"));
@@ -219,8 +209,7 @@ void tst_frm_travail::showsProgressWhileExiftoolRuns()
     QVERIFY(window.rect().contains(count->geometry()));
 }
 
-void tst_frm_travail::closingStopsExiftool()
-{
+void tst_frm_travail::closingStopsExiftool() {
     kadrilo::test::FakePlatform fake;
     Setup setup(ProgramFolder::Exiftool::Missing, 1);
     const QString pidFile = setup.program.filePath(QStringLiteral("exiftool.pid"));

@@ -43,8 +43,7 @@ struct Program {
         , photos(folder.makeFolder(QStringLiteral("photos")))
         , raws(folder.makeFolder(QStringLiteral("photos/raws")))
         , pidFile(folder.filePath(QStringLiteral("exiftool.pid")))
-        , current(photos)
-    {
+        , current(photos) {
         const QString exiftoolPath = folder.filePath(QStringLiteral("exiftool.exe"));
         if (exiftool == Exiftool::Silent)
             kadrilo::test::writeFakeExiftool(exiftoolPath, FakeExiftool::Silent);
@@ -61,15 +60,13 @@ struct Program {
         fake.fakeProgramName = QStringLiteral("Kadrilo");
     }
 
-    static void writeImage(const QString &where, const QString &name)
-    {
+    static void writeImage(const QString &where, const QString &name) {
         kadrilo::test::Cr2Fixture fixture;
         fixture.iso = 400;
         kadrilo::test::writeCr2(QDir(where).filePath(name), fixture);
     }
 
-    bool start()
-    {
+    bool start() {
         if (!window.load())
             return false;
         window.show();
@@ -77,16 +74,13 @@ struct Program {
     }
 
     QString tempFolder() const { return folder.filePath(QStringLiteral("temp")); }
-    int tagFiles() const
-    {
+    int tagFiles() const {
         return QDir(tempFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
     }
-    QPushButton *button(const char *name) const
-    {
+    QPushButton *button(const char *name) const {
         return window.findChild<QPushButton *>(QLatin1String(name));
     }
-    QStringList messageTitles() const
-    {
+    QStringList messageTitles() const {
         QStringList titles;
         for (const auto &message : fake.messages)
             titles << message.title;
@@ -105,8 +99,7 @@ struct Program {
 
 // In the folder window: opens "raws" with a double-click in the tree, ticks the sub-folders
 // if asked, and releases `button` over "Go !".
-void openRawsAndGo(frm_directory &folderWindow, bool includeSubFolders, Qt::MouseButton button)
-{
+void openRawsAndGo(frm_directory &folderWindow, bool includeSubFolders, Qt::MouseButton button) {
     auto *tree = folderWindow.findChild<QTreeView *>(QStringLiteral("Dir1"));
     const QModelIndex raws = kadrilo::test::waitForChild(*tree, QStringLiteral("raws"));
     QVERIFY(raws.isValid());
@@ -126,8 +119,7 @@ struct StatisticsSeen {
     bool closedByFermer = false;
 };
 
-void readAndClose(frm_stats &window, StatisticsSeen &seen)
-{
+void readAndClose(frm_stats &window, StatisticsSeen &seen) {
     seen.shown = true;
     seen.labels = kadrilo::test::labelTexts(window);
     seen.defaultPointer = QGuiApplication::overrideCursor() == nullptr;
@@ -156,14 +148,12 @@ private Q_SLOTS:
     void closingTheMainWindowEndsTheProgram();
 };
 
-void tst_work_cycle::initTestCase()
-{
+void tst_work_cycle::initTestCase() {
     if (kadrilo::test::installedExiftool().isEmpty())
         QSKIP("ExifTool is not installed");
 }
 
-void tst_work_cycle::cycle_data()
-{
+void tst_work_cycle::cycle_data() {
     QTest::addColumn<int>("exiftool");
     QTest::addColumn<int>("images");
     QTest::addColumn<int>("imagesInSubFolder");
@@ -177,8 +167,7 @@ void tst_work_cycle::cycle_data()
     QTest::addRow("raw folder") << real << 3 << 0 << false << left << QStringList() << 3;
     QTest::addRow("right button starts it too")
         << real << 2 << 0 << false << int(Qt::RightButton) << QStringList() << 2;
-    QTest::addRow("sub-folders included")
-        << real << 2 << 2 << true << left << QStringList() << 4;
+    QTest::addRow("sub-folders included") << real << 2 << 2 << true << left << QStringList() << 4;
     QTest::addRow("sub-folders left out") << real << 2 << 2 << false << left << QStringList() << 2;
     QTest::addRow("empty folder without sub-folders runs nothing")
         << real << 0 << 2 << false << left << QStringList{QStringLiteral("Le dossier est vide !")}
@@ -190,8 +179,7 @@ void tst_work_cycle::cycle_data()
         << QStringList{QStringLiteral(" Erreur")} << 0;
 }
 
-void tst_work_cycle::cycle()
-{
+void tst_work_cycle::cycle() {
     QFETCH(int, exiftool);
     QFETCH(int, images);
     QFETCH(int, imagesInSubFolder);
@@ -226,9 +214,9 @@ void tst_work_cycle::cycle()
             [&] { return !program.fake.messages.isEmpty(); },
             [] {
                 if (auto *window = kadrilo::test::activeModal<frm_directory>())
-                    QTest::mouseClick(window->findChild<QPushButton *>(
-                                          QStringLiteral("btc_annuler")),
-                                      Qt::LeftButton);
+                    QTest::mouseClick(
+                        window->findChild<QPushButton *>(QStringLiteral("btc_annuler")),
+                        Qt::LeftButton);
             });
     }
 
@@ -270,8 +258,7 @@ void tst_work_cycle::cycle()
                                  QDir::toNativeSeparators(program.raws)));
 }
 
-void tst_work_cycle::twoCyclesThenQuit()
-{
+void tst_work_cycle::twoCyclesThenQuit() {
     Program program(Exiftool::Real, 2);
     QVERIFY(program.start());
 
@@ -317,8 +304,7 @@ void tst_work_cycle::twoCyclesThenQuit()
     QVERIFY(!program.window.isVisible());
 }
 
-void tst_work_cycle::annulerRunsNothing()
-{
+void tst_work_cycle::annulerRunsNothing() {
     Program program(Exiftool::Real, 2);
     QVERIFY(program.start());
 
@@ -338,8 +324,7 @@ void tst_work_cycle::annulerRunsNothing()
     QVERIFY(!program.window.findChild<frm_travail *>());
 }
 
-void tst_work_cycle::closingTheWorkWindowStopsExiftool()
-{
+void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     Program program(Exiftool::Slow, 2);
     QVERIFY(program.start());
 
@@ -382,8 +367,7 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool()
     QVERIFY(program.window.findChildren<frm_stats *>().isEmpty());
 }
 
-void tst_work_cycle::closingTheMainWindowEndsTheProgram()
-{
+void tst_work_cycle::closingTheMainWindowEndsTheProgram() {
     Program program(Exiftool::Real, 1);
     QVERIFY(program.start());
     ModalScript script;

@@ -7,8 +7,7 @@
 
 namespace kadrilo::test {
 
-QModelIndex waitForChild(QTreeView &tree, const QString &name)
-{
+QModelIndex waitForChild(QTreeView &tree, const QString &name) {
     QModelIndex found;
     const bool loaded = QTest::qWaitFor(
         [&] {
@@ -30,16 +29,14 @@ QModelIndex waitForChild(QTreeView &tree, const QString &name)
     return loaded ? found : QModelIndex();
 }
 
-void doubleClick(QTreeView &tree, const QModelIndex &index)
-{
+void doubleClick(QTreeView &tree, const QModelIndex &index) {
     const QPoint centre = tree.visualRect(index).center();
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, centre);
 }
 
-QStringList labelTexts(const QWidget &window)
-{
+QStringList labelTexts(const QWidget &window) {
     QStringList texts;
     for (const QLabel *label : window.findChildren<QLabel *>())
         texts << label->text();
@@ -47,13 +44,11 @@ QStringList labelTexts(const QWidget &window)
 }
 
 ScopedCurrentFolder::ScopedCurrentFolder(const QString &folder)
-    : m_saved(QDir::currentPath())
-{
+    : m_saved(QDir::currentPath()) {
     QDir::setCurrent(folder);
 }
 
-ScopedCurrentFolder::~ScopedCurrentFolder()
-{
+ScopedCurrentFolder::~ScopedCurrentFolder() {
     QDir::setCurrent(m_saved);
 }
 

@@ -1,0 +1,99 @@
+#include "analysis/results.h"
+
+#include "run/module1.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace kadrilo {
+
+namespace {
+
+template <size_t N>
+void fillClasses(std::array<ClassResult, N> &classes, ChartTable &table,
+                 const std::array<int, N> &counts, int total) {
+    table = ChartTable(int(N), QVector<int>(1, 0));
+    for (size_t k = 0; k < N; ++k) {
+        ClassResult &result = classes[k];
+        result.count = counts[k];
+        result.percent = percentage(counts[k], total);
+        result.caption = resultCaption(result.count, result.percent);
+        table[int(k)][0] = result.percent;
+    }
+}
+
+template <size_t N>
+void writeCaptions(StatisticsSink &sink, ResultArray array,
+                   const std::array<ClassResult, N> &classes) {
+    for (size_t k = 0; k < N; ++k)
+        sink.setResult(array, int(k) + 1, classes[k].caption);
+}
+
+} // namespace
+
+int percentage(int count, int total) {
+    if (count == 0)
+        return 0;
+    // Quotient first, then the scaling: 29 of 100 gives 28, as the double 0.29 is a little
+    // short of 29/100. A count without any file (only possible with a broken record) is 0.
+    if (total <= 0)
+        return 0;
+    const double quotient = double(count) / double(total);
+    const double scaled = quotient * 100.0;
+    return int(std::clamp(std::floor(scaled), double(INT_MIN), double(INT_MAX)));
+}
+
+QString resultCaption(int count, int percent) {
+    return QLatin1Char(' ') + QString::number(count) + QStringLiteral(" photos, soit ") +
+           QString::number(percent) + QLatin1Char('%');
+}
+
+StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
+                                 const QString &dossierAnalyse) {
+    StatisticsResults results;
+    const int total = stats.nb_fichiers;
+    fillClasses(results.iso, results.isoTable, stats.compte_iso, total);
+    fillClasses(results.autofocus, results.autofocusTable, stats.compte_af, total);
+    fillClasses(results.drive, results.driveTable, stats.compte_drive, total);
+    fillClasses(results.aperture, results.apertureTable, stats.compte_diaph, total);
+
+    const int lensCount = std::clamp(state.nb_objectifs, 0, Module1::lens_slots);
+    results.lensColumns = lensCount;
+    results.lensTable = ChartTable(1, QVector<int>(lensCount, 0));
+    for (int c = 0; c < lensCount; ++c) {
+        LensResult lens;
+        lens.name = state.objectifs[size_t(c)];
+        lens.count = stats.compte_objectifs[size_t(c)];
+        lens.percent = percentage(lens.count, total);
+        lens.caption = resultCaption(lens.count, lens.percent);
+        results.lensTable[0][c] = lens.percent;
+        results.lenses.append(lens);
+    }
+
+    results.fileCountLine = QString::number(total) + QStringLiteral(" Fichiers RAW Analysés");
+    results.rawTypeLine = QStringLiteral("Type de Fichiers : RAW ") + state.type_raw;
+    results.folderLine = QStringLiteral("Dossier d'analyse : ") + dossierAnalyse;
+    return results;
+}
+
+void writeResults(const StatisticsResults &results, StatisticsSink &sink) {
+    writeCaptions(sink, ResultArray::Label5, results.iso);
+    writeCaptions(sink, ResultArray::Label7, results.autofocus);
+    writeCaptions(sink, ResultArray::Label9, results.drive);
+    writeCaptions(sink, ResultArray::Label11, results.aperture);
+
+    sink.setColumnCount(Chart::Lens, results.lensColumns);
+
+    sink.setChartData(Chart::Iso, results.isoTable);
+    sink.setChartData(Chart::Autofocus, results.autofocusTable);
+    sink.setChartData(Chart::Drive, results.driveTable);
+    sink.setChartData(Chart::Aperture, results.apertureTable);
+    sink.setChartData(Chart::Lens, results.lensTable);
+
+    sink.setSummary(SummaryLine::Label1, results.fileCountLine);
+    sink.setSummary(SummaryLine::Label2, results.rawTypeLine);
+    sink.setSummary(SummaryLine::Label3, results.folderLine);
+}
+
+} // namespace kadrilo

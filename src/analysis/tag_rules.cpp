@@ -1,0 +1,245 @@
+#include "analysis/tag_rules.h"
+
+#include "run/module1.h"
+
+#include <cstring>
+
+namespace kadrilo {
+
+namespace {
+
+bool startsWith(QByteArrayView line, const char *prefix, qsizetype length) {
+    return line.size() >= length && std::memcmp(line.data(), prefix, size_t(length)) == 0;
+}
+
+// The value from character `position` (counted from 1) to the end of the line.
+QByteArrayView valueFrom(QByteArrayView line, qsizetype position) {
+    return position - 1 < line.size() ? line.sliced(position - 1) : QByteArrayView();
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+} // namespace
+
+TagLine classifyLine(QByteArrayView line) {
+    if (line.isEmpty())
+        return {};
+    // The first byte tells the candidate tag apart, so most lines cost one comparison.
+    switch (line.front()) {
+    case 'I':
+        if (startsWith(line, "ISO", 3))
+            return {TagKind::Iso, valueFrom(line, 6)};
+        break;
+    case 'F':
+        if (startsWith(line, "FocusMode", 9))
+            return {TagKind::FocusMode, valueFrom(line, 12)};
+        if (startsWith(line, "FNumber", 7))
+            return {TagKind::FNumber, valueFrom(line, 10)};
+        break;
+    case 'D':
+        if (startsWith(line, "DriveMode", 9))
+            return {TagKind::DriveMode, valueFrom(line, 12)};
+        break;
+    case 'L':
+        if (startsWith(line, "LensID", 6))
+            return {TagKind::LensId, valueFrom(line, 9)};
+        break;
+    default:
+        break;
+    }
+    return {};
+}
+
+int isoNumber(QByteArrayView value) {
+    // Far above any sensitivity; keeps huge digit runs from overflowing.
+    constexpr qint64 ceiling = 1'000'000'000;
+
+    qsizetype i = 0;
+    const qsizetype size = value.size();
+    while (i < size && (value[i] == ' ' || value[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < size && (value[i] == '+' || value[i] == '-')) {
+        negative = value[i] == '-';
+        ++i;
+    }
+
+    bool anyDigit = false;
+    qint64 whole = 0;
+    for (; i < size && isDigit(value[i]); ++i) {
+        anyDigit = true;
+        whole = std::min(ceiling, whole * 10 + (value[i] - '0'));
+    }
+
+    // Round on the decimal text itself: the first decimal decides, the rest only matters
+    // to tell an exact half (to the even neighbour) from a little more than a half.
+    int firstDecimal = 0;
+    bool moreAfterFirst = false;
+    if (i < size && value[i] == '.') {
+        ++i;
+        if (i < size && isDigit(value[i])) {
+            anyDigit = true;
+            firstDecimal = value[i] - '0';
+            for (++i; i < size && isDigit(value[i]); ++i)
+                moreAfterFirst = moreAfterFirst || value[i] != '0';
+        }
+    }
+    if (!anyDigit)
+        return 0;
+
+    const bool roundUp = firstDecimal > 5 || (firstDecimal == 5 && (moreAfterFirst || whole % 2));
+    if (roundUp)
+        whole = std::min(ceiling, whole + 1);
+    return int(negative ? -whole : whole);
+}
+
+int isoBand(QByteArrayView value) {
+    const int v = isoNumber(value);
+    if (v >= 50 && v <= 126)
+        return 1;
+    if (v >= 127 && v <= 251)
+        return 2;
+    if (v >= 319 && v <= 501)
+        return 3;
+    if (v >= 639 && v <= 1001)
+        return 4;
+    if (v >= 1230 && v <= 2400)
+        return 5;
+    if (v >= 2480 && v <= 4100)
+        return 6;
+    if (v >= 4101 && v <= 6401)
+        return 7;
+    if (v >= 6402)
+        return 8;
+    return 0;
+}
+
+int autofocusMode(QByteArrayView value) {
+    static const char *const modes[] = {"One-shot AF", "AI Servo AF", "Manual Focu", "AI Focus AF"};
+    for (int m = 0; m < 4; ++m) {
+        if (startsWith(value, modes[m], 11))
+            return m + 1;
+    }
+    return 0;
+}
+
+int driveMode(QByteArrayView value) {
+    if (startsWith(value, "Single", 6))
+        return 1;
+    if (startsWith(value, "Contin", 6))
+        return 2;
+    return 0;
+}
+
+int apertureBucket(QByteArrayView value) {
+    struct Bucket {
+        const char *text;
+        int bucket;
+    };
+    static const Bucket buckets[] = {
+        {"1.2", 1},  {"1.4", 2},   {"1.6", 3},  {"1.8", 4},   {"2.0", 5},   {"2", 5},
+        {"2.2", 6},  {"2.5", 7},   {"2.8", 8},  {"3.2", 9},   {"3.5", 10},  {"4.0", 11},
+        {"4", 11},   {"4.5", 12},  {"5.0", 13}, {"5", 13},    {"5.6", 14},  {"6.3", 15},
+        {"7.1", 16}, {"8.0", 17},  {"8", 17},   {"9.0", 18},  {"9", 18},    {"10.0", 19},
+        {"10", 19},  {"11.0", 20}, {"11", 20},  {"13.0", 21}, {"13", 21},   {"14.0", 22},
+        {"14", 22},  {"16.0", 23}, {"16", 23},  {"18.0", 24}, {"20.0", 24}, {"22.0", 24},
+        {"18", 24},  {"20", 24},   {"22", 24},
+    };
+    if (value.isEmpty() || value.size() > 4)
+        return 0;
+    for (const Bucket &b : buckets) {
+        if (value == QByteArrayView(b.text))
+            return b.bucket;
+    }
+    return 0;
+}
+
+void clearLenses(Module1 &state) {
+    state.nb_objectifs = 0;
+    state.objectifs.fill(QString());
+}
+
+int lensSlot(Module1 &state, QByteArrayView name) {
+    // An empty value names no lens: it would hold a slot with no label.
+    if (name.isEmpty() || name.size() > maxLensNameBytes)
+        return 0;
+    // ExifTool writes UTF-8. Invalid bytes decode to replacement characters, the same way
+    // every time, so equal byte strings always give equal names.
+    const QString text = QString::fromUtf8(name.data(), name.size());
+    for (int slot = 0; slot < Module1::lens_slots; ++slot) {
+        QString &held = state.objectifs[size_t(slot)];
+        if (held == text)
+            return slot + 1;
+        if (held.isEmpty()) {
+            held = text;
+            ++state.nb_objectifs;
+            return slot + 1;
+        }
+    }
+    return 0;
+}
+
+void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state) {
+    const TagLine tag = classifyLine(line);
+    int k = 0;
+    switch (tag.kind) {
+    case TagKind::None:
+        break;
+    case TagKind::Iso:
+        if ((k = isoBand(tag.value)))
+            ++stats.compte_iso[size_t(k - 1)];
+        break;
+    case TagKind::FocusMode:
+        if ((k = autofocusMode(tag.value)))
+            ++stats.compte_af[size_t(k - 1)];
+        break;
+    case TagKind::DriveMode:
+        if ((k = driveMode(tag.value)))
+            ++stats.compte_drive[size_t(k - 1)];
+        break;
+    case TagKind::FNumber:
+        if ((k = apertureBucket(tag.value)))
+            ++stats.compte_diaph[size_t(k - 1)];
+        break;
+    case TagKind::LensId:
+        if ((k = lensSlot(state, tag.value)))
+            ++stats.compte_objectifs[size_t(k - 1)];
+        break;
+    }
+}
+
+void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
+    const char *const data = content.data();
+    const qsizetype size = content.size();
+    const auto find = [data, size](qsizetype from, qsizetype to, char c) {
+        const void *hit = std::memchr(data + from, c, size_t(to - from));
+        return hit ? static_cast<const char *>(hit) - data : to;
+    };
+
+    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
+    if (find(0, size, '\r') == size) {
+        for (qsizetype start = 0; start < size;) {
+            const qsizetype stop = find(start, size, '\n');
+            countLine(QByteArrayView(data + start, stop - start), stats, state);
+            start = stop + 1;
+        }
+        return;
+    }
+
+    qsizetype start = 0;
+    qsizetype nextLf = -1; // offset of the next LF at or after `start`, `size` when none
+    while (start < size) {
+        if (nextLf < start)
+            nextLf = find(start, size, '\n');
+        // A CR before the LF ends the line there (CR alone or CR LF).
+        const qsizetype cr = find(start, nextLf, '\r');
+        countLine(QByteArrayView(data + start, cr - start), stats, state);
+        start = cr + 1;
+        if (cr < nextLf && start == nextLf)
+            ++start;
+    }
+}
+
+} // namespace kadrilo

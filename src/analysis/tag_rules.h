@@ -1,0 +1,60 @@
+#pragma once
+
+#include "analysis/statistiques.h"
+
+#include <QByteArrayView>
+#include <QString>
+
+namespace kadrilo {
+
+struct Module1;
+
+// The five tags the analysis counts, recognised by the first characters of a line.
+enum class TagKind { None, Iso, FocusMode, DriveMode, FNumber, LensId };
+
+// A tag line split into its kind and the value text the rules look at. `value` points into
+// the line handed to classifyLine().
+struct TagLine {
+    TagKind kind = TagKind::None;
+    QByteArrayView value;
+};
+
+// Recognises a line of a tag file (without its end-of-line characters) by its first bytes,
+// exactly and case-sensitively, and cuts the value at the tag's fixed position: ISO from
+// character 6, FocusMode and DriveMode from 12, FNumber from 10, LensID from 9 (counted from
+// 1). A line too short to reach that position has an empty value.
+TagLine classifyLine(QByteArrayView line);
+
+// The value of an ISO line as a whole number: the leading number of the text (blanks,
+// optional sign, digits, optional "." and decimals), rounded half to even; 0 when the text
+// does not start with a number. Saturates far beyond any sensitivity instead of wrapping.
+int isoNumber(QByteArrayView value);
+// ISO band 1..8 of a value text, 0 when it falls in no band.
+int isoBand(QByteArrayView value);
+// Autofocus mode 1..4 from the first 11 characters of the value, 0 for none.
+int autofocusMode(QByteArrayView value);
+// Drive mode 1 (single frame) or 2 (continuous) from the first 6 characters, 0 for none.
+int driveMode(QByteArrayView value);
+// Aperture bucket 1..24 for a value that equals one of the bucket texts, 0 otherwise.
+int apertureBucket(QByteArrayView value);
+
+// Longest lens name taken, in bytes. No camera lens name comes near it; a longer value is
+// junk and is kept out of the lens list and the chart labels.
+inline constexpr qsizetype maxLensNameBytes = 64 * 1024;
+
+// Finds the slot (1..30) of a lens name in the lens list of `state`, storing the name in the
+// first free slot when it is new. Returns 0 when the name is dropped: empty, too long, or new
+// while all slots are taken. Names are decoded as UTF-8 and compared exactly.
+int lensSlot(Module1 &state, QByteArrayView name);
+
+// Empties the lens list of `state`.
+void clearLenses(Module1 &state);
+
+// Applies the five rules to one line and counts its class in `stats` (lenses in `state`).
+void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state);
+
+// Splits the content of one tag file into lines (ended by LF, CR or CR LF; the last line
+// may have no end) and counts every line.
+void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state);
+
+} // namespace kadrilo

@@ -1,0 +1,103 @@
+#include "report/report_options.h"
+
+namespace kadrilo::report {
+
+namespace {
+
+bool formatFromName(const QString &name, ReportFormat &format) {
+    if (name == QLatin1String("texte"))
+        format = ReportFormat::Texte;
+    else if (name == QLatin1String("csv"))
+        format = ReportFormat::Csv;
+    else if (name == QLatin1String("json"))
+        format = ReportFormat::Json;
+    else
+        return false;
+    return true;
+}
+
+ParsedArguments failure(const QString &error) {
+    ParsedArguments parsed;
+    parsed.action = ParsedArguments::Action::Error;
+    parsed.error = error;
+    return parsed;
+}
+
+} // namespace
+
+ParsedArguments parseReportArguments(const QStringList &arguments) {
+    const QString formatOption = QStringLiteral("--format");
+    const QString formatPrefix = QStringLiteral("--format=");
+
+    ParsedArguments parsed;
+    QStringList folders;
+    bool optionsEnded = false;
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments.at(i);
+        if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
+            argument == QLatin1String("-")) {
+            folders << argument;
+            continue;
+        }
+        if (argument == QLatin1String("--")) {
+            optionsEnded = true;
+        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            parsed.action = ParsedArguments::Action::Help;
+            return parsed;
+        } else if (argument == QLatin1String("--recursif")) {
+            parsed.options.recursive = true;
+        } else if (argument == formatOption || argument.startsWith(formatPrefix)) {
+            QString name;
+            if (argument == formatOption) {
+                if (i + 1 >= arguments.size())
+                    return failure(QStringLiteral(
+                        "l'option --format attend une valeur : texte, csv ou json."));
+                name = arguments.at(++i);
+            } else {
+                name = argument.mid(formatPrefix.size());
+            }
+            if (!formatFromName(name, parsed.options.format))
+                return failure(
+                    QStringLiteral("format inconnu : « %1 » (texte, csv ou json).").arg(name));
+        } else {
+            return failure(QStringLiteral("option inconnue : « %1 ».").arg(argument));
+        }
+    }
+
+    if (folders.isEmpty() || (folders.size() == 1 && folders.first().isEmpty()))
+        return failure(QStringLiteral("le dossier à analyser manque."));
+    if (folders.size() > 1)
+        return failure(
+            QStringLiteral("un seul dossier est attendu, %1 sont donnés.").arg(folders.size()));
+
+    parsed.action = ParsedArguments::Action::Run;
+    parsed.options.folder = folders.first();
+    return parsed;
+}
+
+QString usageText() {
+    return QStringLiteral(
+        "Utilisation : kadrilo-rapport [--recursif] [--format texte|csv|json] DOSSIER\n"
+        "\n"
+        "Affiche sans fenêtre les statistiques de prise de vue des fichiers RAW Canon\n"
+        "(CR2, CRW) de DOSSIER, comme la fenêtre des statistiques de Kadrilo.\n"
+        "\n"
+        "  --recursif       inclure les sous-dossiers\n"
+        "  --format FORMAT  texte (par défaut), csv ou json\n"
+        "  --help           afficher cette aide\n"
+        "\n"
+        "Le fichier exiftool.exe doit se trouver dans le même dossier que kadrilo-rapport.\n"
+        "\n"
+        "Codes de sortie :\n"
+        "    0  statistiques écrites sur la sortie standard\n"
+        "    2  mauvaise utilisation (option ou format inconnu, dossier manquant ou en trop)\n"
+        "    3  dossier introuvable ou illisible\n"
+        "    4  exiftool.exe introuvable dans le dossier du programme\n"
+        "    5  ExifTool n'a écrit aucun fichier de tags (aucune image RAW traitée)\n"
+        "    6  dossier temporaire impossible à créer\n"
+        "  130  interrompu (Ctrl+C) ; le dossier temporaire est supprimé\n"
+        "En cas d'erreur, le message va sur la sortie d'erreur et la sortie standard reste "
+        "vide.\n");
+}
+
+} // namespace kadrilo::report

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+namespace kadrilo::report {
+
+enum class ReportFormat { Texte, Csv, Json };
+
+// What the command line asks of kadrilo-rapport.
+struct ReportOptions {
+    bool recursive = false;
+    ReportFormat format = ReportFormat::Texte;
+    QString folder;
+};
+
+struct ParsedArguments {
+    enum class Action {
+        Run,   // `options` holds a complete request
+        Help,  // --help: print the usage text and stop
+        Error, // bad usage: `error` says why, in French
+    };
+    Action action = Action::Error;
+    ReportOptions options;
+    QString error;
+};
+
+// Exit statuses of kadrilo-rapport, listed in the usage text.
+enum ExitStatus : int {
+    ExitOk = 0,
+    ExitBadUsage = 2,
+    ExitFolderUnreadable = 3,
+    ExitExiftoolMissing = 4,
+    ExitNoTagFile = 5,
+    ExitTempFolderFailed = 6,
+    ExitInterrupted = 130,
+};
+
+// Reads the arguments that follow the program name:
+// [--recursif] [--format texte|csv|json] DOSSIER, options in any order, "--format=csv"
+// accepted too, "--" ending the options so that a folder may begin with "-".
+ParsedArguments parseReportArguments(const QStringList &arguments);
+
+// The French usage text, exit statuses included.
+QString usageText();
+
+} // namespace kadrilo::report

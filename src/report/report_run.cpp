@@ -1,0 +1,116 @@
+#include "report/report_run.h"
+
+#include "analysis/analyse.h"
+#include "platform/platform.h"
+#include "report/recording_sink.h"
+#include "report/report_format.h"
+#include "report/report_results.h"
+#include "run/extraction.h"
+#include "run/image_count.h"
+#include "run/module1.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+
+namespace kadrilo::report {
+
+namespace {
+
+ReportOutcome failure(int status, const QString &error) {
+    return {status, {}, error};
+}
+
+int tagFilesWritten(const QString &tempFolder) {
+    return platform::platform().listFiles(tempFolder, {QStringLiteral("*.txt")}).size();
+}
+
+ReportOutcome interrupted() {
+    return failure(ExitInterrupted, QStringLiteral("interrompu."));
+}
+
+} // namespace
+
+void ReportInterruption::interrupt() {
+    m_interrupted = true;
+    Q_EMIT interrupted();
+}
+
+QString analysedFolderPath(const QString &folder) {
+    // ExifTool receives the folder with its first character lower-cased, harmless only for
+    // an absolute path, and the summary shows the folder as the folder window would.
+    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+}
+
+ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
+    auto &system = platform::platform();
+
+    const QString folder = analysedFolderPath(options.folder);
+    const QFileInfo folderInfo(folder);
+    if (!folderInfo.isDir())
+        return failure(ExitFolderUnreadable,
+                       QStringLiteral("le dossier « %1 » est introuvable.").arg(options.folder));
+    if (!folderInfo.isReadable() || !folderInfo.isExecutable())
+        return failure(ExitFolderUnreadable,
+                       QStringLiteral("le dossier « %1 » est illisible.").arg(options.folder));
+
+    Module1 state;
+    state.type_raw = QStringLiteral("Canon");
+    state.option_recursive = options.recursive ? 1 : 0;
+    state.chemin_exiftool =
+        platform::withTrailingSeparator(settings.programFolder) + QStringLiteral("exiftool.exe");
+    if (!system.isNormalFile(state.chemin_exiftool))
+        return failure(ExitExiftoolMissing,
+                       QStringLiteral("le programme Exiftool est introuvable : le fichier "
+                                      "exiftool.exe doit se trouver dans le même dossier que "
+                                      "kadrilo-rapport (%1).")
+                           .arg(settings.programFolder));
+
+    // A folder of our own, never the windows' temp folder: a report may run while Kadrilo
+    // holds tag files of its own there. QTemporaryDir removes it on every way out.
+    const QTemporaryDir tempFolder(QDir::tempPath() + QStringLiteral("/kadrilo-rapport-XXXXXX"));
+    if (!tempFolder.isValid())
+        return failure(
+            ExitTempFolderFailed,
+            QStringLiteral("impossible de créer un dossier temporaire dans « %1 » : %2")
+                .arg(QDir::toNativeSeparators(QDir::tempPath()), tempFolder.errorString()));
+    state.dossier_temp =
+        platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
+
+    ExiftoolRun run;
+    if (settings.interruption) {
+        if (settings.interruption->isInterrupted())
+            return interrupted();
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
+                         &ExiftoolRun::cancel);
+    }
+    ExiftoolRun::Outcome outcome;
+    if (settings.progress) {
+        const int total = countRawImages(folder, options.recursive);
+        const QString temp = state.dossier_temp;
+        const auto progress = settings.progress;
+        QObject::connect(&run, &ExiftoolRun::tick, &run,
+                         [temp, total, progress] { progress(tagFilesWritten(temp), total); });
+        progress(0, total);
+        outcome = extraire_exif(state, folder, &run);
+        progress(tagFilesWritten(temp), total);
+    } else {
+        outcome = extraire_exif(state, folder, &run);
+    }
+    if (outcome == ExiftoolRun::Outcome::Cancelled)
+        return interrupted();
+
+    if (!system.hasNormalFiles(state.dossier_temp))
+        return failure(ExitNoTagFile,
+                       QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt n'ont "
+                                      "pas été créés (aucune image RAW Canon traitée dans « %1 »).")
+                           .arg(options.folder));
+
+    const statistiques_exif stats = lire_fichiers_tags(state);
+    RecordingSink sink;
+    publier_statistiques(stats, state, folder, sink);
+    const ReportResults results = assembleResults(stats, state, folder, sink.recorded());
+    return {ExitOk, formatReport(results, options.format), {}};
+}
+
+} // namespace kadrilo::report

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "analysis/statistiques.h"
+
+#include <QString>
+#include <QStringList>
+
+// The fixed texts of the statistics window and of its charts. Plain functions without
+// widgets, so that the headless report words its output exactly like the window.
+namespace kadrilo::chart_labels {
+
+// Category labels of a chart, row 1 first: 8 ISO bands, 24 apertures, 2 drive modes,
+// 4 autofocus modes; the lens chart's single row carries the empty text.
+QStringList rowLabels(Chart chart);
+
+// A chart's title, exactly as shown (two of them end with a blank).
+QString title(Chart chart);
+
+// The label of the lens chart's column for `lens`: its name followed by one blank.
+QString lensColumnLabel(const QString &lens);
+
+// Caption of ISO band `band` (1..8) beside its result: "100 :" ... "6400 :", then "H ".
+QString isoBandCaption(int band);
+
+// Caption of aperture bucket `bucket` (1..24) beside its result, with the blanks that line
+// the colons up.
+QString apertureCaption(int bucket);
+
+// Caption of autofocus mode `mode` (1..4) beside its result.
+QString autofocusCaption(int mode);
+
+// Caption of drive mode `mode` (1 single frame, 2 continuous) beside its result.
+QString driveCaption(int mode);
+
+// The note under the drive results about self-timer shots.
+QString selfTimerNote();
+
+// The notice of the tabs whose analysis does not exist yet.
+QString notAvailableNotice();
+
+} // namespace kadrilo::chart_labels
