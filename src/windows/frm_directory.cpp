@@ -16,8 +16,10 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QStorageInfo>
 #include <QStyle>
+#include <QTimer>
 #include <QTreeView>
 
 namespace kadrilo {
@@ -126,6 +128,7 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     , Dir1(new QTreeView(this))
     , m_folders(new QFileSystemModel(this))
     , m_folderView(new windows::CurrentFolderModel(*m_folders, this))
+    , m_reveal(new QTimer(this))
     , File1(new QListWidget(this))
     , btc_scan(new MouseReleaseButton(QStringLiteral("Go !"), this))
     , check_recursive(new QCheckBox(QStringLiteral("Inclure les sous-dossiers"), this))
@@ -174,11 +177,22 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     setTabOrder(btc_scan, check_recursive);
     setTabOrder(check_recursive, btc_annuler);
 
-    // Folders load in the background: once the opened folder's branch is in, show it.
-    connect(m_folders, &QFileSystemModel::directoryLoaded, this, [this](const QString &loaded) {
-        if (liesUnder(m_dirPath, loaded))
-            Dir1->scrollTo(m_folderView->indexOf(m_dirPath));
+    // Folders load in the background and rows arrive above the opened folder for a while:
+    // keep it in view until the person scrolls or clicks the tree.
+    m_reveal->setSingleShot(true);
+    m_reveal->setInterval(50);
+    connect(m_reveal, &QTimer::timeout, this, [this] {
+        Dir1->scrollTo(m_folderView->indexOf(m_dirPath), QAbstractItemView::PositionAtCenter);
     });
+    const auto revealAgain = [this] {
+        if (m_keepRevealing)
+            m_reveal->start();
+    };
+    connect(m_folderView, &QAbstractItemModel::rowsInserted, this, revealAgain);
+    connect(m_folderView, &QAbstractItemModel::layoutChanged, this, revealAgain);
+    connect(Dir1->verticalScrollBar(), &QScrollBar::actionTriggered, this,
+            [this] { m_keepRevealing = false; });
+    connect(Dir1, &QTreeView::pressed, this, [this] { m_keepRevealing = false; });
     connect(Drive1, &QComboBox::activated, this, &frm_directory::Drive1_Change);
     connect(Dir1, &QTreeView::doubleClicked, this,
             [this](const QModelIndex &index) { setDirPath(m_folderView->pathAt(index)); });
@@ -291,6 +305,8 @@ void frm_directory::Dir1_Change() {
         Dir1->expand(up);
     Dir1->setCurrentIndex(current);
     Dir1->scrollTo(current);
+    m_keepRevealing = true;
+    m_reveal->start();
 
     fillFileList();
 }

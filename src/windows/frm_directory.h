@@ -13,6 +13,7 @@ class QCheckBox;
 class QComboBox;
 class QFileSystemModel;
 class QListWidget;
+class QTimer;
 class QTreeView;
 
 namespace kadrilo {
@@ -91,6 +92,8 @@ private:
     QTreeView *Dir1;
     QFileSystemModel *m_folders;
     windows::CurrentFolderModel *m_folderView;
+    QTimer *m_reveal;
+    bool m_keepRevealing = false;
     QListWidget *File1;
     MouseReleaseButton *btc_scan;
     QCheckBox *check_recursive;

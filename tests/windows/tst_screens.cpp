@@ -1,0 +1,227 @@
+// Every window with its texts in full: no caption cut off by its control, no control lying
+// over another. With KADRILO_RENDER_DIR set, each window is also saved there as a picture,
+// for a person to look at (scripts/screenshots.sh runs this under a real X server).
+
+#include "analysis/analyse.h"
+#include "fake_exiftool.h"
+#include "modal_script.h"
+#include "platform/platform.h"
+#include "run/extraction.h"
+#include "run/frm_travail.h"
+#include "run/module1.h"
+#include "stats/frm_stats.h"
+#include "support/cr2_writer.h"
+#include "support/fake_platform.h"
+#include "support/program_folder.h"
+#include "window_helpers.h"
+#include "windows/frm_about.h"
+#include "windows/frm_directory.h"
+#include "windows/frm_main.h"
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QStyleOptionButton>
+#include <QTreeView>
+#include <QtTest>
+
+using kadrilo::Module1;
+using kadrilo::test::ProgramFolder;
+
+namespace {
+
+QString describe(const QWidget &widget) {
+    return widget.objectName().isEmpty() ? QString::fromLatin1(widget.metaObject()->className())
+                                         : widget.objectName();
+}
+
+// Room a button gives its caption, as the style draws it.
+QRect captionRoom(const QAbstractButton &button) {
+    QStyleOptionButton option;
+    option.initFrom(&button);
+    option.text = button.text();
+    QStyle::SubElement element = QStyle::SE_PushButtonContents;
+    if (qobject_cast<const QCheckBox *>(&button))
+        element = QStyle::SE_CheckBoxContents;
+    else if (qobject_cast<const QRadioButton *>(&button))
+        element = QStyle::SE_RadioButtonContents;
+    return button.style()->subElementRect(element, &option, &button);
+}
+
+// Texts that do not fit their control, and visible controls that overlap a sibling.
+QStringList layoutProblems(const QWidget &window) {
+    QStringList problems;
+    for (const QLabel *label : window.findChildren<QLabel *>()) {
+        if (!label->isVisibleTo(&window) || label->text().trimmed().isEmpty())
+            continue;
+        const QFontMetrics metrics(label->font());
+        const QRect room = label->contentsRect();
+        const bool fits =
+            label->wordWrap()
+                ? metrics.boundingRect(room, Qt::TextWordWrap, label->text()).height() <=
+                      room.height()
+                : metrics.horizontalAdvance(label->text()) <= room.width() &&
+                      metrics.height() <= room.height();
+        if (!fits)
+            problems << QStringLiteral("label %1 cuts \"%2\"").arg(describe(*label), label->text());
+    }
+    for (const QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
+        if (!button->isVisibleTo(&window) || button->text().isEmpty())
+            continue;
+        const QFontMetrics metrics(button->font());
+        QString text = button->text();
+        text.remove(QLatin1Char('&'));
+        const QRect room = captionRoom(*button);
+        const int needed =
+            metrics.horizontalAdvance(text) + (qobject_cast<const QPushButton *>(button) ? 0 : 2);
+        if (needed > room.width() || metrics.height() > room.height())
+            problems << QStringLiteral("button %1 cuts \"%2\" (%3 px for %4)")
+                            .arg(describe(*button), text)
+                            .arg(room.width())
+                            .arg(needed);
+    }
+    QList<const QWidget *> parents{&window};
+    for (const QWidget *child : window.findChildren<QWidget *>())
+        parents << child;
+    for (const QWidget *parent : parents) {
+        const auto children = parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (int i = 0; i < children.size(); ++i) {
+            for (int j = i + 1; j < children.size(); ++j) {
+                const QWidget *a = children.at(i);
+                const QWidget *b = children.at(j);
+                if (a->isWindow() || b->isWindow() || !a->isVisibleTo(&window) ||
+                    !b->isVisibleTo(&window))
+                    continue;
+                if (a->geometry().intersects(b->geometry()))
+                    problems << QStringLiteral("%1 overlaps %2").arg(describe(*a), describe(*b));
+            }
+        }
+    }
+    for (const QWidget *child : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        if (!child->isWindow() && child->isVisibleTo(&window) &&
+            !window.rect().contains(child->geometry()))
+            problems << QStringLiteral("%1 lies outside the window").arg(describe(*child));
+    }
+    return problems;
+}
+
+void save(QWidget &window, const QString &name) {
+    const QString folder = qEnvironmentVariable("KADRILO_RENDER_DIR");
+    if (folder.isEmpty())
+        return;
+    QDir().mkpath(folder);
+    QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
+} // namespace
+
+class tst_screens : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void windows();
+
+private:
+    void check(QWidget &window, const QString &name);
+};
+
+void tst_screens::initTestCase() {
+    if (kadrilo::test::installedExiftool().isEmpty())
+        QSKIP("ExifTool is not installed");
+}
+
+void tst_screens::check(QWidget &window, const QString &name) {
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QTest::qWait(50);
+    save(window, name);
+    const QStringList problems = layoutProblems(window);
+    QVERIFY2(problems.isEmpty(),
+             qPrintable(name + QStringLiteral(": ") + problems.join(QStringLiteral("; "))));
+}
+
+void tst_screens::windows() {
+    // A program folder whose "ExifTool" writes two of three tag files and then waits, so that
+    // the work window can be seen at work.
+    ProgramFolder program(ProgramFolder::Exiftool::Missing);
+    const QString pidFile = program.filePath(QStringLiteral("exiftool.pid"));
+    QVERIFY(kadrilo::test::writeFakeExiftool(program.filePath(QStringLiteral("exiftool.exe")),
+                                             kadrilo::test::FakeExiftool::Slow, 2, pidFile));
+    const QString raws = program.makeFolder(QStringLiteral("photos/raws"));
+    program.makeFolder(QStringLiteral("photos/raws/jour 2"));
+    const int isos[] = {100, 400, 1600};
+    for (int i = 0; i < 3; ++i) {
+        kadrilo::test::Cr2Fixture fixture;
+        fixture.iso = isos[i];
+        fixture.fNumber = 2.8 + 2 * i;
+        fixture.continuousDrive = i % 2;
+        fixture.focusMode = i;
+        kadrilo::test::applyLens(fixture, kadrilo::test::kCr2Lenses[i]);
+        QVERIFY(kadrilo::test::writeCr2(
+            QDir(raws).filePath(QStringLiteral("IMG_%1.CR2").arg(1001 + i)), fixture));
+    }
+    kadrilo::test::ScopedCurrentFolder current(raws);
+    kadrilo::test::FakePlatform fake;
+    fake.fakeProgramFolder = program.path();
+    fake.fakeProgramName = QStringLiteral("Kadrilo");
+
+    Module1 state;
+    kadrilo::frm_main main(state);
+    QVERIFY(main.load());
+    main.show();
+    check(main, QStringLiteral("frm_main"));
+
+    kadrilo::frmAbout about(&main);
+    about.show();
+    check(about, QStringLiteral("frmAbout"));
+    about.close();
+
+    kadrilo::test::ModalScript script;
+    script.onModal<kadrilo::frm_directory>(
+        QStringLiteral("folder window"), [&](kadrilo::frm_directory &window) {
+            // The tree loads in the background, then shows the opened folder.
+            auto *tree = window.findChild<QTreeView *>(QStringLiteral("Dir1"));
+            QTRY_VERIFY(
+                tree->currentIndex().data().toString() == QLatin1String("raws") &&
+                tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
+            check(window, QStringLiteral("frm_directory"));
+            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
+                              Qt::LeftButton);
+        });
+    script.when(
+        QStringLiteral("work window counting"),
+        [] {
+            auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
+            auto *count =
+                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
+            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
+        },
+        [&] {
+            auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
+            check(*work, QStringLiteral("frm_travail"));
+            work->close();
+        });
+    script.onModal<kadrilo::frm_directory>(QStringLiteral("folder window again"),
+                                           [](kadrilo::frm_directory &window) { window.close(); });
+    QTest::mouseClick(main.findChild<QPushButton *>(QStringLiteral("btc_frm_directory")),
+                      Qt::LeftButton);
+    QVERIFY2(script.finished(), qPrintable(script.pending()));
+
+    // The statistics window as the analysis leaves it, over tag files of the real ExifTool.
+    kadrilo::platform::platform().removeFiles(state.dossier_temp, QStringLiteral("*.txt"));
+    state.chemin_exiftool = kadrilo::test::installedExiftool();
+    state.type_raw = QStringLiteral("Canon");
+    state.option_recursive = 0;
+    kadrilo::extraire_exif(state, QDir::toNativeSeparators(raws));
+    kadrilo::frm_stats stats(state, &main);
+    kadrilo::analyse_exif(state, QDir::toNativeSeparators(raws), stats);
+    stats.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&stats));
+    QTest::qWait(100);
+    save(stats, QStringLiteral("frm_stats"));
+}
+
+QTEST_MAIN(tst_screens)
+#include "tst_screens.moc"
