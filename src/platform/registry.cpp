@@ -17,14 +17,19 @@ QString keyId(RegistryRoot root, const QString &path) {
 }
 
 #ifdef Q_OS_WIN
+// The predefined keys are negative 32-bit values widened with their sign, as the system
+// headers define them.
+HKEY rootKey(RegistryRoot root) {
+    return reinterpret_cast<HKEY>(static_cast<std::intptr_t>(static_cast<std::int32_t>(root)));
+}
+
 // The system registry through the ANSI functions, with texts in the system code page.
 class WindowsRegistry : public Registry {
 public:
     OpenedKey openKey(RegistryRoot root, const QString &path, std::uint32_t access) override {
         HKEY key = nullptr;
         const QByteArray localPath = path.toLocal8Bit();
-        const LONG status = RegOpenKeyExA(reinterpret_cast<HKEY>(static_cast<std::uintptr_t>(root)),
-                                          localPath.constData(), 0, access, &key);
+        const LONG status = RegOpenKeyExA(rootKey(root), localPath.constData(), 0, access, &key);
         return {status, reinterpret_cast<RegistryKey>(key)};
     }
 

@@ -352,6 +352,7 @@ void frm_directory::btc_scan_MouseUp() {
     auto &system = platform::platform();
     m_state.option_recursive = check_recursive->isChecked() ? 1 : 0;
 
+    // Files may have been copied in or taken away since the folder was opened.
     fillFileList();
     if (!check_recursive->isChecked() && File1->count() == 0) {
         system.showMessage(this,
