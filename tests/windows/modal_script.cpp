@@ -28,8 +28,6 @@ void ModalScript::poll() {
     const Action action = m_steps.at(m_next).action;
     ++m_next;
     m_acting = true;
-    // A fresh timer: the action may open a modal window and wait there while this poll
-    // timer keeps running the next steps.
     QTimer::singleShot(0, this, [this, action] {
         m_acting = false;
         action();
@@ -38,7 +36,6 @@ void ModalScript::poll() {
 
 void ModalScript::giveUp() {
     m_poll.stop();
-    // Unwind every modal window so the test returns and reports the missing step.
     while (QWidget *modal = QApplication::activeModalWidget()) {
         if (auto *dialog = qobject_cast<QDialog *>(modal))
             dialog->done(QDialog::Rejected);

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QApplication>
-#include <QObject>
 #include <QString>
 #include <QTimer>
 #include <QVector>
@@ -15,11 +14,9 @@ template <class W> W *activeModal() {
     return qobject_cast<W *>(QApplication::activeModalWidget());
 }
 
-// Drives modal windows as a person would: each step waits until its condition holds (say, a
-// window of some class is the active modal one), then acts once. Actions run from a fresh
-// timer, so an action may itself open a modal window and wait in it while later steps go on.
-// Steps that are not reached before the deadline are reported by pending(), and every modal
-// window still open is then closed so that the test can end.
+// Drives modal windows as a person would: each step waits for its condition, then acts once,
+// from a fresh timer (so it may open a modal window of its own). At the deadline every modal
+// window is closed and pending() names the first step not reached.
 class ModalScript : public QObject {
 public:
     using Condition = std::function<bool()>;
@@ -39,7 +36,6 @@ public:
     }
 
     bool finished() const { return m_next >= m_steps.size(); }
-    // Description of the first step that did not run, or empty.
     QString pending() const;
 
 private:

@@ -1,5 +1,4 @@
 #include "analysis/statistiques.h"
-#include "fake_exiftool.h"
 #include "modal_script.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
@@ -7,6 +6,7 @@
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
 #include "support/program_folder.h"
+#include "window_helpers.h"
 
 #include <QDir>
 #include <QLabel>
@@ -14,15 +14,9 @@
 #include <QtTest>
 
 using kadrilo::frm_travail;
-using kadrilo::Module1;
 using kadrilo::test::ProgramFolder;
 
 namespace {
-
-const QString caption = QStringLiteral("Lecture des informations EXIF....");
-const QString message =
-    QStringLiteral("L'analyse est en cours .....Cela peut prendre un certain temps suivant le "
-                   "nombre de fichiers à analyser.(1000 à 2000 fichiers lu par minute....)");
 
 class NullSink : public kadrilo::StatisticsSink {
 public:
@@ -36,34 +30,37 @@ public:
 // the analysis does first: it records the message line at that moment.
 class FakeSource : public kadrilo::WorkSource {
 public:
-    explicit FakeSource(frm_travail &window)
-        : m_window(window) {}
-    QString currentFolder() const override { return folder; }
+    FakeSource(frm_travail &window, const QString &folder)
+        : m_window(window)
+        , m_folder(folder) {}
+    QString currentFolder() const override { return m_folder; }
     kadrilo::StatisticsSink &statisticsWindow() override {
         ++analyses;
         messageDuringAnalysis = m_window.findChild<QLabel *>(QStringLiteral("lbl_travail"))->text();
-        return sink;
+        return m_sink;
     }
 
-    QString folder;
     int analyses = 0;
     QString messageDuringAnalysis;
-    NullSink sink;
 
 private:
     frm_travail &m_window;
+    QString m_folder;
+    NullSink m_sink;
 };
 
-// A program folder with its temp folder and a folder of `images` Canon raw fixtures.
+// A program folder with its temp folder, a folder of `images` Canon raw fixtures, the work
+// window at the reading step and its source.
 struct Setup {
     explicit Setup(ProgramFolder::Exiftool exiftool = ProgramFolder::Exiftool::Linked,
                    int images = 2)
-        : program(exiftool) {
+        : program(exiftool)
+        , imageFolder(program.makeFolder(QStringLiteral("images"))) {
         state.type_raw = QStringLiteral("Canon");
         state.chemin_exiftool = program.filePath(QStringLiteral("exiftool.exe"));
         state.dossier_temp =
             kadrilo::platform::withTrailingSeparator(program.makeFolder(QStringLiteral("temp")));
-        imageFolder = program.makeFolder(QStringLiteral("images"));
+        state.etape_travail = QStringLiteral("lectureraw");
         for (int i = 1; i <= images; ++i)
             kadrilo::test::writeCr2(QDir(imageFolder).filePath(QStringLiteral("IMG_%1.CR2").arg(i)),
                                     {});
@@ -73,9 +70,12 @@ struct Setup {
         return QDir(state.dossier_temp).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
     }
 
+    kadrilo::test::FakePlatform fake;
     ProgramFolder program;
-    Module1 state;
     QString imageFolder;
+    kadrilo::Module1 state;
+    frm_travail window{state};
+    FakeSource source{window, imageFolder};
 };
 
 } // namespace
@@ -87,9 +87,7 @@ private Q_SLOTS:
     void initTestCase();
     void steps_data();
     void steps();
-    void laterShowingsRunAgain();
-    void showsProgressWhileExiftoolRuns();
-    void closingStopsExiftool();
+    void closingDuringExiftoolStopsIt();
 };
 
 void tst_frm_travail::initTestCase() {
@@ -102,19 +100,16 @@ void tst_frm_travail::steps_data() {
     QTest::addColumn<bool>("extractionFaite");
     QTest::addColumn<bool>("expectExiftool");
     QTest::addColumn<bool>("expectAnalysis");
-    QTest::addColumn<QString>("etapeAfter");
 
     const QString lecture = QStringLiteral("lectureraw");
     const QString analyse = QStringLiteral("analyseexif");
     QTest::addRow("reading step runs ExifTool then the analysis")
-        << lecture << false << true << true << analyse;
+        << lecture << false << true << true;
     QTest::addRow("reading step after an extraction only analyses")
-        << lecture << true << false << true << analyse;
-    QTest::addRow("analysis step only analyses") << analyse << false << false << true << analyse;
+        << lecture << true << false << true;
+    QTest::addRow("analysis step only analyses") << analyse << false << false << true;
     QTest::addRow("no step before the first cycle does nothing")
-        << QString() << false << false << false << QString();
-    QTest::addRow("unknown step does nothing")
-        << QStringLiteral("autre") << false << false << false << QStringLiteral("autre");
+        << QString() << false << false << false;
 }
 
 void tst_frm_travail::steps() {
@@ -122,122 +117,66 @@ void tst_frm_travail::steps() {
     QFETCH(bool, extractionFaite);
     QFETCH(bool, expectExiftool);
     QFETCH(bool, expectAnalysis);
-    QFETCH(QString, etapeAfter);
 
-    kadrilo::test::FakePlatform fake;
     Setup setup;
     setup.state.etape_travail = etape;
     setup.state.extraction_faite = extractionFaite;
-    frm_travail window(setup.state);
-    FakeSource source(window);
-    source.folder = setup.imageFolder;
+    QCOMPARE(setup.window.showModal(setup.source), frm_travail::Ending::Done);
 
-    QCOMPARE(window.showModal(source), frm_travail::Ending::Done);
-
-    QVERIFY(!window.isVisible());
-    QCOMPARE(setup.state.etape_travail, etapeAfter);
+    QVERIFY(!setup.window.isVisible());
+    QCOMPARE(setup.state.etape_travail, expectAnalysis ? QStringLiteral("analyseexif") : QString());
     QCOMPARE(setup.state.ligne_commande.isEmpty(), !expectExiftool);
     QCOMPARE(setup.tagFiles(), expectExiftool ? 2 : 0);
     QCOMPARE(setup.state.extraction_faite, extractionFaite || expectExiftool);
-    QCOMPARE(source.analyses, expectAnalysis ? 1 : 0);
-    if (expectAnalysis)
-        QCOMPARE(source.messageDuringAnalysis, QString());
-    QVERIFY(fake.messages.isEmpty());
+    QCOMPARE(setup.source.analyses, expectAnalysis ? 1 : 0);
+    // The message line is cleared before the analysis.
+    QCOMPARE(setup.source.messageDuringAnalysis, QString());
+    QVERIFY(setup.fake.messages.isEmpty());
 }
 
-void tst_frm_travail::laterShowingsRunAgain() {
-    kadrilo::test::FakePlatform fake;
-    Setup setup;
-    frm_travail window(setup.state);
-    FakeSource source(window);
-    source.folder = setup.imageFolder;
-
-    for (int cycle = 1; cycle <= 2; ++cycle) {
-        setup.state.etape_travail = QStringLiteral("lectureraw");
-        setup.state.extraction_faite = false;
-        QDir(setup.state.dossier_temp).removeRecursively();
-        QDir().mkpath(setup.state.dossier_temp);
-        QCOMPARE(window.showModal(source), frm_travail::Ending::Done);
-        QCOMPARE(setup.tagFiles(), 2);
-        QCOMPARE(source.analyses, cycle);
-    }
-}
-
-void tst_frm_travail::showsProgressWhileExiftoolRuns() {
-    kadrilo::test::FakePlatform fake;
+void tst_frm_travail::closingDuringExiftoolStopsIt() {
+    // An "ExifTool" that writes two of three tag files, then waits.
     Setup setup(ProgramFolder::Exiftool::Missing, 3);
     const QString pidFile = setup.program.filePath(QStringLiteral("exiftool.pid"));
-    QVERIFY(kadrilo::test::writeFakeExiftool(setup.state.chemin_exiftool,
-                                             kadrilo::test::FakeExiftool::Slow, 2, pidFile));
-    setup.state.etape_travail = QStringLiteral("lectureraw");
-    frm_travail window(setup.state);
-    FakeSource source(window);
-    source.folder = setup.imageFolder;
-
+    QVERIFY(kadrilo::test::writeFakeExiftool(setup.state.chemin_exiftool, pidFile, 2));
+    frm_travail &window = setup.window;
     auto *progress = window.findChild<QProgressBar *>();
     auto *count = window.findChild<QLabel *>(QStringLiteral("progression_texte"));
-    QVERIFY(progress && count);
+    auto *message = window.findChild<QLabel *>(QStringLiteral("lbl_travail"));
+    QVERIFY(progress && count && message);
 
-    QString seenCaption, seenMessage, seenCount;
-    int seenValue = -1, seenMaximum = -1;
-    bool seenVisible = false;
+    QStringList seen;
+    qint64 pid = 0;
     kadrilo::test::ModalScript script;
     script.when(
         QStringLiteral("two of three tag files counted"),
         [&] { return count->isVisible() && count->text() == QLatin1String("2 / 3"); },
         [&] {
-            seenCaption = window.windowTitle();
-            seenMessage = window.findChild<QLabel *>(QStringLiteral("lbl_travail"))->text();
-            seenCount = count->text();
-            seenValue = progress->value();
-            seenMaximum = progress->maximum();
-            seenVisible = progress->isVisible();
+            pid = kadrilo::test::readPid(pidFile);
+            seen << window.windowTitle() << message->text()
+                 << QStringLiteral("%1/%2 %3")
+                        .arg(progress->value())
+                        .arg(progress->maximum())
+                        .arg(progress->isVisible());
             window.close();
         });
-    const auto ending = window.showModal(source);
-
-    QVERIFY2(script.finished(), qPrintable(script.pending()));
-    QCOMPARE(ending, frm_travail::Ending::Cancelled);
-    QCOMPARE(seenCaption, caption);
-    QCOMPARE(seenMessage, message);
-    QVERIFY(seenVisible);
-    QCOMPARE(seenValue, 2);
-    QCOMPARE(seenMaximum, 3);
-    // The count needs room of its own: it must not run into the message line.
-    const QRect line = window.findChild<QLabel *>(QStringLiteral("lbl_travail"))->geometry();
-    QVERIFY(!progress->geometry().intersects(line));
-    QVERIFY(window.rect().contains(count->geometry()));
-}
-
-void tst_frm_travail::closingStopsExiftool() {
-    kadrilo::test::FakePlatform fake;
-    Setup setup(ProgramFolder::Exiftool::Missing, 1);
-    const QString pidFile = setup.program.filePath(QStringLiteral("exiftool.pid"));
-    QVERIFY(kadrilo::test::writeFakeExiftool(setup.state.chemin_exiftool,
-                                             kadrilo::test::FakeExiftool::Slow, 0, pidFile));
-    setup.state.etape_travail = QStringLiteral("lectureraw");
-    frm_travail window(setup.state);
-    FakeSource source(window);
-    source.folder = setup.imageFolder;
-
-    qint64 pid = 0;
-    kadrilo::test::ModalScript script;
-    script.when(
-        QStringLiteral("ExifTool running"),
-        [&] {
-            pid = kadrilo::test::readPid(pidFile);
-            return pid > 0;
-        },
-        [&] { window.close(); });
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(window.showModal(source), frm_travail::Ending::Cancelled);
+    QCOMPARE(window.showModal(setup.source), frm_travail::Ending::Cancelled);
 
     QVERIFY2(script.finished(), qPrintable(script.pending()));
     QVERIFY(clock.elapsed() < 20000);
-    QVERIFY(!kadrilo::test::processExists(pid));
+    QCOMPARE(seen, QStringList({QStringLiteral("Lecture des informations EXIF...."),
+                                QStringLiteral("L'analyse est en cours .....Cela peut prendre un "
+                                               "certain temps suivant le nombre de fichiers à "
+                                               "analyser.(1000 à 2000 fichiers lu par minute....)"),
+                                QStringLiteral("2/3 1")}));
+    // The count needs room of its own: it must not run into the message line.
+    QVERIFY(!progress->geometry().intersects(message->geometry()));
+    QVERIFY(window.rect().contains(count->geometry()));
+    QVERIFY(pid > 0 && !kadrilo::test::processExists(pid));
     QVERIFY(!window.isVisible());
-    QCOMPARE(source.analyses, 0);
+    QCOMPARE(setup.source.analyses, 0);
     QCOMPARE(setup.state.etape_travail, QStringLiteral("lectureraw"));
 }
 

@@ -3,7 +3,6 @@
 // for a person to look at (scripts/screenshots.sh runs this under a real X server).
 
 #include "analysis/analyse.h"
-#include "fake_exiftool.h"
 #include "modal_script.h"
 #include "platform/platform.h"
 #include "run/extraction.h"
@@ -50,7 +49,8 @@ QRect captionRoom(const QAbstractButton &button) {
     return button.style()->subElementRect(element, &option, &button);
 }
 
-// Texts that do not fit their control, and visible controls that overlap a sibling.
+// Texts that do not fit their control, and visible controls that overlap a sibling or lie
+// outside the window.
 QStringList layoutProblems(const QWidget &window) {
     QStringList problems;
     for (const QLabel *label : window.findChildren<QLabel *>()) {
@@ -58,51 +58,41 @@ QStringList layoutProblems(const QWidget &window) {
             continue;
         const QFontMetrics metrics(label->font());
         const QRect room = label->contentsRect();
-        const bool fits =
+        const QRect needed =
             label->wordWrap()
-                ? metrics.boundingRect(room, Qt::TextWordWrap, label->text()).height() <=
-                      room.height()
-                : metrics.horizontalAdvance(label->text()) <= room.width() &&
-                      metrics.height() <= room.height();
-        if (!fits)
+                ? metrics.boundingRect(room, Qt::TextWordWrap, label->text())
+                : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
+        if (needed.height() > room.height() ||
+            (!label->wordWrap() && needed.width() > room.width()))
             problems << QStringLiteral("label %1 cuts \"%2\"").arg(describe(*label), label->text());
     }
     for (const QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
-        if (!button->isVisibleTo(&window) || button->text().isEmpty())
+        const QString text = QString(button->text()).remove(QLatin1Char('&'));
+        if (!button->isVisibleTo(&window) || text.isEmpty())
             continue;
         const QFontMetrics metrics(button->font());
-        QString text = button->text();
-        text.remove(QLatin1Char('&'));
         const QRect room = captionRoom(*button);
         const int needed =
             metrics.horizontalAdvance(text) + (qobject_cast<const QPushButton *>(button) ? 0 : 2);
         if (needed > room.width() || metrics.height() > room.height())
-            problems << QStringLiteral("button %1 cuts \"%2\" (%3 px for %4)")
-                            .arg(describe(*button), text)
-                            .arg(room.width())
-                            .arg(needed);
+            problems << QStringLiteral("button %1 cuts \"%2\"").arg(describe(*button), text);
     }
     QList<const QWidget *> parents{&window};
     for (const QWidget *child : window.findChildren<QWidget *>())
         parents << child;
     for (const QWidget *parent : parents) {
-        const auto children = parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-        for (int i = 0; i < children.size(); ++i) {
-            for (int j = i + 1; j < children.size(); ++j) {
-                const QWidget *a = children.at(i);
-                const QWidget *b = children.at(j);
-                if (a->isWindow() || b->isWindow() || !a->isVisibleTo(&window) ||
-                    !b->isVisibleTo(&window))
-                    continue;
-                if (a->geometry().intersects(b->geometry()))
-                    problems << QStringLiteral("%1 overlaps %2").arg(describe(*a), describe(*b));
-            }
+        QList<const QWidget *> shown;
+        for (const QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
+            if (!child->isWindow() && child->isVisibleTo(&window))
+                shown << child;
+        for (int i = 0; i < shown.size(); ++i) {
+            if (parent == &window && !window.rect().contains(shown[i]->geometry()))
+                problems << QStringLiteral("%1 lies outside the window").arg(describe(*shown[i]));
+            for (int j = i + 1; j < shown.size(); ++j)
+                if (shown[i]->geometry().intersects(shown[j]->geometry()))
+                    problems << QStringLiteral("%1 overlaps %2")
+                                    .arg(describe(*shown[i]), describe(*shown[j]));
         }
-    }
-    for (const QWidget *child : window.findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
-        if (!child->isWindow() && child->isVisibleTo(&window) &&
-            !window.rect().contains(child->geometry()))
-            problems << QStringLiteral("%1 lies outside the window").arg(describe(*child));
     }
     return problems;
 }
@@ -115,25 +105,8 @@ void save(QWidget &window, const QString &name) {
     QVERIFY(window.grab().save(QDir(folder).filePath(name + QStringLiteral(".png"))));
 }
 
-} // namespace
-
-class tst_screens : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase();
-    void windows();
-
-private:
-    void check(QWidget &window, const QString &name);
-};
-
-void tst_screens::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
-}
-
-void tst_screens::check(QWidget &window, const QString &name) {
+// Saves the window's picture, then fails on any text cut off or control overlapping.
+void check(QWidget &window, const QString &name) {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
     QTest::qWait(50);
     save(window, name);
@@ -142,19 +115,33 @@ void tst_screens::check(QWidget &window, const QString &name) {
              qPrintable(name + QStringLiteral(": ") + problems.join(QStringLiteral("; "))));
 }
 
+} // namespace
+
+class tst_screens : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase();
+    void windows();
+};
+
+void tst_screens::initTestCase() {
+    if (kadrilo::test::installedExiftool().isEmpty())
+        QSKIP("ExifTool is not installed");
+}
+
 void tst_screens::windows() {
     // A program folder whose "ExifTool" writes two of three tag files and then waits, so that
     // the work window can be seen at work.
     ProgramFolder program(ProgramFolder::Exiftool::Missing);
     const QString pidFile = program.filePath(QStringLiteral("exiftool.pid"));
     QVERIFY(kadrilo::test::writeFakeExiftool(program.filePath(QStringLiteral("exiftool.exe")),
-                                             kadrilo::test::FakeExiftool::Slow, 2, pidFile));
+                                             pidFile, 2));
     const QString raws = program.makeFolder(QStringLiteral("photos/raws"));
     program.makeFolder(QStringLiteral("photos/raws/jour 2"));
-    const int isos[] = {100, 400, 1600};
     for (int i = 0; i < 3; ++i) {
         kadrilo::test::Cr2Fixture fixture;
-        fixture.iso = isos[i];
+        fixture.iso = 100 << (2 * i);
         fixture.fNumber = 2.8 + 2 * i;
         fixture.continuousDrive = i % 2;
         fixture.focusMode = i;
@@ -183,9 +170,11 @@ void tst_screens::windows() {
         QStringLiteral("folder window"), [&](kadrilo::frm_directory &window) {
             // The tree loads in the background, then shows the opened folder.
             auto *tree = window.findChild<QTreeView *>(QStringLiteral("Dir1"));
-            QTRY_VERIFY(
-                tree->currentIndex().data().toString() == QLatin1String("raws") &&
-                tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
+            const auto opened = [tree] {
+                return tree->currentIndex();
+            };
+            QTRY_VERIFY(opened().data().toString() == QLatin1String("raws") &&
+                        tree->viewport()->rect().contains(tree->visualRect(opened()).center()));
             check(window, QStringLiteral("frm_directory"));
             QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
                               Qt::LeftButton);
