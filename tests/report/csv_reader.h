@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <utility>
+
 namespace kadrilo::test {
 
 // Reads CSV text as RFC 4180 has it: quoted fields may hold commas, doubled quotes and line
@@ -15,28 +17,17 @@ inline QVector<QStringList> parseCsv(const QString &text) {
     bool quoted = false;
     for (int i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
-        if (quoted) {
-            if (c == QLatin1Char('"') && i + 1 < text.size() &&
-                text.at(i + 1) == QLatin1Char('"')) {
-                field += c;
-                ++i;
-            } else if (c == QLatin1Char('"')) {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == QLatin1Char('"')) {
-            quoted = true;
-        } else if (c == QLatin1Char(',')) {
-            row << field;
-            field.clear();
-        } else if (c == QLatin1Char('\n')) {
-            row << field;
-            rows << row;
-            row.clear();
-            field.clear();
-        } else {
+        if (quoted && c == u'"' && i + 1 < text.size() && text.at(i + 1) == u'"')
+            field += text.at(i++);
+        else if (c == u'"')
+            quoted = !quoted;
+        else if (quoted || (c != u',' && c != u'\n'))
             field += c;
+        else {
+            row << field;
+            field.clear();
+            if (c == u'\n')
+                rows << std::exchange(row, {});
         }
     }
     if (!field.isEmpty() || !row.isEmpty())

@@ -3,122 +3,82 @@
 #include <QRegularExpression>
 #include <QTest>
 
-using kadrilo::report::ParsedArguments;
-using kadrilo::report::ReportFormat;
-using Action = ParsedArguments::Action;
+using namespace kadrilo::report;
 
-Q_DECLARE_METATYPE(ReportFormat)
-Q_DECLARE_METATYPE(Action)
+namespace {
+
+// The outcome in a few words: "help", "error", or the format, "recursif" when asked and the
+// folder in brackets.
+QString outcome(const ParsedArguments &parsed) {
+    using Action = ParsedArguments::Action;
+    // A usage error says what is wrong; nothing else carries a message.
+    if (parsed.error.isEmpty() == (parsed.action == Action::Error))
+        return QStringLiteral("wrong message: ") + parsed.error;
+    if (parsed.action != Action::Run)
+        return QString::fromLatin1(parsed.action == Action::Help ? "help" : "error");
+    const char *formats[] = {"texte", "csv", "json"};
+    const ReportOptions &options = parsed.options;
+    return QStringLiteral("%1 %2[%3]")
+        .arg(QString::fromUtf8(formats[int(options.format)]),
+             options.recursive ? QStringLiteral("recursif ") : QString(), options.folder);
+}
+
+} // namespace
 
 class TestReportOptions : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void parses_data();
-    void parses();
-    void usageListsEveryExitStatus_data();
-    void usageListsEveryExitStatus();
+    void parses_data() {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char *name, std::initializer_list<const char *> arguments,
+                            const char *expected) {
+            QStringList list;
+            for (const char *argument : arguments)
+                list << QString::fromUtf8(argument);
+            QTest::addRow("%s", name) << list << QString::fromUtf8(expected);
+        };
+        row("folder alone: texte, this folder only", {"/photos"}, "texte [/photos]");
+        row("recursif before the folder", {"--recursif", "/photos"}, "texte recursif [/photos]");
+        row("options after the folder", {"/photos", "--format", "csv", "--recursif"},
+            "csv recursif [/photos]");
+        row("format with an equals sign", {"--format=json", "/photos"}, "json [/photos]");
+        row("format texte named", {"--format", "texte", "/photos"}, "texte [/photos]");
+        row("last format wins", {"--format", "csv", "--format", "json", "/photos"},
+            "json [/photos]");
+        row("double dash lets a folder begin with a dash", {"--", "-photos"}, "texte [-photos]");
+        row("folder with blanks and accents stays whole", {"/mes photos/été"},
+            "texte [/mes photos/été]");
+        row("a lone dash is a folder name", {"-"}, "texte [-]");
+        row("help", {"--help"}, "help");
+        row("short help, even after other arguments", {"/photos", "-h"}, "help");
+
+        row("no argument", {}, "error");
+        row("empty folder argument", {""}, "error");
+        row("two folders", {"/a", "/b"}, "error");
+        row("unknown format", {"--format", "xml", "/photos"}, "error");
+        row("format names are lower-case", {"--format", "CSV", "/photos"}, "error");
+        row("empty format after equals", {"--format=", "/photos"}, "error");
+        row("format without its value", {"/photos", "--format"}, "error");
+        row("english recursive option is unknown", {"--recursive", "/photos"}, "error");
+        row("unknown short option", {"-r", "/photos"}, "error");
+    }
+
+    void parses() {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, expected);
+        QCOMPARE(outcome(parseReportArguments(arguments)), expected);
+    }
+
+    void usageListsEveryExitStatus() {
+        for (const int status : {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing,
+                                 ExitNoTagFile, ExitTempFolderFailed, ExitInterrupted}) {
+            const QRegularExpression line(QStringLiteral("\n +%1  \\S").arg(status));
+            QVERIFY2(usageText().contains(line), qPrintable(line.pattern()));
+        }
+    }
 };
-
-void TestReportOptions::parses_data() {
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<Action>("action");
-    QTest::addColumn<bool>("recursive");
-    QTest::addColumn<ReportFormat>("format");
-    QTest::addColumn<QString>("folder");
-
-    const auto run = Action::Run;
-    const auto error = Action::Error;
-    const auto texte = ReportFormat::Texte;
-    const auto csv = ReportFormat::Csv;
-    const auto json = ReportFormat::Json;
-    const QString photos = QStringLiteral("/photos");
-    const QString none;
-    auto args = [](std::initializer_list<const char *> list) {
-        QStringList result;
-        for (const char *item : list)
-            result << QString::fromUtf8(item);
-        return result;
-    };
-
-    QTest::addRow("folder alone: texte, this folder only")
-        << args({"/photos"}) << run << false << texte << photos;
-    QTest::addRow("recursif before the folder")
-        << args({"--recursif", "/photos"}) << run << true << texte << photos;
-    QTest::addRow("options after the folder")
-        << args({"/photos", "--format", "csv", "--recursif"}) << run << true << csv << photos;
-    QTest::addRow("format with an equals sign")
-        << args({"--format=json", "/photos"}) << run << false << json << photos;
-    QTest::addRow("format texte named")
-        << args({"--format", "texte", "/photos"}) << run << false << texte << photos;
-    QTest::addRow("last format wins") << args({"--format", "csv", "--format", "json", "/photos"})
-                                      << run << false << json << photos;
-    QTest::addRow("double dash lets a folder begin with a dash")
-        << args({"--", "-photos"}) << run << false << texte << QStringLiteral("-photos");
-    QTest::addRow("folder with blanks and accents stays whole")
-        << args({"/mes photos/été"}) << run << false << texte << QStringLiteral("/mes photos/été");
-    QTest::addRow("a lone dash is a folder name")
-        << args({"-"}) << run << false << texte << QStringLiteral("-");
-    QTest::addRow("help") << args({"--help"}) << Action::Help << false << texte << none;
-    QTest::addRow("short help, even after other arguments")
-        << args({"/photos", "-h"}) << Action::Help << false << texte << none;
-
-    QTest::addRow("no argument") << args({}) << error << false << texte << none;
-    QTest::addRow("empty folder argument") << args({""}) << error << false << texte << none;
-    QTest::addRow("only options") << args({"--recursif", "--format", "csv"}) << error << false
-                                  << texte << none;
-    QTest::addRow("two folders") << args({"/a", "/b"}) << error << false << texte << none;
-    QTest::addRow("unknown format")
-        << args({"--format", "xml", "/photos"}) << error << false << texte << none;
-    QTest::addRow("format names are lower-case")
-        << args({"--format", "CSV", "/photos"}) << error << false << texte << none;
-    QTest::addRow("empty format after equals")
-        << args({"--format=", "/photos"}) << error << false << texte << none;
-    QTest::addRow("format without its value")
-        << args({"/photos", "--format"}) << error << false << texte << none;
-    QTest::addRow("english recursive option is unknown")
-        << args({"--recursive", "/photos"}) << error << false << texte << none;
-    QTest::addRow("unknown short option")
-        << args({"-r", "/photos"}) << error << false << texte << none;
-}
-
-void TestReportOptions::parses() {
-    QFETCH(QStringList, arguments);
-    QFETCH(Action, action);
-    QFETCH(bool, recursive);
-    QFETCH(ReportFormat, format);
-    QFETCH(QString, folder);
-
-    const ParsedArguments parsed = kadrilo::report::parseReportArguments(arguments);
-    QCOMPARE(parsed.action, action);
-    if (action == Action::Error) {
-        QVERIFY2(!parsed.error.isEmpty(), "a usage error must say what is wrong");
-        return;
-    }
-    QVERIFY(parsed.error.isEmpty());
-    if (action == Action::Run) {
-        QCOMPARE(parsed.options.recursive, recursive);
-        QCOMPARE(parsed.options.format, format);
-        QCOMPARE(parsed.options.folder, folder);
-    }
-}
-
-void TestReportOptions::usageListsEveryExitStatus_data() {
-    QTest::addColumn<int>("status");
-    QTest::addRow("ok") << int(kadrilo::report::ExitOk);
-    QTest::addRow("bad usage") << int(kadrilo::report::ExitBadUsage);
-    QTest::addRow("folder unreadable") << int(kadrilo::report::ExitFolderUnreadable);
-    QTest::addRow("exiftool missing") << int(kadrilo::report::ExitExiftoolMissing);
-    QTest::addRow("no tag file") << int(kadrilo::report::ExitNoTagFile);
-    QTest::addRow("temp folder failed") << int(kadrilo::report::ExitTempFolderFailed);
-    QTest::addRow("interrupted") << int(kadrilo::report::ExitInterrupted);
-}
-
-void TestReportOptions::usageListsEveryExitStatus() {
-    QFETCH(int, status);
-    const QRegularExpression line(QStringLiteral("\n +%1  \\S").arg(status));
-    QVERIFY2(kadrilo::report::usageText().contains(line), qPrintable(line.pattern()));
-}
 
 QTEST_GUILESS_MAIN(TestReportOptions)
 #include "tst_report_options.moc"
