@@ -59,195 +59,187 @@ class TestExtraction : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase();
-    void writes_one_tag_file_per_image_data();
-    void writes_one_tag_file_per_image();
-    void odd_folder_names_reach_exiftool_intact_data();
-    void odd_folder_names_reach_exiftool_intact();
-    void reads_the_real_camera_samples_data();
-    void reads_the_real_camera_samples();
-    void a_tool_that_cannot_start_is_given_up_data();
-    void a_tool_that_cannot_start_is_given_up();
-    void cancel_kills_the_running_tool();
-    void interface_keeps_answering_while_exiftool_runs();
-};
 
-void TestExtraction::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed (libimage-exiftool-perl)");
-}
+    void initTestCase() {
+        if (kadrilo::test::installedExiftool().isEmpty())
+            QSKIP("ExifTool is not installed (libimage-exiftool-perl)");
+    }
 
-void TestExtraction::writes_one_tag_file_per_image_data() {
-    QTest::addColumn<int>("recursive");
-    QTest::addColumn<QStringList>("expected");
-    QTest::addRow("this folder only: same name in .CR2 and .crw gives two files")
-        << 0
-        << QStringList{QStringLiteral("IMG_0001-1.txt"), QStringLiteral("IMG_0001.txt"),
-                       QStringLiteral("IMG_0002.txt")};
-    QTest::addRow("with sub-folders: the same name again in a sub-folder")
-        << 1
-        << QStringList{QStringLiteral("IMG_0001-1.txt"), QStringLiteral("IMG_0001-2.txt"),
-                       QStringLiteral("IMG_0001.txt"), QStringLiteral("IMG_0002.txt"),
-                       QStringLiteral("IMG_0003.txt")};
-}
+    void writes_one_tag_file_per_image_data() {
+        QTest::addColumn<int>("recursive");
+        QTest::addColumn<QStringList>("expected");
+        QTest::addRow("this folder only: same name in .CR2 and .crw gives two files")
+            << 0
+            << QStringList{QStringLiteral("IMG_0001-1.txt"), QStringLiteral("IMG_0001.txt"),
+                           QStringLiteral("IMG_0002.txt")};
+        QTest::addRow("with sub-folders: the same name again in a sub-folder")
+            << 1
+            << QStringList{QStringLiteral("IMG_0001-1.txt"), QStringLiteral("IMG_0001-2.txt"),
+                           QStringLiteral("IMG_0001.txt"), QStringLiteral("IMG_0002.txt"),
+                           QStringLiteral("IMG_0003.txt")};
+    }
 
-void TestExtraction::writes_one_tag_file_per_image() {
-    QFETCH(int, recursive);
-    QFETCH(QStringList, expected);
+    void writes_one_tag_file_per_image() {
+        QFETCH(int, recursive);
+        QFETCH(QStringList, expected);
 
-    ProgramFolder program;
-    const QString images = program.makeFolder(QStringLiteral("photos"));
-    const QString sub = program.makeFolder(QStringLiteral("photos/100CANON/deeper"));
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.crw"), 200));
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0002.cr2"), 400));
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0009.jpg"), 800));
-    QVERIFY(writeImage(sub + QStringLiteral("/IMG_0001.CR2"), 1600));
-    QVERIFY(writeImage(sub + QStringLiteral("/IMG_0003.CR2"), 3200));
+        ProgramFolder program;
+        const QString images = program.makeFolder(QStringLiteral("photos"));
+        const QString sub = program.makeFolder(QStringLiteral("photos/100CANON/deeper"));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.crw"), 200));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0002.cr2"), 400));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0009.jpg"), 800));
+        QVERIFY(writeImage(sub + QStringLiteral("/IMG_0001.CR2"), 1600));
+        QVERIFY(writeImage(sub + QStringLiteral("/IMG_0003.CR2"), 3200));
 
-    Module1 state = stateFor(program, recursive);
-    const auto outcome = kadrilo::extraire_exif(state, images);
+        Module1 state = stateFor(program, recursive);
+        const auto outcome = kadrilo::extraire_exif(state, images);
 
-    QCOMPARE(outcome, ExiftoolRun::Outcome::Finished);
-    QVERIFY(state.extraction_faite);
-    QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
-    QVERIFY(state.ligne_commande.startsWith(state.chemin_exiftool + state.filtre_extension));
-    QVERIFY(state.ligne_commande.endsWith(QStringLiteral("%f%-c.txt ") + images));
-    QCOMPARE(tagFiles(state), expected);
+        QCOMPARE(outcome, ExiftoolRun::Outcome::Finished);
+        QVERIFY(state.extraction_faite);
+        QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
+        QVERIFY(state.ligne_commande.startsWith(state.chemin_exiftool + state.filtre_extension));
+        QVERIFY(state.ligne_commande.endsWith(QStringLiteral("%f%-c.txt ") + images));
+        QCOMPARE(tagFiles(state), expected);
 
-    // Every ISO value written shows up in exactly one tag file: no image went uncounted.
-    QStringList isoLines;
-    for (const QString &name : tagFiles(state)) {
-        const QByteArray content = contentOf(state.dossier_temp + name);
-        for (const QByteArray &line : content.split('\n')) {
-            if (line.startsWith("ISO: "))
-                isoLines << QString::fromLatin1(line.trimmed());
+        // Every ISO value written shows up in exactly one tag file: no image went uncounted.
+        QStringList isoLines;
+        for (const QString &name : tagFiles(state)) {
+            const QByteArray content = contentOf(state.dossier_temp + name);
+            for (const QByteArray &line : content.split('\n')) {
+                if (line.startsWith("ISO: "))
+                    isoLines << QString::fromLatin1(line.trimmed());
+            }
         }
+        isoLines.sort();
+        QStringList expectedIso{QStringLiteral("ISO: 100"), QStringLiteral("ISO: 200"),
+                                QStringLiteral("ISO: 400")};
+        if (recursive)
+            expectedIso << QStringLiteral("ISO: 1600") << QStringLiteral("ISO: 3200");
+        expectedIso.sort();
+        QCOMPARE(isoLines, expectedIso);
     }
-    isoLines.sort();
-    QStringList expectedIso{QStringLiteral("ISO: 100"), QStringLiteral("ISO: 200"),
-                            QStringLiteral("ISO: 400")};
-    if (recursive)
-        expectedIso << QStringLiteral("ISO: 1600") << QStringLiteral("ISO: 3200");
-    expectedIso.sort();
-    QCOMPARE(isoLines, expectedIso);
-}
 
-void TestExtraction::odd_folder_names_reach_exiftool_intact_data() {
-    QTest::addColumn<QString>("name");
-    QTest::addRow("blanks and quotes") << QStringLiteral("Mes \"belles\" photos d'été");
-    QTest::addRow("shell characters") << QStringLiteral("a;b $HOME `x` * ?");
-    QTest::addRow("leading dash") << QStringLiteral("-r");
-}
-
-void TestExtraction::odd_folder_names_reach_exiftool_intact() {
-    QFETCH(QString, name);
-    ProgramFolder program;
-    const QString images = program.makeFolder(name);
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0100.CR2"), 6400));
-
-    Module1 state = stateFor(program, 0);
-    QCOMPARE(kadrilo::extraire_exif(state, images), ExiftoolRun::Outcome::Finished);
-    QCOMPARE(tagFiles(state), QStringList{QStringLiteral("IMG_0100.txt")});
-    QVERIFY(contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
-}
-
-void TestExtraction::reads_the_real_camera_samples_data() {
-    QTest::addColumn<int>("recursive");
-    QTest::addRow("this folder only") << 0;
-    QTest::addRow("with sub-folders") << 1;
-}
-
-void TestExtraction::reads_the_real_camera_samples() {
-    QFETCH(int, recursive);
-    const QString samples = kadrilo::test::samplesFolder();
-    if (samples.isEmpty())
-        QSKIP("../shared/samples is absent");
-
-    ProgramFolder program;
-    Module1 state = stateFor(program, recursive);
-    QCOMPARE(kadrilo::extraire_exif(state, samples), ExiftoolRun::Outcome::Finished);
-
-    // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
-    const QStringList files = tagFiles(state);
-    QCOMPARE(files,
-             (QStringList{QStringLiteral("CanonRaw-1.txt"), QStringLiteral("CanonRaw.txt")}));
-    const QByteArray both =
-        contentOf(state.dossier_temp + files[0]) + contentOf(state.dossier_temp + files[1]);
-    for (const char *line : {"ISO: 400", "ISO: 100", "FocusMode: One-shot AF",
-                             "FocusMode: AI Focus AF", "DriveMode: Continuous Shooting",
-                             "DriveMode: Single-frame Shooting", "LensID: Unknown 18-55mm"})
-        QVERIFY2(both.contains(line), line);
-}
-
-void TestExtraction::a_tool_that_cannot_start_is_given_up_data() {
-    QTest::addColumn<QString>("kind");
-    QTest::addRow("file gone since start-up") << QStringLiteral("missing");
-    QTest::addRow("file that is not a program") << QStringLiteral("not executable");
-}
-
-void TestExtraction::a_tool_that_cannot_start_is_given_up() {
-    QFETCH(QString, kind);
-    ProgramFolder program(ProgramFolder::Exiftool::Missing);
-    Module1 state = stateFor(program, 0);
-    if (kind == QLatin1String("not executable")) {
-        QFile file(state.chemin_exiftool);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("not a program");
-        file.close();
-        file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    void odd_folder_names_reach_exiftool_intact_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addRow("blanks and quotes") << QStringLiteral("Mes \"belles\" photos d'été");
+        QTest::addRow("shell characters") << QStringLiteral("a;b $HOME `x` * ?");
+        QTest::addRow("leading dash") << QStringLiteral("-r");
     }
-    const QString images = program.makeFolder(QStringLiteral("photos"));
-    QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
-    ExiftoolRun run;
-    QSignalSpy started(&run, &ExiftoolRun::started);
-    QCOMPARE(kadrilo::extraire_exif(state, images, &run), ExiftoolRun::Outcome::FailedToStart);
-    // The run still counts as done; the empty temp folder tells the rest of the program.
-    QVERIFY(state.extraction_faite);
-    QVERIFY(!state.ligne_commande.isEmpty());
-    QVERIFY(tagFiles(state).isEmpty());
-    QCOMPARE(started.count(), 0);
-    QVERIFY(!run.isRunning());
-}
+    void odd_folder_names_reach_exiftool_intact() {
+        QFETCH(QString, name);
+        ProgramFolder program;
+        const QString images = program.makeFolder(name);
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0100.CR2"), 6400));
 
-void TestExtraction::cancel_kills_the_running_tool() {
-    ProgramFolder program(ProgramFolder::Exiftool::Missing);
-    Module1 state = stateFor(program, 0);
-    const QString pidFile = program.filePath(QStringLiteral("pid"));
-    state.chemin_exiftool =
-        writeScript(program, "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60");
+        Module1 state = stateFor(program, 0);
+        QCOMPARE(kadrilo::extraire_exif(state, images), ExiftoolRun::Outcome::Finished);
+        QCOMPARE(tagFiles(state), QStringList{QStringLiteral("IMG_0100.txt")});
+        QVERIFY(
+            contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
+    }
 
-    ExiftoolRun run;
-    connect(&run, &ExiftoolRun::started, &run,
-            [&run] { QTimer::singleShot(300, &run, &ExiftoolRun::cancel); });
-    QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run), ExiftoolRun::Outcome::Cancelled);
-    QVERIFY(!run.isRunning());
+    void reads_the_real_camera_samples_data() {
+        QTest::addColumn<int>("recursive");
+        QTest::addRow("this folder only") << 0;
+        QTest::addRow("with sub-folders") << 1;
+    }
 
-    const QByteArray pid = contentOf(pidFile).trimmed();
-    QVERIFY(!pid.isEmpty());
-    // Killed and reaped: no child of ours is left, not even as a zombie.
-    QVERIFY(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)));
-}
+    void reads_the_real_camera_samples() {
+        QFETCH(int, recursive);
+        const QString samples = kadrilo::test::samplesFolder();
+        if (samples.isEmpty())
+            QSKIP("../shared/samples is absent");
 
-void TestExtraction::interface_keeps_answering_while_exiftool_runs() {
-    ProgramFolder program(ProgramFolder::Exiftool::Missing);
-    Module1 state = stateFor(program, 0);
-    state.chemin_exiftool = writeScript(program, "sleep 1.5");
+        ProgramFolder program;
+        Module1 state = stateFor(program, recursive);
+        QCOMPARE(kadrilo::extraire_exif(state, samples), ExiftoolRun::Outcome::Finished);
 
-    int timerEvents = 0;
-    QTimer heartbeat;
-    heartbeat.setInterval(50);
-    connect(&heartbeat, &QTimer::timeout, &heartbeat, [&timerEvents] { ++timerEvents; });
-    heartbeat.start();
+        // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
+        const QStringList files = tagFiles(state);
+        QCOMPARE(files,
+                 (QStringList{QStringLiteral("CanonRaw-1.txt"), QStringLiteral("CanonRaw.txt")}));
+        const QByteArray both =
+            contentOf(state.dossier_temp + files[0]) + contentOf(state.dossier_temp + files[1]);
+        for (const char *line : {"ISO: 400", "ISO: 100", "FocusMode: One-shot AF",
+                                 "FocusMode: AI Focus AF", "DriveMode: Continuous Shooting",
+                                 "DriveMode: Single-frame Shooting", "LensID: Unknown 18-55mm"})
+            QVERIFY2(both.contains(line), line);
+    }
 
-    ExiftoolRun run;
-    QSignalSpy ticks(&run, &ExiftoolRun::tick);
-    QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run), ExiftoolRun::Outcome::Finished);
-    // A blocking wait would deliver none of these until the tool ended.
-    QVERIFY2(timerEvents >= 10, qPrintable(QString::number(timerEvents)));
-    QVERIFY(ticks.count() >= 3);
-}
+    void a_tool_that_cannot_start_is_given_up_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addRow("file gone since start-up") << QStringLiteral("missing");
+        QTest::addRow("file that is not a program") << QStringLiteral("not executable");
+    }
+
+    void a_tool_that_cannot_start_is_given_up() {
+        QFETCH(QString, kind);
+        ProgramFolder program(ProgramFolder::Exiftool::Missing);
+        Module1 state = stateFor(program, 0);
+        if (kind == QLatin1String("not executable")) {
+            QFile file(state.chemin_exiftool);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("not a program");
+            file.close();
+            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+        }
+        const QString images = program.makeFolder(QStringLiteral("photos"));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
+
+        ExiftoolRun run;
+        QSignalSpy started(&run, &ExiftoolRun::started);
+        QCOMPARE(kadrilo::extraire_exif(state, images, &run), ExiftoolRun::Outcome::FailedToStart);
+        // The run still counts as done; the empty temp folder tells the rest of the program.
+        QVERIFY(state.extraction_faite);
+        QVERIFY(!state.ligne_commande.isEmpty());
+        QVERIFY(tagFiles(state).isEmpty());
+        QCOMPARE(started.count(), 0);
+        QVERIFY(!run.isRunning());
+    }
+
+    void cancel_kills_the_running_tool() {
+        ProgramFolder program(ProgramFolder::Exiftool::Missing);
+        Module1 state = stateFor(program, 0);
+        const QString pidFile = program.filePath(QStringLiteral("pid"));
+        state.chemin_exiftool =
+            writeScript(program, "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60");
+
+        ExiftoolRun run;
+        connect(&run, &ExiftoolRun::started, &run,
+                [&run] { QTimer::singleShot(300, &run, &ExiftoolRun::cancel); });
+        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run),
+                 ExiftoolRun::Outcome::Cancelled);
+        QVERIFY(!run.isRunning());
+
+        const QByteArray pid = contentOf(pidFile).trimmed();
+        QVERIFY(!pid.isEmpty());
+        // Killed and reaped: no child of ours is left, not even as a zombie.
+        QVERIFY(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)));
+    }
+
+    void interface_keeps_answering_while_exiftool_runs() {
+        ProgramFolder program(ProgramFolder::Exiftool::Missing);
+        Module1 state = stateFor(program, 0);
+        state.chemin_exiftool = writeScript(program, "sleep 1.5");
+
+        int timerEvents = 0;
+        QTimer heartbeat;
+        heartbeat.setInterval(50);
+        connect(&heartbeat, &QTimer::timeout, &heartbeat, [&timerEvents] { ++timerEvents; });
+        heartbeat.start();
+
+        ExiftoolRun run;
+        QSignalSpy ticks(&run, &ExiftoolRun::tick);
+        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run),
+                 ExiftoolRun::Outcome::Finished);
+        // A blocking wait would deliver none of these until the tool ended.
+        QVERIFY2(timerEvents >= 10, qPrintable(QString::number(timerEvents)));
+        QVERIFY(ticks.count() >= 3);
+    }
+};
 
 QTEST_MAIN(TestExtraction)
 #include "tst_extraction.moc"

