@@ -3,7 +3,6 @@
 // for a person to look at (scripts/screenshots.sh runs this under a real X server).
 
 #include "analysis/analyse.h"
-#include "modal_script.h"
 #include "platform/platform.h"
 #include "run/extraction.h"
 #include "run/frm_travail.h"
@@ -36,19 +35,6 @@ QString describe(const QWidget &widget) {
                                          : widget.objectName();
 }
 
-// Room a button gives its caption, as the style draws it.
-QRect captionRoom(const QAbstractButton &button) {
-    QStyleOptionButton option;
-    option.initFrom(&button);
-    option.text = button.text();
-    QStyle::SubElement element = QStyle::SE_PushButtonContents;
-    if (qobject_cast<const QCheckBox *>(&button))
-        element = QStyle::SE_CheckBoxContents;
-    else if (qobject_cast<const QRadioButton *>(&button))
-        element = QStyle::SE_RadioButtonContents;
-    return button.style()->subElementRect(element, &option, &button);
-}
-
 // Texts that do not fit their control, and visible controls that overlap a sibling or lie
 // outside the window.
 QStringList layoutProblems(const QWidget &window) {
@@ -58,28 +44,36 @@ QStringList layoutProblems(const QWidget &window) {
             continue;
         const QFontMetrics metrics(label->font());
         const QRect room = label->contentsRect();
-        const QRect needed =
+        const bool fits =
             label->wordWrap()
-                ? metrics.boundingRect(room, Qt::TextWordWrap, label->text())
-                : QRect(0, 0, metrics.horizontalAdvance(label->text()), metrics.height());
-        if (needed.height() > room.height() ||
-            (!label->wordWrap() && needed.width() > room.width()))
+                ? metrics.boundingRect(room, Qt::TextWordWrap, label->text()).height() <=
+                      room.height()
+                : metrics.horizontalAdvance(label->text()) <= room.width() &&
+                      metrics.height() <= room.height();
+        if (!fits)
             problems << QStringLiteral("label %1 cuts \"%2\"").arg(describe(*label), label->text());
     }
     for (const QAbstractButton *button : window.findChildren<QAbstractButton *>()) {
         const QString text = QString(button->text()).remove(QLatin1Char('&'));
         if (!button->isVisibleTo(&window) || text.isEmpty())
             continue;
+        // The room the style gives the caption; check boxes and radio buttons add a margin.
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.text = button->text();
+        const bool push = qobject_cast<const QPushButton *>(button);
+        const QRect room = button->style()->subElementRect(push ? QStyle::SE_PushButtonContents
+                                                           : qobject_cast<const QCheckBox *>(button)
+                                                               ? QStyle::SE_CheckBoxContents
+                                                               : QStyle::SE_RadioButtonContents,
+                                                           &option, button);
         const QFontMetrics metrics(button->font());
-        const QRect room = captionRoom(*button);
-        const int needed =
-            metrics.horizontalAdvance(text) + (qobject_cast<const QPushButton *>(button) ? 0 : 2);
-        if (needed > room.width() || metrics.height() > room.height())
+        if (metrics.horizontalAdvance(text) + (push ? 0 : 2) > room.width() ||
+            metrics.height() > room.height())
             problems << QStringLiteral("button %1 cuts \"%2\"").arg(describe(*button), text);
     }
-    QList<const QWidget *> parents{&window};
-    for (const QWidget *child : window.findChildren<QWidget *>())
-        parents << child;
+    QList<const QWidget *> parents = window.findChildren<const QWidget *>();
+    parents.prepend(&window);
     for (const QWidget *parent : parents) {
         QList<const QWidget *> shown;
         for (const QWidget *child : parent->findChildren<QWidget *>(Qt::FindDirectChildrenOnly))
@@ -170,11 +164,9 @@ void tst_screens::windows() {
         QStringLiteral("folder window"), [&](kadrilo::frm_directory &window) {
             // The tree loads in the background, then shows the opened folder.
             auto *tree = window.findChild<QTreeView *>(QStringLiteral("Dir1"));
-            const auto opened = [tree] {
-                return tree->currentIndex();
-            };
-            QTRY_VERIFY(opened().data().toString() == QLatin1String("raws") &&
-                        tree->viewport()->rect().contains(tree->visualRect(opened()).center()));
+            QTRY_VERIFY(
+                tree->currentIndex().data().toString() == QLatin1String("raws") &&
+                tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
             check(window, QStringLiteral("frm_directory"));
             QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
                               Qt::LeftButton);

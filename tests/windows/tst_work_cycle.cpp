@@ -1,7 +1,6 @@
 // Whole work cycles driven as a person drives them: the main window's statistics button,
 // the folder window, "Go !", the work window running ExifTool, the statistics window.
 
-#include "modal_script.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -14,7 +13,9 @@
 #include "windows/frm_main.h"
 
 #include <QCheckBox>
+#include <QLabel>
 #include <QPointer>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QTreeView>
 #include <QtTest>
@@ -22,11 +23,14 @@
 using kadrilo::frm_directory;
 using kadrilo::frm_stats;
 using kadrilo::frm_travail;
+using kadrilo::test::activeModal;
 using kadrilo::test::ModalScript;
 using kadrilo::test::ProgramFolder;
 
 namespace {
 
+// Real: the installed ExifTool. Silent: ends at once, writes nothing. Slow: writes two tag
+// files, then waits.
 enum class Exiftool { Real, Silent, Slow };
 
 void writeImages(const QString &folder, int count, int first) {
@@ -41,10 +45,10 @@ void clickButton(const QWidget &window, const char *name) {
     QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
 }
 
-// The program as it starts: exiftool.exe (the real one or a script) in its folder, the main
-// window shown, and "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
+// The program as it starts: exiftool.exe in its folder, the main window shown, and
+// "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
 struct Program {
-    explicit Program(Exiftool exiftool, int images = 0, int imagesInSubFolder = 0)
+    Program(Exiftool exiftool, int images, int imagesInSubFolder = 0)
         : folder(exiftool == Exiftool::Real ? ProgramFolder::Exiftool::Linked
                                             : ProgramFolder::Exiftool::Missing)
         , raws(folder.makeFolder(QStringLiteral("photos/raws")))
@@ -52,7 +56,7 @@ struct Program {
         , current(folder.filePath(QStringLiteral("photos"))) {
         if (exiftool != Exiftool::Real)
             kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
-                                             exiftool == Exiftool::Slow ? pidFile : QString());
+                                             exiftool == Exiftool::Slow ? pidFile : QString(), 2);
         writeImages(raws, images, 1);
         if (imagesInSubFolder > 0)
             writeImages(folder.makeFolder(QStringLiteral("photos/raws/jour2")), imagesInSubFolder,
@@ -81,8 +85,7 @@ struct Program {
 
     kadrilo::test::FakePlatform fake;
     ProgramFolder folder;
-    QString raws;
-    QString pidFile;
+    QString raws, pidFile;
     kadrilo::test::ScopedCurrentFolder current;
     kadrilo::Module1 state;
     kadrilo::frm_main window{state};
@@ -102,41 +105,6 @@ void openRawsAndGo(frm_directory &folderWindow, bool includeSubFolders, Qt::Mous
     QTest::mouseClick(folderWindow.findChild<QPushButton *>(QStringLiteral("btc_scan")), button);
 }
 
-// What the person saw in the statistics window, before closing it with "Fermer ".
-struct StatisticsSeen {
-    QPointer<frm_directory> folderWindow;
-    bool shown = false;
-    QStringList labels;
-    bool defaultPointer = false;
-    bool closedByFermer = false;
-};
-
-void readAndClose(frm_stats &window, StatisticsSeen &seen) {
-    seen.shown = true;
-    seen.labels = kadrilo::test::labelTexts(window);
-    seen.defaultPointer = QGuiApplication::overrideCursor() == nullptr;
-    for (QPushButton *button : window.findChildren<QPushButton *>()) {
-        if (button->text() == QLatin1String("Fermer ") && button->isEnabled()) {
-            seen.closedByFermer = true;
-            QTest::mouseClick(button, Qt::LeftButton);
-            return;
-        }
-    }
-    window.close();
-}
-
-// One cycle over "raws" with the left button, closing the statistics window.
-bool runCycle(Program &program, StatisticsSeen &seen) {
-    ModalScript script;
-    script.onModal<frm_directory>(QStringLiteral("folder window"), [&](frm_directory &w) {
-        seen.folderWindow = &w;
-        openRawsAndGo(w, false, Qt::LeftButton);
-    });
-    script.onModal<frm_stats>(QStringLiteral("statistics window"),
-                              [&](frm_stats &w) { readAndClose(w, seen); });
-    return program.run(script);
-}
-
 } // namespace
 
 class tst_work_cycle : public QObject {
@@ -146,7 +114,6 @@ private Q_SLOTS:
     void initTestCase();
     void cycle_data();
     void cycle();
-    void twoCyclesThenQuit();
     void closingTheWorkWindowStopsExiftool();
 };
 
@@ -160,29 +127,30 @@ void tst_work_cycle::cycle_data() {
     QTest::addColumn<int>("images");
     QTest::addColumn<int>("imagesInSubFolder");
     QTest::addColumn<bool>("includeSubFolders");
-    QTest::addColumn<int>("goButton"); // 0: "Annuler" instead
-    QTest::addColumn<QString>("messageTitle");
-    QTest::addColumn<QString>("messageText");
+    QTest::addColumn<int>("goButton");      // 0: "Annuler" instead
+    QTest::addColumn<QString>("message");   // title|text
     QTest::addColumn<int>("analysedFiles"); // -1: no statistics window
+    QTest::addColumn<int>("cycles");
 
-    const int real = int(Exiftool::Real);
-    const int left = Qt::LeftButton;
-    QTest::addRow("sub-folders included")
-        << real << 2 << 2 << true << left << QString() << QString() << 4;
+    const int real = int(Exiftool::Real), left = Qt::LeftButton;
+    QTest::addRow("two cycles, each with fresh windows")
+        << real << 2 << 0 << false << left << QString() << 2 << 2;
+    QTest::addRow("sub-folders included") << real << 2 << 2 << true << left << QString() << 4 << 1;
     QTest::addRow("sub-folders left out, right button starts it")
-        << real << 2 << 2 << false << int(Qt::RightButton) << QString() << QString() << 2;
+        << real << 2 << 2 << false << int(Qt::RightButton) << QString() << 2 << 1;
     QTest::addRow("empty folder without sub-folders runs nothing")
-        << real << 0 << 2 << false << left << QStringLiteral("Le dossier est vide !")
-        << QStringLiteral("Il n'y a aucun fichier Raw dans le dossier selectionné !") << -1;
+        << real << 0 << 2 << false << left
+        << QStringLiteral("Le dossier est vide !|Il n'y a aucun fichier Raw dans le dossier "
+                          "selectionné !")
+        << -1 << 1;
     QTest::addRow("empty folder with sub-folders ticked runs")
-        << real << 0 << 2 << true << left << QString() << QString() << 2;
+        << real << 0 << 2 << true << left << QString() << 2 << 1;
     QTest::addRow("ExifTool writing nothing still shows the statistics")
-        << int(Exiftool::Silent) << 2 << 0 << false << left << QStringLiteral(" Erreur")
-        << QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt n'ont pas été "
-                          "créés")
-        << 0;
-    QTest::addRow("Annuler runs nothing")
-        << real << 2 << 0 << false << 0 << QString() << QString() << -1;
+        << int(Exiftool::Silent) << 2 << 0 << false << left
+        << QStringLiteral(" Erreur|Une erreur inconnue s'est produite; les fichier .txt n'ont "
+                          "pas été créés")
+        << 0 << 1;
+    QTest::addRow("Annuler runs nothing") << real << 2 << 0 << false << 0 << QString() << -1 << 1;
 }
 
 void tst_work_cycle::cycle() {
@@ -191,82 +159,85 @@ void tst_work_cycle::cycle() {
     QFETCH(int, imagesInSubFolder);
     QFETCH(bool, includeSubFolders);
     QFETCH(int, goButton);
-    QFETCH(QString, messageTitle);
-    QFETCH(QString, messageText);
+    QFETCH(QString, message);
     QFETCH(int, analysedFiles);
+    QFETCH(int, cycles);
 
     Program program(Exiftool(exiftool), images, imagesInSubFolder);
     QVERIFY(program.start());
-
-    StatisticsSeen seen;
-    ModalScript script;
-    script.onModal<frm_directory>(QStringLiteral("folder window"), [&](frm_directory &window) {
-        if (goButton == 0)
-            clickButton(window, "btc_annuler");
-        else
-            openRawsAndGo(window, includeSubFolders, Qt::MouseButton(goButton));
-    });
-    if (analysedFiles >= 0) {
-        script.onModal<frm_stats>(QStringLiteral("statistics window"),
-                                  [&](frm_stats &window) { readAndClose(window, seen); });
-    } else if (!messageTitle.isEmpty()) {
-        // The message leaves the folder window open: the person gives up.
-        script.when(
-            QStringLiteral("folder window after the message"),
-            [&] { return !program.fake.messages.isEmpty(); },
-            [] {
-                if (auto *window = kadrilo::test::activeModal<frm_directory>())
-                    clickButton(*window, "btc_annuler");
+    QPointer<frm_travail> work;
+    for (int cycle = 1; cycle <= cycles; ++cycle) {
+        QPointer<frm_directory> folderWindow;
+        QStringList labels;
+        bool normalPointer = false, closedByFermer = false;
+        ModalScript script;
+        script.onModal<frm_directory>(QStringLiteral("folder window"), [&](frm_directory &w) {
+            folderWindow = &w;
+            if (goButton == 0)
+                clickButton(w, "btc_annuler");
+            else
+                openRawsAndGo(w, includeSubFolders, Qt::MouseButton(goButton));
+        });
+        if (analysedFiles >= 0) {
+            // What the person sees in the statistics window, before closing it with "Fermer ".
+            script.onModal<frm_stats>(QStringLiteral("statistics window"), [&](frm_stats &w) {
+                for (const QLabel *label : w.findChildren<QLabel *>())
+                    labels << label->text();
+                normalPointer = QGuiApplication::overrideCursor() == nullptr;
+                QPushButton *fermer = nullptr;
+                for (QPushButton *button : w.findChildren<QPushButton *>())
+                    if (button->text() == QLatin1String("Fermer ") && button->isEnabled())
+                        fermer = button;
+                closedByFermer = fermer != nullptr;
+                if (fermer)
+                    QTest::mouseClick(fermer, Qt::LeftButton);
+                else
+                    w.close();
             });
+        } else if (!message.isEmpty()) {
+            // The message leaves the folder window open: the person gives up.
+            script.when(
+                QStringLiteral("folder window after the message"),
+                [&] { return !program.fake.messages.isEmpty(); },
+                [] {
+                    if (auto *window = activeModal<frm_directory>())
+                        clickButton(*window, "btc_annuler");
+                });
+        }
+        QVERIFY(program.run(script));
+
+        QCOMPARE(program.fake.messages.size(), message.isEmpty() ? 0 : 1);
+        if (!message.isEmpty()) {
+            const auto &shown = program.fake.messages.first();
+            QCOMPARE(shown.title + QLatin1Char('|') + shown.text, message);
+            QCOMPARE(shown.icon, kadrilo::platform::MessageIcon::Question);
+        }
+        QCOMPARE(program.state.type_raw, QStringLiteral("Canon"));
+        QVERIFY(QGuiApplication::overrideCursor() == nullptr);
+        QVERIFY(!program.state.extraction_faite);
+        // Every window but the main one and the hidden work window is gone.
+        QVERIFY(folderWindow.isNull());
+        QVERIFY(program.window.findChildren<frm_stats *>().isEmpty());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        if (analysedFiles < 0) {
+            QVERIFY(labels.isEmpty());
+            QVERIFY(!program.window.findChild<frm_travail *>());
+            QVERIFY(program.state.etape_travail.isEmpty());
+            QVERIFY(program.state.ligne_commande.isEmpty());
+            continue;
+        }
+        QCOMPARE(program.tagFiles(), analysedFiles);
+        QVERIFY(normalPointer && closedByFermer);
+        QVERIFY2(labels.contains(QStringLiteral("%1 Fichiers RAW Analysés").arg(analysedFiles)),
+                 qPrintable(labels.join(QLatin1Char('|'))));
+        QVERIFY(labels.contains(QStringLiteral("Type de Fichiers : RAW Canon")));
+        QVERIFY(labels.contains(QStringLiteral("Dossier d'analyse : ") +
+                                QDir::toNativeSeparators(program.raws)));
+        // The hidden work window serves again (and replaces the tag files).
+        const QList<frm_travail *> works = program.window.findChildren<frm_travail *>();
+        QVERIFY(works.size() == 1 && !works.first()->isVisible() && (!work || work == works[0]));
+        work = works.first();
     }
-    QVERIFY(program.run(script));
-
-    QCOMPARE(program.fake.messages.size(), messageTitle.isEmpty() ? 0 : 1);
-    if (!messageTitle.isEmpty()) {
-        QCOMPARE(program.fake.messages.first().title, messageTitle);
-        QCOMPARE(program.fake.messages.first().text, messageText);
-        QCOMPARE(program.fake.messages.first().icon, kadrilo::platform::MessageIcon::Question);
-    }
-    QCOMPARE(program.state.type_raw, QStringLiteral("Canon"));
-    QVERIFY(QGuiApplication::overrideCursor() == nullptr);
-    QVERIFY(!program.state.extraction_faite);
-    // Every window but the main one and the hidden work window is gone.
-    QVERIFY(program.window.findChildren<frm_directory *>().isEmpty());
-    QVERIFY(program.window.findChildren<frm_stats *>().isEmpty());
-    QCOMPARE(QApplication::activeModalWidget(), nullptr);
-
-    if (analysedFiles < 0) {
-        QVERIFY(!seen.shown);
-        QVERIFY(!program.window.findChild<frm_travail *>());
-        QVERIFY(program.state.etape_travail.isEmpty());
-        QVERIFY(program.state.ligne_commande.isEmpty());
-        return;
-    }
-    QCOMPARE(program.tagFiles(), analysedFiles);
-    QVERIFY(seen.shown && seen.defaultPointer && seen.closedByFermer);
-    QVERIFY2(seen.labels.contains(QStringLiteral("%1 Fichiers RAW Analysés").arg(analysedFiles)),
-             qPrintable(seen.labels.join(QLatin1Char('|'))));
-    QVERIFY(seen.labels.contains(QStringLiteral("Type de Fichiers : RAW Canon")));
-    QVERIFY(seen.labels.contains(QStringLiteral("Dossier d'analyse : ") +
-                                 QDir::toNativeSeparators(program.raws)));
-}
-
-void tst_work_cycle::twoCyclesThenQuit() {
-    Program program(Exiftool::Real, 2);
-    QVERIFY(program.start());
-    StatisticsSeen first, second;
-    QVERIFY(runCycle(program, first));
-    const QPointer<frm_travail> work = program.window.findChild<frm_travail *>();
-    QVERIFY(first.shown && first.folderWindow.isNull());
-    QVERIFY(work && !work->isVisible());
-
-    // A fresh folder window; the hidden work window serves again and replaces the tag files.
-    QVERIFY(runCycle(program, second));
-    QVERIFY(second.shown && second.folderWindow.isNull());
-    QCOMPARE(program.window.findChildren<frm_travail *>(), QList<frm_travail *>{work.data()});
-    QVERIFY(second.labels.contains(QStringLiteral("2 Fichiers RAW Analysés")));
-    QCOMPARE(program.tagFiles(), 2);
-
     clickButton(program.window, "btc_quitter");
     QCOMPARE(program.tagFiles(), 0);
     QVERIFY(QFileInfo(program.tempFolder()).isDir());
@@ -274,38 +245,58 @@ void tst_work_cycle::twoCyclesThenQuit() {
 }
 
 void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
-    Program program(Exiftool::Slow, 2);
+    Program program(Exiftool::Slow, 3);
     QVERIFY(program.start());
 
-    qint64 pid = 0;
-    bool waitPointer = false, folderWindowBack = false, exiftoolGone = false, pointerBack = false;
+    QStringList seen;
     ModalScript script;
     script.onModal<frm_directory>(QStringLiteral("folder window"), [](frm_directory &w) {
         openRawsAndGo(w, false, Qt::LeftButton);
     });
     script.when(
-        QStringLiteral("ExifTool running in the work window"),
+        QStringLiteral("two of three tag files counted"),
         [&] {
-            pid = kadrilo::test::readPid(program.pidFile);
-            return pid > 0 && kadrilo::test::activeModal<frm_travail>();
+            auto *work = activeModal<frm_travail>();
+            auto *count =
+                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
+            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
         },
         [&] {
+            frm_travail *work = activeModal<frm_travail>();
+            const auto *progress = work->findChild<QProgressBar *>();
             const QCursor *pointer = QGuiApplication::overrideCursor();
-            waitPointer = pointer && pointer->shape() == Qt::WaitCursor;
-            kadrilo::test::activeModal<frm_travail>()->close();
+            seen << work->windowTitle()
+                 << work->findChild<QLabel *>(QStringLiteral("lbl_travail"))->text()
+                 << QStringLiteral("%1/%2 %3")
+                        .arg(progress->value())
+                        .arg(progress->maximum())
+                        .arg(progress->isVisible())
+                 << QStringLiteral("running %1").arg(kadrilo::test::scriptRunning(program.pidFile))
+                 << QStringLiteral("wait pointer %1")
+                        .arg(pointer && pointer->shape() == Qt::WaitCursor);
+            work->close();
         });
     script.onModal<frm_directory>(QStringLiteral("folder window again"), [&](frm_directory &w) {
-        folderWindowBack = w.isVisible();
-        exiftoolGone = !kadrilo::test::processExists(pid);
-        pointerBack = QGuiApplication::overrideCursor() == nullptr;
+        seen << QStringLiteral("back %1 %2 %3")
+                    .arg(w.isVisible())
+                    .arg(kadrilo::test::scriptRunning(program.pidFile))
+                    .arg(QGuiApplication::overrideCursor() == nullptr);
         clickButton(w, "btc_annuler");
     });
+    QElapsedTimer clock;
+    clock.start();
     QVERIFY(program.run(script));
+    QVERIFY(clock.elapsed() < 20000);
 
-    QVERIFY(waitPointer && pointerBack);
-    QVERIFY(folderWindowBack && exiftoolGone);
+    QCOMPARE(seen, QStringList({QStringLiteral("Lecture des informations EXIF...."),
+                                QStringLiteral("L'analyse est en cours .....Cela peut prendre un "
+                                               "certain temps suivant le nombre de fichiers à "
+                                               "analyser.(1000 à 2000 fichiers lu par minute....)"),
+                                QStringLiteral("2/3 1"), QStringLiteral("running 1"),
+                                QStringLiteral("wait pointer 1"), QStringLiteral("back 1 0 1")}));
     QVERIFY(program.fake.messages.isEmpty());
     QVERIFY(!program.state.extraction_faite);
+    QCOMPARE(program.state.etape_travail, QStringLiteral("lectureraw"));
     QVERIFY(program.window.findChildren<frm_stats *>().isEmpty());
 
     // The work window stays loaded, hidden: closing the main window still ends the event loop.

@@ -1,25 +1,46 @@
 #include "window_helpers.h"
 
-#include <QDir>
+#include <QDialog>
 #include <QFile>
-#include <QLabel>
 #include <QTest>
 #include <QTreeView>
 
 namespace kadrilo::test {
+
+ModalScript::ModalScript(int deadlineMilliseconds) {
+    connect(&m_poll, &QTimer::timeout, this, [this] {
+        if (m_acting || finished() || !m_steps.at(m_next).ready())
+            return;
+        m_acting = true;
+        QTimer::singleShot(0, this, [this, act = m_steps.at(m_next++).act] {
+            m_acting = false;
+            act();
+        });
+    });
+    m_poll.start(20);
+    m_deadline.setSingleShot(true);
+    connect(&m_deadline, &QTimer::timeout, this, [this] {
+        m_poll.stop();
+        while (QWidget *modal = QApplication::activeModalWidget()) {
+            if (auto *dialog = qobject_cast<QDialog *>(modal))
+                dialog->done(QDialog::Rejected);
+            modal->hide();
+            QApplication::processEvents();
+        }
+    });
+    m_deadline.start(deadlineMilliseconds);
+}
 
 QModelIndex waitForChild(QTreeView &tree, const QString &name) {
     QModelIndex found;
     const auto shown = [&] {
         const QModelIndex parent = tree.currentIndex();
         for (int row = 0; row < tree.model()->rowCount(parent); ++row) {
-            const QModelIndex child = tree.model()->index(row, 0, parent);
-            if (child.data().toString() != name)
+            found = tree.model()->index(row, 0, parent);
+            if (found.data().toString() != name)
                 continue;
-            // As a person would, scroll until the folder shows.
-            tree.scrollTo(child);
-            found = child;
-            return tree.viewport()->rect().contains(tree.visualRect(child).center());
+            tree.scrollTo(found); // as a person would, scroll until the folder shows
+            return tree.viewport()->rect().contains(tree.visualRect(found).center());
         }
         return false;
     };
@@ -31,22 +52,6 @@ void doubleClick(QTreeView &tree, const QModelIndex &index) {
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, centre);
-}
-
-QStringList labelTexts(const QWidget &window) {
-    QStringList texts;
-    for (const QLabel *label : window.findChildren<QLabel *>())
-        texts << label->text();
-    return texts;
-}
-
-ScopedCurrentFolder::ScopedCurrentFolder(const QString &folder)
-    : m_saved(QDir::currentPath()) {
-    QDir::setCurrent(folder);
-}
-
-ScopedCurrentFolder::~ScopedCurrentFolder() {
-    QDir::setCurrent(m_saved);
 }
 
 bool writeFakeExiftool(const QString &path, const QString &pidFile, int tagFiles) {
@@ -67,16 +72,13 @@ bool writeFakeExiftool(const QString &path, const QString &pidFile, int tagFiles
     return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
 }
 
-qint64 readPid(const QString &pidFile) {
+bool scriptRunning(const QString &pidFile) {
     QFile file(pidFile);
-    return file.open(QIODevice::ReadOnly) ? file.readAll().trimmed().toLongLong() : 0;
-}
-
-bool processExists(qint64 pid) {
-    // A zombie still has its /proc entry; its state letter tells it apart.
-    QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (pid <= 0 || !status.open(QIODevice::ReadOnly))
+    const QByteArray pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "";
+    QFile status(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
+    if (pid.isEmpty() || !status.open(QIODevice::ReadOnly))
         return false;
+    // A zombie still has its /proc entry; its state letter tells it apart.
     const QByteArray line = status.readAll();
     const int close = line.lastIndexOf(')');
     return close < 0 || line.mid(close + 2, 1) != "Z";
