@@ -2,7 +2,6 @@
 #include "run/module1.h"
 
 #include <QByteArray>
-#include <QRandomGenerator>
 #include <QTest>
 
 using namespace kadrilo;
@@ -51,18 +50,12 @@ private Q_SLOTS:
         row("iso 6402 starts band 8", isoBand, "6402", 8);
         row("iso 12800 in band 8", isoBand, "12800", 8);
         row("iso 102400 beyond 16 bits in band 8", isoBand, "102400", 8);
-        row("a huge digit run in band 8", isoBand, QByteArray(400, '9'), 8);
         row("iso Auto reads as 0", isoBand, "Auto", 0);
         row("iso empty reads as 0", isoBand, QByteArray(), 0);
         row("iso 126.5 rounds to even 126", isoBand, "126.5", 1);
         row("iso 127.5 rounds to even 128", isoBand, "127.5", 2);
-        row("iso 49.5 rounds to even 50", isoBand, "49.5", 1);
         row("iso leading blanks are skipped", isoBand, "   400", 3);
-        row("iso plus sign", isoBand, "+800", 4);
         row("iso negative counts nowhere", isoBand, "-6400", 0);
-        row("iso two values: the first counts", isoBand, "100, 3200", 1);
-        row("iso trailing text is ignored", isoBand, "1600 (extended)", 5);
-        row("iso comma is no decimal point", isoBand, "126,9", 1);
         row("af one-shot", autofocusMode, "One-shot AF", 1);
         row("af ai servo", autofocusMode, "AI Servo AF", 2);
         row("af manual focus (3)", autofocusMode, "Manual Focus (3)", 3);
@@ -70,17 +63,14 @@ private Q_SLOTS:
         row("af Manual alone counts nowhere", autofocusMode, "Manual", 0);
         row("af lower-case one-shot counts nowhere", autofocusMode, "one-shot AF", 0);
         row("af value cut short counts nowhere", autofocusMode, "AI Focus A", 0);
-        row("af empty", autofocusMode, QByteArray(), 0);
         row("drive single-frame", driveMode, "Single-frame Shooting", 1);
         row("drive continuous shooting", driveMode, "Continuous Shooting", 2);
         row("drive continuous, low", driveMode, "Continuous, Low", 2);
         row("drive self-timer counts nowhere", driveMode, "Self-timer Operation", 0);
         row("drive lower-case single counts nowhere", driveMode, "single", 0);
-        row("drive cut short counts nowhere", driveMode, "Singl", 0);
         row("f 2 in bucket 5", apertureBucket, "2", 5);
         row("f 2.0 in bucket 5", apertureBucket, "2.0", 5);
         row("f 1.2 in bucket 1", apertureBucket, "1.2", 1);
-        row("f 8.0 in bucket 17", apertureBucket, "8.0", 17);
         row("f 16 in bucket 23", apertureBucket, "16", 23);
         row("f 18 in bucket 24", apertureBucket, "18", 24);
         row("f 20.0 in bucket 24", apertureBucket, "20.0", 24);
@@ -89,8 +79,6 @@ private Q_SLOTS:
         row("f 5.60 counts nowhere", apertureBucket, "5.60", 0);
         row("f 32 counts nowhere", apertureBucket, "32", 0);
         row("f leading blank counts nowhere", apertureBucket, " 8.0", 0);
-        row("f trailing blank counts nowhere", apertureBucket, "8.0 ", 0);
-        row("f empty", apertureBucket, QByteArray(), 0);
     }
 
     void valueRules() {
@@ -110,19 +98,12 @@ private Q_SLOTS:
         add("iso value from position 6", "ISO: 400", TagKind::Iso, "400");
         add("iso-named tag starts inside its name", "ISOSpeed: 400", TagKind::Iso, "eed: 400");
         add("base iso is another tag", "BaseISO: 100", TagKind::None, "");
-        add("focus mode", "FocusMode: One-shot AF", TagKind::FocusMode, "One-shot AF");
-        add("drive mode", "DriveMode: Continuous Shooting", TagKind::DriveMode,
-            "Continuous Shooting");
-        add("fnumber", "FNumber: 5.6", TagKind::FNumber, "5.6");
         add("lens id", "LensID: Canon EF 50mm f/1.8", TagKind::LensId, "Canon EF 50mm f/1.8");
         add("lens is not lens id", "Lens: 18.0 - 55.0 mm", TagKind::None, "");
-        add("lens type is not lens id", "LensType: Unknown", TagKind::None, "");
         add("tag names are case-sensitive", "iso: 400", TagKind::None, "");
         add("fnumber without value", "FNumber", TagKind::FNumber, "");
-        add("fnumber with colon only", "FNumber:", TagKind::FNumber, "");
         add("lens id with colon and blank only", "LensID: ", TagKind::LensId, "");
         add("iso without value", "ISO", TagKind::Iso, "");
-        add("empty line", "", TagKind::None, "");
     }
 
     void lineKinds() {
@@ -193,59 +174,20 @@ private Q_SLOTS:
         QCOMPARE(stats.compte_objectifs[0], 1);
     }
 
-    void lineEndings_data() {
-        QTest::addColumn<QByteArray>("end");
-        QTest::addRow("LF") << QByteArray("\n");
-        QTest::addRow("CR LF") << QByteArray("\r\n");
-        QTest::addRow("CR alone") << QByteArray("\r");
-        QTest::addRow("CR CR LF") << QByteArray("\r\r\n");
-        QTest::addRow("LF CR") << QByteArray("\n\r");
-    }
-
-    void lineEndings() {
-        QFETCH(QByteArray, end);
-        const QByteArray content = "ExifToolVersion: 12.57" + end + "ISO: 400" + end +
-                                   "FocusMode: AI Servo AF" + end + "DriveMode: Single" + end +
-                                   "FNumber: 2.8" + end + "LensID: Canon EF 50mm f/1.8" + end +
-                                   "FNumber: 4"; // last line without an end
-        Module1 state;
-        statistiques_exif stats;
-        countContent(content, stats, state);
-        QCOMPARE(stats.compte_iso[2], 1);
-        QCOMPARE(stats.compte_af[1], 1);
-        QCOMPARE(stats.compte_drive[0], 1);
-        QCOMPARE(stats.compte_diaph[7], 1);
-        QCOMPARE(stats.compte_diaph[10], 1);
-        QCOMPARE(state.nb_objectifs, 1);
-        QCOMPARE(state.objectifs[0], QStringLiteral("Canon EF 50mm f/1.8"));
-    }
-
-    void junkIsTakenInStride_data() {
-        QTest::addColumn<QByteArray>("content");
-        QTest::addColumn<int>("iso400");
-        QByteArray random(64 * 1024, '\0');
-        QRandomGenerator generator(1234);
-        for (char &c : random)
-            c = char(generator.bounded(256));
-        QTest::addRow("random bytes, then a tag") << random + "\nISO: 400\n" << 1;
-        QTest::addRow("NUL bytes inside lines")
-            << QByteArray("IS\0O: 400\nISO: 400\0\0\n", 22) << 1;
-        QTest::addRow("short lines of every tag")
-            << QByteArray("ISO\nFocusMode\nFocusMode: One\nDriveMode: Sin\nFNumber\nLensID\n"
-                          "LensID:\nF\nL\nD\nI\n")
-            << 0;
-        QTest::addRow("only line ends") << QByteArray("\r\n\r\n\n\r\r") << 0;
-    }
-
-    void junkIsTakenInStride() {
-        QFETCH(QByteArray, content);
-        QFETCH(int, iso400);
-        Module1 state;
-        statistiques_exif stats;
-        countContent(content, stats, state);
-        QCOMPARE(stats.compte_iso[2], iso400);
-        QCOMPARE(isoTotal(stats), iso400);
-        QVERIFY(state.nb_objectifs <= Module1::lens_slots);
+    // Odd line ends the files test does not write; the last line has no end at all.
+    void oddLineEndings() {
+        for (const QByteArray &end : {QByteArray("\r\r\n"), QByteArray("\n\r")}) {
+            Module1 state;
+            statistiques_exif stats;
+            countContent("ISO: 400" + end + "FocusMode: AI Servo AF" + end + "DriveMode: Single" +
+                             end + "LensID: Canon EF 50mm f/1.8" + end + "FNumber: 4",
+                         stats, state);
+            QCOMPARE(stats.compte_iso[2], 1);
+            QCOMPARE(stats.compte_af[1], 1);
+            QCOMPARE(stats.compte_drive[0], 1);
+            QCOMPARE(stats.compte_diaph[10], 1);
+            QCOMPARE(state.objectifs[0], QStringLiteral("Canon EF 50mm f/1.8"));
+        }
     }
 };
 

@@ -5,12 +5,20 @@
 using kadrilo::buildExiftoolCommand;
 using kadrilo::ExiftoolCommandInput;
 
+Q_DECLARE_METATYPE(kadrilo::ExiftoolCommandInput)
+
 namespace {
 
 const QString canonFilter = QString::fromUtf16(kadrilo::canonExtensionFilter);
 
-QStringList split(const QString &words) {
-    return words.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+ExiftoolCommandInput simpleInput(const QString &folder, int recursive = 0) {
+    ExiftoolCommandInput input;
+    input.exiftoolPath = QStringLiteral("/k/exiftool.exe");
+    input.extensionFilter = canonFilter;
+    input.recursive = recursive;
+    input.tempShortPath = QStringLiteral("/k/temp");
+    input.imageFolder = folder;
+    return input;
 }
 
 } // namespace
@@ -21,12 +29,7 @@ class TestExiftoolCommand : public QObject {
 private Q_SLOTS:
 
     void builds_both_forms_data() {
-        QTest::addColumn<QString>("exiftool");
-        QTest::addColumn<QString>("filter");
-        QTest::addColumn<int>("recursive");
-        QTest::addColumn<QString>("temp");
-        QTest::addColumn<QChar>("separator");
-        QTest::addColumn<QString>("folder");
+        QTest::addColumn<ExiftoolCommandInput>("input");
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("arguments");
 
@@ -34,10 +37,15 @@ private Q_SLOTS:
         const auto row = [](const char *name, const char *exiftool, bool canon, int recursive,
                             const char *temp, char16_t separator, const char *folder,
                             const char *line, const char *arguments) {
-            QTest::addRow("%s", name)
-                << QString::fromUtf8(exiftool) << (canon ? canonFilter : QString()) << recursive
-                << QString::fromUtf8(temp) << QChar(separator) << QString::fromUtf8(folder)
-                << QString::fromUtf8(line) << QString::fromUtf8(arguments).split(QLatin1Char('|'));
+            ExiftoolCommandInput input;
+            input.exiftoolPath = QString::fromUtf8(exiftool);
+            input.extensionFilter = canon ? canonFilter : QString();
+            input.recursive = recursive;
+            input.tempShortPath = QString::fromUtf8(temp);
+            input.imageFolder = QString::fromUtf8(folder);
+            input.separator = separator;
+            QTest::addRow("%s", name) << input << QString::fromUtf8(line)
+                                      << QString::fromUtf8(arguments).split(QLatin1Char('|'));
         };
         row("windows folder, this folder only: lower-case drive, no quotes",
             "C:\\Program Files\\Kadrilo\\exiftool.exe", true, 0, "C:\\PROGRA~1\\Kadrilo\\temp",
@@ -70,71 +78,39 @@ private Q_SLOTS:
     }
 
     void builds_both_forms() {
-        QFETCH(QString, exiftool);
-        QFETCH(QString, filter);
-        QFETCH(int, recursive);
-        QFETCH(QString, temp);
-        QFETCH(QChar, separator);
-        QFETCH(QString, folder);
+        QFETCH(ExiftoolCommandInput, input);
         QFETCH(QString, line);
         QFETCH(QStringList, arguments);
-
-        ExiftoolCommandInput input;
-        input.exiftoolPath = exiftool;
-        input.extensionFilter = filter;
-        input.recursive = recursive;
-        input.tempShortPath = temp;
-        input.imageFolder = folder;
-        input.separator = separator;
-
         const auto command = buildExiftoolCommand(input);
         QCOMPARE(command.line, line);
-        QCOMPARE(command.program, exiftool);
+        QCOMPARE(command.program, input.exiftoolPath);
         QCOMPARE(command.arguments, arguments);
     }
 
+    // Only a blank makes the line quote the folder; the argument list never quotes.
     void folder_reaches_exiftool_whole_data() {
         QTest::addColumn<QString>("folder");
-        QTest::addRow("blank") << QStringLiteral("/photos/Mes photos");
-        QTest::addRow("double quote") << QStringLiteral("/photos/le \"best\" of");
-        QTest::addRow("single quote") << QStringLiteral("/photos/l'été");
-        QTest::addRow("dollar") << QStringLiteral("/photos/$HOME");
-        QTest::addRow("semicolon") << QStringLiteral("/photos/a;rm -rf b");
-        QTest::addRow("star") << QStringLiteral("/photos/*");
-        QTest::addRow("leading dash in a name") << QStringLiteral("/photos/-r");
-        QTest::addRow("tab is no blank") << QStringLiteral("/photos/a\tb");
+        QTest::addRow("blanks and quotes") << QStringLiteral("/photos/Mes \"belles\" d'été");
+        QTest::addRow("shell characters, leading dash, a tab")
+            << QStringLiteral("/photos/-r;$HOME`x`*\tb");
     }
 
     void folder_reaches_exiftool_whole() {
         QFETCH(QString, folder);
-        ExiftoolCommandInput input;
-        input.exiftoolPath = QStringLiteral("/k/exiftool.exe");
-        input.extensionFilter = canonFilter;
-        input.tempShortPath = QStringLiteral("/k/temp");
-        input.imageFolder = folder;
-
-        const auto command = buildExiftoolCommand(input);
+        const auto command = buildExiftoolCommand(simpleInput(folder));
         QCOMPARE(command.arguments.last(), folder);
         QCOMPARE(command.arguments.count(folder), 1);
         const bool quoted = command.line.endsWith(QLatin1Char('"') + folder + QLatin1Char('"'));
         QCOMPARE(quoted, folder.contains(QLatin1Char(' ')));
     }
 
+    // The line split on single blanks is the program followed by the argument list.
     void line_has_single_blanks_between_pieces() {
         for (int recursive : {0, 1}) {
-            ExiftoolCommandInput input;
-            input.exiftoolPath = QStringLiteral("/k/exiftool.exe");
-            input.extensionFilter = canonFilter;
-            input.recursive = recursive;
-            input.tempShortPath = QStringLiteral("/k/temp");
-            input.imageFolder = QStringLiteral("/p");
-            const QString line = buildExiftoolCommand(input).line;
-            QVERIFY(!line.startsWith(QLatin1Char(' ')));
-            QVERIFY(!line.endsWith(QLatin1Char(' ')));
-            QVERIFY2(!line.contains(QLatin1String("  ")), qPrintable(line));
-            // The line split on blanks is the program followed by the argument list.
-            QCOMPARE(split(line),
-                     QStringList{input.exiftoolPath} + buildExiftoolCommand(input).arguments);
+            const ExiftoolCommandInput input = simpleInput(QStringLiteral("/p"), recursive);
+            const auto command = buildExiftoolCommand(input);
+            QCOMPARE(command.line.split(QLatin1Char(' ')),
+                     QStringList{input.exiftoolPath} + command.arguments);
         }
     }
 };

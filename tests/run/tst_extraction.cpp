@@ -41,15 +41,15 @@ bool writeImage(const QString &path, int iso) {
     return kadrilo::test::writeCr2(path, fixture);
 }
 
-// A stand-in for exiftool.exe: a shell script, for failures the real tool cannot produce.
-QString writeScript(const ProgramFolder &program, const QByteArray &body) {
-    const QString path = program.filePath(QStringLiteral("fake-exiftool"));
+// A stand-in for exiftool.exe, for failures the real tool cannot produce: a shell script,
+// or any file when it may not run.
+QString writeScript(const QString &path, const QByteArray &body, bool runnable = true) {
     QFile script(path);
-    if (!script.open(QIODevice::WriteOnly))
+    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + "\n") < 0)
         return {};
-    script.write("#!/bin/sh\n" + body + "\n");
     script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
+                          (runnable ? QFile::ExeOwner : QFile::Permissions()));
     return path;
 }
 
@@ -86,12 +86,14 @@ private Q_SLOTS:
         ProgramFolder program;
         const QString images = program.makeFolder(QStringLiteral("photos"));
         const QString sub = program.makeFolder(QStringLiteral("photos/100CANON/deeper"));
-        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
-        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.crw"), 200));
-        QVERIFY(writeImage(images + QStringLiteral("/IMG_0002.cr2"), 400));
-        QVERIFY(writeImage(images + QStringLiteral("/IMG_0009.jpg"), 800));
-        QVERIFY(writeImage(sub + QStringLiteral("/IMG_0001.CR2"), 1600));
-        QVERIFY(writeImage(sub + QStringLiteral("/IMG_0003.CR2"), 3200));
+        const std::pair<QString, int> shots[] = {{images + QStringLiteral("/IMG_0001.CR2"), 100},
+                                                 {images + QStringLiteral("/IMG_0001.crw"), 200},
+                                                 {images + QStringLiteral("/IMG_0002.cr2"), 400},
+                                                 {images + QStringLiteral("/IMG_0009.jpg"), 800},
+                                                 {sub + QStringLiteral("/IMG_0001.CR2"), 1600},
+                                                 {sub + QStringLiteral("/IMG_0003.CR2"), 3200}};
+        for (const auto &[path, iso] : shots)
+            QVERIFY(writeImage(path, iso));
 
         Module1 state = stateFor(program, recursive);
         const auto outcome = kadrilo::extraire_exif(state, images);
@@ -99,33 +101,23 @@ private Q_SLOTS:
         QCOMPARE(outcome, ExiftoolRun::Outcome::Finished);
         QVERIFY(state.extraction_faite);
         QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
-        QVERIFY(state.ligne_commande.startsWith(state.chemin_exiftool + state.filtre_extension));
-        QVERIFY(state.ligne_commande.endsWith(QStringLiteral("%f%-c.txt ") + images));
         QCOMPARE(tagFiles(state), expected);
 
         // Every ISO value written shows up in exactly one tag file: no image went uncounted.
-        QStringList isoLines;
-        for (const QString &name : tagFiles(state)) {
-            const QByteArray content = contentOf(state.dossier_temp + name);
-            for (const QByteArray &line : content.split('\n')) {
-                if (line.startsWith("ISO: "))
-                    isoLines << QString::fromLatin1(line.trimmed());
-            }
+        QByteArray all;
+        for (const QString &name : tagFiles(state))
+            all += '\n' + contentOf(state.dossier_temp + name);
+        for (const auto &[path, iso] : shots) {
+            const bool read =
+                !path.endsWith(QLatin1String(".jpg")) && (recursive || !path.startsWith(sub));
+            QCOMPARE(all.count("\nISO: " + QByteArray::number(iso) + '\n'), read ? 1 : 0);
         }
-        isoLines.sort();
-        QStringList expectedIso{QStringLiteral("ISO: 100"), QStringLiteral("ISO: 200"),
-                                QStringLiteral("ISO: 400")};
-        if (recursive)
-            expectedIso << QStringLiteral("ISO: 1600") << QStringLiteral("ISO: 3200");
-        expectedIso.sort();
-        QCOMPARE(isoLines, expectedIso);
     }
 
     void odd_folder_names_reach_exiftool_intact_data() {
         QTest::addColumn<QString>("name");
         QTest::addRow("blanks and quotes") << QStringLiteral("Mes \"belles\" photos d'été");
-        QTest::addRow("shell characters") << QStringLiteral("a;b $HOME `x` * ?");
-        QTest::addRow("leading dash") << QStringLiteral("-r");
+        QTest::addRow("shell characters, leading dash") << QStringLiteral("-r;b $HOME `x` * ?");
     }
 
     void odd_folder_names_reach_exiftool_intact() {
@@ -141,20 +133,13 @@ private Q_SLOTS:
             contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
     }
 
-    void reads_the_real_camera_samples_data() {
-        QTest::addColumn<int>("recursive");
-        QTest::addRow("this folder only") << 0;
-        QTest::addRow("with sub-folders") << 1;
-    }
-
     void reads_the_real_camera_samples() {
-        QFETCH(int, recursive);
         const QString samples = kadrilo::test::samplesFolder();
         if (samples.isEmpty())
             QSKIP("../shared/samples is absent");
 
         ProgramFolder program;
-        Module1 state = stateFor(program, recursive);
+        Module1 state = stateFor(program, 0);
         QCOMPARE(kadrilo::extraire_exif(state, samples), ExiftoolRun::Outcome::Finished);
 
         // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
@@ -179,13 +164,8 @@ private Q_SLOTS:
         QFETCH(QString, kind);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        if (kind == QLatin1String("not executable")) {
-            QFile file(state.chemin_exiftool);
-            QVERIFY(file.open(QIODevice::WriteOnly));
-            file.write("not a program");
-            file.close();
-            file.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
-        }
+        if (kind == QLatin1String("not executable"))
+            QVERIFY(!writeScript(state.chemin_exiftool, "exit 0", false).isEmpty());
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
@@ -204,8 +184,8 @@ private Q_SLOTS:
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         const QString pidFile = program.filePath(QStringLiteral("pid"));
-        state.chemin_exiftool =
-            writeScript(program, "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60");
+        state.chemin_exiftool = writeScript(state.chemin_exiftool,
+                                            "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60");
 
         ExiftoolRun run;
         connect(&run, &ExiftoolRun::started, &run,
@@ -223,7 +203,7 @@ private Q_SLOTS:
     void interface_keeps_answering_while_exiftool_runs() {
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        state.chemin_exiftool = writeScript(program, "sleep 1.5");
+        writeScript(state.chemin_exiftool, "sleep 1.5");
 
         int timerEvents = 0;
         QTimer heartbeat;

@@ -31,47 +31,49 @@ public:
     QStringList created;
 };
 
+// Runs start-up with the program in `folder`; the platform records the messages.
+struct Started {
+    explicit Started(const QString &folder, FakePlatform &platform) {
+        platform.fakeProgramFolder = folder;
+        platform.fakeProgramName = QStringLiteral("Kadrilo");
+        ok = kadrilo::demarrage(state, window);
+    }
+    Module1 state;
+    QWidget window;
+    bool ok = false;
+};
+
 } // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-
-    void titles_the_window_and_sets_both_paths() {
-        ProgramFolder folder;
-        QVERIFY(folder.isValid());
-        FakePlatform fake;
-        fake.fakeProgramFolder = folder.path();
-        fake.fakeProgramName = QStringLiteral("Kadrilo");
-
-        Module1 state;
-        QWidget window;
-        QVERIFY(kadrilo::demarrage(state, window));
-
-        QCOMPARE(window.windowTitle(), QStringLiteral("Kadrilo  0.1.10"));
-        QCOMPARE(state.chemin_exiftool, folder.filePath(QStringLiteral("exiftool.exe")));
-        QCOMPARE(state.dossier_temp, folder.filePath(QStringLiteral("temp")) + QLatin1Char('/'));
-        QVERIFY(QFileInfo(state.dossier_temp).isDir());
-        QVERIFY(fake.messages.isEmpty());
+    void titles_the_window_and_sets_both_paths_data() {
+        QTest::addColumn<bool>("oldTemp");
+        QTest::addRow("temp folder created") << false;
+        QTest::addRow("existing temp folder kept with its files") << true;
     }
 
-    void reuses_an_existing_temp_folder() {
+    void titles_the_window_and_sets_both_paths() {
+        QFETCH(bool, oldTemp);
         ProgramFolder folder;
-        const QString temp = folder.makeFolder(QStringLiteral("temp"));
-        QFile old(temp + QStringLiteral("/IMG_0001.txt"));
-        QVERIFY(old.open(QIODevice::WriteOnly));
-        old.close();
+        QFile old(folder.filePath(QStringLiteral("temp/IMG_0001.txt")));
+        if (oldTemp) {
+            folder.makeFolder(QStringLiteral("temp"));
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.close();
+        }
         FakePlatform fake;
-        fake.fakeProgramFolder = folder.path();
-
-        Module1 state;
-        QWidget window;
-        QVERIFY(kadrilo::demarrage(state, window));
+        Started s(folder.path(), fake);
+        QVERIFY(s.ok);
+        QCOMPARE(s.window.windowTitle(), QStringLiteral("Kadrilo  0.1.10"));
+        QCOMPARE(s.state.chemin_exiftool, folder.filePath(QStringLiteral("exiftool.exe")));
+        QCOMPARE(s.state.dossier_temp, folder.filePath(QStringLiteral("temp")) + QLatin1Char('/'));
+        QVERIFY(QFileInfo(s.state.dossier_temp).isDir());
         QVERIFY(fake.messages.isEmpty());
-        QCOMPARE(state.dossier_temp, temp + QLatin1Char('/'));
         // Start-up leaves old tag files alone: the next run or "Quitter" deletes them.
-        QVERIFY(old.exists());
+        QCOMPARE(old.exists(), oldTemp);
     }
 
     void stops_when_exiftool_is_missing_data() {
@@ -84,12 +86,8 @@ private Q_SLOTS:
         QFETCH(ProgramFolder::Exiftool, exiftool);
         ProgramFolder folder(exiftool);
         FakePlatform fake;
-        fake.fakeProgramFolder = folder.path();
-
-        Module1 state;
-        QWidget window;
-        QVERIFY(!kadrilo::demarrage(state, window));
-
+        Started s(folder.path(), fake);
+        QVERIFY(!s.ok);
         QCOMPARE(fake.messages.size(), 1);
         const auto &message = fake.messages.first();
         QCOMPARE(message.title, QStringLiteral("Exiftool.exe manquant !"));
@@ -100,34 +98,22 @@ private Q_SLOTS:
         QCOMPARE(message.icon, kadrilo::platform::MessageIcon::Critical);
         // Nothing is created when the program is about to end.
         QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("temp"))));
-        QVERIFY(state.dossier_temp.isEmpty());
-        QVERIFY(!window.isVisible());
+        QVERIFY(s.state.dossier_temp.isEmpty());
+        QVERIFY(!s.window.isVisible());
     }
 
     void program_in_a_root_folder_has_no_doubled_separator() {
         RootPlatform fake;
-        fake.fakeProgramFolder = QDir::rootPath();
-
-        Module1 state;
-        QWidget window;
-        QVERIFY(kadrilo::demarrage(state, window));
-        QCOMPARE(state.chemin_exiftool, QStringLiteral("/exiftool.exe"));
+        Started s(QDir::rootPath(), fake);
+        QVERIFY(s.ok);
+        QCOMPARE(s.state.chemin_exiftool, QStringLiteral("/exiftool.exe"));
         QCOMPARE(fake.lookedUp, QStringList{QStringLiteral("/exiftool.exe")});
         QCOMPARE(fake.created, QStringList{QStringLiteral("/temp")});
         // A folder that cannot be created is not reported at start-up; the path is set anyway.
-        QCOMPARE(state.dossier_temp, QStringLiteral("/temp/"));
+        QCOMPARE(s.state.dossier_temp, QStringLiteral("/temp/"));
         QVERIFY(fake.messages.isEmpty());
-    }
-
-    void version_texts() {
-        QCOMPARE(kadrilo::versionText(), QStringLiteral("0.1.10"));
-        QCOMPARE(kadrilo::versionText({2, 0, 7}), QStringLiteral("2.0.7"));
-        QCOMPARE(kadrilo::mainWindowTitle(QStringLiteral("kadrilo")),
-                 QStringLiteral("kadrilo  0.1.10"));
         QCOMPARE(kadrilo::platform::withTrailingSeparator(QStringLiteral("/a/b//")),
                  QStringLiteral("/a/b/"));
-        QCOMPARE(kadrilo::platform::withTrailingSeparator(QStringLiteral("/")),
-                 QStringLiteral("/"));
     }
 };
 
