@@ -9,6 +9,9 @@ namespace kadrilo::platform {
 
 enum class MessageIcon { None, Critical, Question, Information, Warning };
 
+// Why a folder cannot take the files the program writes.
+enum class FolderProblem { None, NotCreated, NotAFolder, NotWritable };
+
 // Everything Kadrilo asks of the operating system or of the person in front of it goes
 // through this class, so that tests can answer message boxes and fake the program's
 // location without a person clicking. The default implementation talks to the real system.
@@ -33,6 +36,13 @@ public:
     virtual bool isNormalFile(const QString &path) const;
     // Creates one folder level; false when it exists already or cannot be made.
     virtual bool createFolder(const QString &path);
+    // Makes `path` a folder the program can write into: creates it and its missing parents,
+    // then writes and removes a probe file there, which catches what permission bits do not
+    // tell (a read-only mount, Windows access lists).
+    virtual FolderProblem prepareWritableFolder(const QString &path);
+    // The person's own cache folder for this program (Qt's standard locations), in native
+    // form without a final separator; empty when the system names none.
+    virtual QString userCacheFolder() const;
     // Names of the normal files directly in `folder` matching one of `patterns`
     // (wildcards, case-insensitive), sorted by name.
     virtual QStringList listFiles(const QString &folder, const QStringList &patterns) const;
