@@ -18,13 +18,15 @@ install(CODE "
     file(CREATE_LINK \"${KADRILO_EXIFTOOL}\" \"\${kadrilo_link}\" SYMBOLIC)
 " COMPONENT portable)
 
-include(${CMAKE_CURRENT_LIST_DIR}/deb.cmake)
-
 # `cmake --build build --target package` (or `cpack --config build/CPackConfig.cmake`) makes
 # both: the program folder in a .tar.gz, under one top folder named after the version, and
-# the Debian package kadrilo_VERSION_amd64.deb. Each takes its own component, chosen in
-# cmake/cpack_generator.cmake.in.
-set(CPACK_GENERATOR TGZ DEB)
+# the Debian package kadrilo_VERSION_amd64.deb (on Linux). Each takes its own component,
+# chosen in cmake/cpack_generator.cmake.in.
+set(CPACK_GENERATOR TGZ)
+if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    include(${CMAKE_CURRENT_LIST_DIR}/deb.cmake)
+    list(APPEND CPACK_GENERATOR DEB)
+endif()
 set(CPACK_PACKAGE_NAME kadrilo)
 set(CPACK_PACKAGE_VENDOR "Kadrilo")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")

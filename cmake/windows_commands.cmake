@@ -1,8 +1,9 @@
 # Turns the build's compile_commands.json into syntax checks of the sources as Windows code,
 # for scripts/check-windows.sh. Each file of src/ (and the moc output of the three targets)
 # keeps the flags the build gives it, with MinGW-w64 as the compiler:
-#   - Linux-only flags go: -fPIC (all Windows code is position independent) and the
-#     hardening of cmake/deb.cmake, which a Windows build does not set;
+#   - Linux-only flags go: -fPIC (all Windows code is position independent), the hardening
+#     of cmake/deb.cmake, which a Windows build does not set, and the sanitizers of
+#     `scripts/test.sh --asan`, which MinGW does not have;
 #   - Qt's Linux mkspec gives way to its win32-g++ one, and the definitions that Qt's
 #     Windows CMake package puts on every target come in (UNICODE, _UNICODE, WIN32,
 #     MINGW_HAS_SECURE_API);
@@ -53,7 +54,7 @@ foreach(index RANGE ${last})
             set(skip_value FALSE)
         elseif(argument MATCHES "^-(o|MT|MF|MQ)$")
             set(skip_value TRUE)
-        elseif(argument MATCHES "^-(c|MD|MMD|fPIC|fPIE|D_FORTIFY_SOURCE=.*)$"
+        elseif(argument MATCHES "^-(c|MD|MMD|fPIC|fPIE|D_FORTIFY_SOURCE=.*|fsanitize=.*)$"
                OR argument STREQUAL file)
         else()
             string(REGEX REPLACE "/mkspecs/linux-g[+][+]$" "/mkspecs/win32-g++" argument
