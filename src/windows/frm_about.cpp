@@ -65,6 +65,8 @@ frmAbout::frmAbout(QWidget *parent)
     , lblVersion(new QLabel(QStringLiteral("Version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setFont(windows::classicFont());
+    // An explicitly empty icon: without it the window takes its parent's or the program's.
+    setWindowIcon(QIcon());
     setFixedSize(twips(5730), twips(3555));
     windows::placeOnScreen(*this, QPoint(twips(11880), twips(5850)));
 

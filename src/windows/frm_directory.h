@@ -22,7 +22,7 @@ struct Module1;
 class frm_stats;
 
 namespace windows {
-class CurrentFolderModel;
+class FolderTreeModel;
 }
 
 // A push button that acts on the release of any mouse button over it, and on nothing from
@@ -76,6 +76,7 @@ private:
 
     void fillFileList();
     QString rootOf(const QString &folder) const;
+    QString currentDrive() const;
     bool removePreviousTagFiles();
     void showStatistics();
 
@@ -91,7 +92,7 @@ private:
     QComboBox *Drive1;
     QTreeView *Dir1;
     QFileSystemModel *m_folders;
-    windows::CurrentFolderModel *m_folderView;
+    windows::FolderTreeModel *m_folderView;
     QTimer *m_reveal;
     bool m_keepRevealing = false;
     QListWidget *File1;

@@ -25,6 +25,7 @@ class tst_frm_about : public QObject {
 
 private Q_SLOTS:
     void opensOnTheScreen();
+    void hasNoIcon();
     void getKeyValue_data();
     void getKeyValue();
     void startSysInfo_data();
@@ -39,6 +40,16 @@ void tst_frm_about::opensOnTheScreen() {
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     // The stored position lies beyond small screens: the window is pulled back onto it.
     QVERIFY(about.screen()->availableGeometry().contains(about.geometry()));
+}
+
+void tst_frm_about::hasNoIcon() {
+    // Neither its parent's icon nor the program's reaches the title bar.
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    QWidget parent;
+    parent.setWindowIcon(QIcon(picture));
+    frmAbout about(&parent);
+    QVERIFY(about.windowIcon().isNull());
 }
 
 void tst_frm_about::getKeyValue_data() {
