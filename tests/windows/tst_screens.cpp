@@ -196,7 +196,7 @@ void tst_screens::windows() {
     state.type_raw = QStringLiteral("Canon");
     state.option_recursive = 0;
     kadrilo::extraire_exif(state, QDir::toNativeSeparators(raws));
-    kadrilo::frm_stats stats(state, &main);
+    kadrilo::frm_stats stats(&main);
     kadrilo::analyse_exif(state, QDir::toNativeSeparators(raws), stats);
     stats.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stats));
