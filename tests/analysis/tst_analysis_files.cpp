@@ -153,8 +153,7 @@ private Q_SLOTS:
 
     void tagFilesOfTheRealExiftool() {
         using kadrilo::test::kCr2Lenses;
-        if (kadrilo::test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         QTemporaryDir images;
         QVERIFY(images.isValid());
         // iso, f-number, focus, continuous drive, self-timer, lens (-1: none).
@@ -199,8 +198,7 @@ private Q_SLOTS:
         const QString samples = kadrilo::test::samplesFolder();
         if (samples.isEmpty() || QDir(samples).entryList({QStringLiteral("*.cr*")}).isEmpty())
             QSKIP("The Canon samples are not beside the repository");
-        if (kadrilo::test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         Module1 state;
         const statistiques_exif stats = readWithExiftool(samples, state);
         QCOMPARE(stats.nb_fichiers, 2);

@@ -93,8 +93,7 @@ class TestReportProgram : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        if (test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         QVERIFY(QFileInfo(rapportPath).isExecutable());
         QVERIFY(m_images.isValid() && m_tmp.isValid());
 

@@ -54,8 +54,7 @@ private Q_SLOTS:
 };
 
 void tst_frm_travail::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
+    KADRILO_REQUIRE_EXIFTOOL();
 }
 
 void tst_frm_travail::steps_data() {

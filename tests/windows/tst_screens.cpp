@@ -120,8 +120,7 @@ private Q_SLOTS:
 };
 
 void tst_screens::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
+    KADRILO_REQUIRE_EXIFTOOL();
 }
 
 void tst_screens::windows() {
