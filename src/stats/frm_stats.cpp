@@ -210,11 +210,10 @@ frm_stats::frm_stats(QWidget *parent)
     using platform::twipsRect;
 
     setWindowTitle(QStringLiteral("Affichage des statistiques"));
-    // A tool window with a fixed border and no icon: an explicitly empty one, since it would
-    // take its parent's or the program's.
+    // A tool window with a fixed border and no icon.
     setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setWindowIcon(QIcon());
+    setWindowIcon(platform::blankIcon());
     setFont(designFont(8.25));
 
     // Every control stands on one canvas of the design's size. The window shows it whole

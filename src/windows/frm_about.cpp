@@ -65,8 +65,7 @@ frmAbout::frmAbout(QWidget *parent)
     , lblVersion(new QLabel(QStringLiteral("Version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setFont(platform::classicFont());
-    // An explicitly empty icon: without it the window takes its parent's or the program's.
-    setWindowIcon(QIcon());
+    setWindowIcon(platform::blankIcon()); // no icon in the title bar
     setFixedSize(twips(5730), twips(3555));
     platform::placeOnScreen(*this, QPoint(twips(11880), twips(5850)));
 

@@ -351,7 +351,7 @@ private Q_SLOTS:
         }
     }
 
-    // Escape leaves the window open; it is a tool window without any icon of its own.
+    // Escape leaves the window open; it is a tool window whose icon draws nothing.
     void escapeBorderAndIcon() {
         QPixmap picture(16, 16);
         picture.fill(Qt::red);
@@ -359,7 +359,11 @@ private Q_SLOTS:
         parent.setWindowIcon(QIcon(picture));
         frm_stats window(&parent);
         QCOMPARE(window.windowType(), Qt::Tool);
-        QVERIFY(window.windowIcon().isNull());
+        const QImage icon = window.windowIcon().pixmap(16, 16).toImage();
+        QVERIFY(!icon.isNull());
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
         QTimer::singleShot(0, &window, [&window] {
             QTest::keyClick(window.tabs(), Qt::Key_Escape);
             QTest::keyClick(&window, Qt::Key_Escape);
