@@ -57,7 +57,8 @@ public:
 
     // The file-list filter, patterns separated by ";".
     QString fileFilter() const { return m_filter; }
-    // Opens `folder` in the tree, as a double-click on it does.
+    // Opens `folder` in the tree, as a double-click on it does: on the chosen drive when the
+    // folder lies on it, else on the innermost drive holding it.
     void setDirPath(const QString &folder);
 
     // Drive roots a person browses from: drive letters on Windows; elsewhere "/", the home

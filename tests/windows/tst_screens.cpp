@@ -177,6 +177,14 @@ void tst_screens::windows() {
                 tree->currentIndex().data().toString() == QLatin1String("raws") &&
                 tree->viewport()->rect().contains(tree->visualRect(tree->currentIndex()).center()));
             check(window, QStringLiteral("frm_directory"));
+            // Back up to the drive's root by a double-click on its row, then on to the raws.
+            const QString raws = window.currentFolder();
+            kadrilo::test::doubleClick(*tree,
+                                       kadrilo::test::waitForFolder(*tree, QStringLiteral("/")));
+            QTRY_COMPARE(window.currentFolder(), QDir::toNativeSeparators(QStringLiteral("/")));
+            QVERIFY(kadrilo::test::waitForFolder(*tree, QStringLiteral("/")).isValid());
+            check(window, QStringLiteral("frm_directory-racine"));
+            window.setDirPath(raws);
             QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
                               Qt::LeftButton);
         });
