@@ -24,13 +24,15 @@
 
 # Binaries built as Debian builds its own (dpkg-buildflags' hardening): fortified C library
 # calls where the optimiser can check them, and every symbol bound at start.
-if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU" AND CMAKE_SYSTEM_NAME STREQUAL "Linux")
-    target_compile_definitions(kadrilo_core PRIVATE
-        $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
-    foreach(program kadrilo kadrilo-rapport)
-        target_compile_definitions(${program} PRIVATE $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
-        target_link_options(${program} PRIVATE LINKER:-z,relro,-z,now)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+    foreach(target kadrilo_core kadrilo_gui kadrilo kadrilo-rapport)
+        if(TARGET ${target})
+            target_compile_definitions(${target} PRIVATE
+                $<$<NOT:$<CONFIG:Debug>>:_FORTIFY_SOURCE=2>)
+        endif()
     endforeach()
+    target_link_options(kadrilo PRIVATE LINKER:-z,relro,-z,now)
+    target_link_options(kadrilo-rapport PRIVATE LINKER:-z,relro,-z,now)
 endif()
 
 set(KADRILO_RELEASE_DATE 2026-12-07)

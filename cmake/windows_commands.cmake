@@ -1,5 +1,5 @@
 # Turns the build's compile_commands.json into syntax checks of the sources as Windows code,
-# for scripts/check-windows.sh. Each file of src/ (and the moc output of the three targets)
+# for scripts/check-windows.sh. Each file of src/ (and the moc output of the programs' targets)
 # keeps the flags the build gives it, with MinGW-w64 as the compiler:
 #   - Linux-only flags go: -fPIC (all Windows code is position independent), the hardening
 #     of cmake/deb.cmake, which a Windows build does not set, and the sanitizers of
@@ -38,9 +38,13 @@ set(lines "")
 set(checked 0)
 foreach(index RANGE ${last})
     string(JSON file GET "${json}" ${index} file)
+    # The sources of src/, and the moc output of the targets built from them (tests and
+    # benchmarks, in their own build folders, are left out).
     string(FIND "${file}" "${SOURCE_DIR}/src/" at)
+    file(RELATIVE_PATH in_build "${BUILD_DIR}" "${file}")
     if(NOT at EQUAL 0
-       AND NOT file MATCHES "/(kadrilo_core|kadrilo|kadrilo-rapport)_autogen/mocs_compilation[.]cpp$")
+       AND NOT (file MATCHES "_autogen/mocs_compilation[.]cpp$"
+                AND NOT in_build MATCHES "^([.][.]|tests/|bench/)"))
         continue()
     endif()
     string(JSON command GET "${json}" ${index} command)

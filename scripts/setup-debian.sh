@@ -8,8 +8,8 @@ packages=(
     qt6-qpa-plugins
     libimage-exiftool-perl
     fonts-liberation fonts-dejavu-core
-    xvfb xauth x11-utils imagemagick
-    dpkg-dev file fakeroot lintian desktop-file-utils appstream openbox
+    xvfb xauth x11-utils imagemagick openbox
+    dpkg-dev file fakeroot lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix
 )
 

@@ -6,7 +6,6 @@
 #include "run/extraction.h"
 #include "run/image_count.h"
 #include "run/module1.h"
-#include "windows/layout.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -50,11 +49,11 @@ frm_travail::frm_travail(Module1 &state, QWidget *parent)
     , m_progress(new QProgressBar(this))
     , m_progressText(new QLabel(this)) {
     setObjectName(QStringLiteral("frm_travail"));
-    setFont(windows::classicFont());
+    setFont(platform::classicFont());
     setWindowTitle(captionText());
     const QIcon icon(QStringLiteral(":/kadrilo/travail.png"));
     setWindowIcon(icon);
-    windows::fixAndCentre(*this, clientWidth, clientHeight);
+    platform::fixAndCentre(*this, clientWidth, clientHeight);
 
     lbl_travail->setObjectName(QStringLiteral("lbl_travail"));
     lbl_travail->setGeometry(twipsRect(1560, 240, 4215, 855));

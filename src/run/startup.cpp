@@ -1,5 +1,6 @@
 #include "run/startup.h"
 
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/module1.h"
 
@@ -78,8 +79,8 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
     const QString programFolder = platform::withTrailingSeparator(system.programFolder());
     state.chemin_exiftool = programFolder + QStringLiteral("exiftool.exe");
     if (!system.isNormalFile(state.chemin_exiftool)) {
-        system.showMessage(nullptr, missingExiftoolText(), missingExiftoolTitle(),
-                           platform::MessageIcon::Critical);
+        platform::showMessage(nullptr, missingExiftoolText(), missingExiftoolTitle(),
+                              platform::MessageIcon::Critical);
         return false;
     }
 
@@ -90,8 +91,8 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
                               : platform::withTrailingSeparator(cacheFolder) + QStringLiteral("temp"),
         [&system](const QString &folder) { return system.prepareWritableFolder(folder); });
     if (temp.folder.isEmpty()) {
-        system.showMessage(nullptr, tempFolderFailureText(temp), tempFolderFailureTitle(),
-                           platform::MessageIcon::Critical);
+        platform::showMessage(nullptr, tempFolderFailureText(temp), tempFolderFailureTitle(),
+                              platform::MessageIcon::Critical);
         return false;
     }
     state.dossier_temp = platform::withTrailingSeparator(temp.folder);

@@ -1,8 +1,7 @@
 #include "stats/frm_stats.h"
 
+#include "analysis/wording.h"
 #include "platform/geometry.h"
-#include "run/module1.h"
-#include "stats/chart_labels.h"
 #include "stats/lens_legend.h"
 
 #include <QBarCategoryAxis>
@@ -10,18 +9,23 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsItem>
 #include <QGraphicsLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QValueAxis>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -30,16 +34,7 @@ namespace kadrilo {
 
 namespace {
 
-// The window was drawn in twips with "MS Sans Serif"; where that face is missing, Liberation
-// Sans has the closest metrics (it is also what "arial" resolves to on Linux).
-QFont designFont(qreal points, QFont::Weight weight = QFont::Normal) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    return font;
-}
+using platform::designFont;
 
 int indexOf(Chart chart) {
     return static_cast<int>(chart);
@@ -120,6 +115,8 @@ protected:
 // Where the controls stand, in twips.
 constexpr int labelHeight = 255;
 constexpr int resultWidth = 2535;
+// The lens chart's bars share this part of the plot's width.
+constexpr qreal lensBarWidth = 0.9;
 
 // The lens chart shows up to 30 bars side by side, told apart only by colour: spread the
 // hues around the circle and alternate the brightness so that neighbours never look alike.
@@ -127,32 +124,6 @@ QColor lensColour(int column) {
     const int hue = (column * 137) % 360;
     const int value = column % 2 == 0 ? 225 : 160;
     return QColor::fromHsv(hue, 190, value);
-}
-
-QString arrayName(ResultArray array) {
-    switch (array) {
-    case ResultArray::Label5:
-        return QStringLiteral("Label5");
-    case ResultArray::Label7:
-        return QStringLiteral("Label7");
-    case ResultArray::Label9:
-        return QStringLiteral("Label9");
-    case ResultArray::Label11:
-        return QStringLiteral("Label11");
-    }
-    return {};
-}
-
-QString summaryName(SummaryLine line) {
-    switch (line) {
-    case SummaryLine::Label1:
-        return QStringLiteral("Label1");
-    case SummaryLine::Label2:
-        return QStringLiteral("Label2");
-    case SummaryLine::Label3:
-        return QStringLiteral("Label3");
-    }
-    return {};
 }
 
 int columnsOf(const ChartTable &table) {
@@ -173,28 +144,96 @@ void resizeLabels(QStringList &labels, int count, QChar prefix) {
 
 } // namespace
 
-frm_stats::frm_stats(const Module1 &state, QWidget *parent)
-    : QDialog(parent)
-    , m_state(state) {
+// A lens whose share rounds down to 0 % draws no bar, and with many lenses the bars that do
+// show bunch at the left of the plot, the rest of it blank: each such lens keeps a flat mark
+// in its colour with "0" over it, so that every lens has its place across the plot.
+class ZeroBarMarks : public QGraphicsItem {
+public:
+    explicit ZeroBarMarks(QChart *chart)
+        : QGraphicsItem(chart)
+        , m_chart(chart) {
+        setZValue(100); // over the series
+        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
+            prepareGeometryChange();
+            update();
+        });
+    }
+
+    // One entry per bar of the group, left to right; `zero` bars get a mark.
+    void setBars(const QVector<QColor> &colours, const QVector<bool> &zero, qreal barWidth,
+                 const QFont &font) {
+        prepareGeometryChange();
+        m_colours = colours;
+        m_zero = zero;
+        m_barWidth = barWidth;
+        m_font = font;
+        update();
+    }
+
+    QRectF boundingRect() const override {
+        return m_chart->plotArea().adjusted(0, -QFontMetricsF(m_font).height() * 2, 0, 2);
+    }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override {
+        const QRectF plot = m_chart->plotArea();
+        const int bars = int(m_colours.size());
+        if (bars == 0)
+            return;
+        // The series draws its one group of bars centred in the plot, `m_barWidth` of it wide.
+        const qreal group = plot.width() * m_barWidth;
+        const qreal width = group / bars;
+        const QFontMetricsF metrics(m_font);
+        painter->setFont(m_font);
+        painter->setPen(Qt::black);
+        for (int bar = 0; bar < bars; ++bar) {
+            if (!m_zero.at(bar))
+                continue;
+            const qreal left = plot.left() + (plot.width() - group) / 2 + bar * width;
+            const QRectF mark(left, plot.bottom() - 3, width, 3);
+            painter->fillRect(mark, m_colours.at(bar));
+            painter->drawText(QRectF(left - width, mark.top() - metrics.height() - 2, 3 * width,
+                                     metrics.height()),
+                              Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("0"));
+        }
+    }
+
+private:
+    QChart *m_chart;
+    QVector<QColor> m_colours;
+    QVector<bool> m_zero;
+    qreal m_barWidth = 0;
+    QFont m_font;
+};
+
+frm_stats::frm_stats(QWidget *parent)
+    : QDialog(parent) {
     using platform::twipsRect;
 
     setWindowTitle(QStringLiteral("Affichage des statistiques"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+    // A tool window with a fixed border and no icon.
+    setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(platform::blankIcon());
     setFont(designFont(8.25));
-    setFixedSize(twipsRect(0, 0, 16065, 11685).size());
 
-    auto *tabs = new DesignTabs(this);
+    // Every control stands on one canvas of the design's size. The window shows it whole
+    // wherever it fits; on a smaller screen the window shrinks to it and the canvas scrolls.
+    auto *canvas = new QWidget;
+    canvas->setObjectName(QStringLiteral("canvas"));
+    canvas->setFixedSize(twipsRect(0, 0, 16065, 11685).size());
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("defilement"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(canvas);
+    fitToScreen();
+
+    auto *tabs = new DesignTabs(canvas);
     tabs->setObjectName(QStringLiteral("SSTab1"));
     tabs->setGeometry(twipsRect(0, 0, 16095, 10575));
     m_tabs = tabs;
-    const std::array<QWidget *, 6> pages = {
-        tabs->addDesignPage(QStringLiteral("ISO")),
-        tabs->addDesignPage(QStringLiteral("Diaphragme")),
-        tabs->addDesignPage(QStringLiteral("Vitesse")),
-        tabs->addDesignPage(QStringLiteral("motorisation / AF")),
-        tabs->addDesignPage(QStringLiteral("Objectifs")),
-        tabs->addDesignPage(QStringLiteral("Focales"))};
+    std::array<QWidget *, 6> pages{};
+    for (std::size_t tab = 0; tab < pages.size(); ++tab)
+        pages[tab] = tabs->addDesignPage(wording::tabName(wording::allTabs[tab]));
     tabs->setCurrentIndex(0);
 
     buildLabels(pages);
@@ -207,16 +246,16 @@ frm_stats::frm_stats(const Module1 &state, QWidget *parent)
                                                         {"Label3", {120, 11160, 7335, 375}}};
     for (const auto &[name, box] : summaries) {
         const QString design = QString::fromLatin1(name);
-        addLabel(this, design, 0, design, box, summaryFont)->setObjectName(design);
+        addLabel(canvas, design, 0, design, box, summaryFont)->setObjectName(design);
     }
 
-    m_sauvegarde = new WrappingButton(QStringLiteral("Sauvegarder dans un fichier"), this);
+    m_sauvegarde = new WrappingButton(QStringLiteral("Sauvegarder dans un fichier"), canvas);
     m_sauvegarde->setObjectName(QStringLiteral("btc_sauvegarde"));
     m_sauvegarde->setGeometry(twipsRect(12720, 11040, 1575, 495));
     m_sauvegarde->setEnabled(false);
     m_sauvegarde->setAutoDefault(false);
 
-    m_fermer = new QPushButton(QStringLiteral("Fermer "), this);
+    m_fermer = new QPushButton(QStringLiteral("Fermer "), canvas);
     m_fermer->setObjectName(QStringLiteral("btc_fermer"));
     m_fermer->setGeometry(twipsRect(14520, 11040, 1455, 495));
     m_fermer->setAutoDefault(false);
@@ -277,34 +316,33 @@ void frm_stats::buildLabels(const std::array<QWidget *, 6> &pages) {
     for (int bucket = 1; bucket <= 24; ++bucket) {
         const int column = (bucket - 1) / 8;
         const int top = 7680 + ((bucket - 1) % 8) * 360;
-        addLabel(aperture, QStringLiteral("Label10"), bucket + 3,
-                 chart_labels::apertureCaption(bucket),
+        addLabel(aperture, QStringLiteral("Label10"), bucket + 3, wording::apertureCaption(bucket),
                  {captionLefts[column], top, 840, labelHeight}, caption);
         addLabel(aperture, QStringLiteral("Label11"), bucket, QStringLiteral("Label11"),
                  {resultLefts[column], top, resultWidth, labelHeight}, result);
     }
 
     // The two tabs whose analysis does not exist.
-    addLabel(speed, QStringLiteral("Label10"), 1, chart_labels::notAvailableNotice(),
+    addLabel(speed, QStringLiteral("Label10"), 1, wording::notAvailableNotice(),
              {3960, 7680, 9135, 615}, notice);
-    addLabel(focal, QStringLiteral("Label10"), 3, chart_labels::notAvailableNotice(),
+    addLabel(focal, QStringLiteral("Label10"), 3, wording::notAvailableNotice(),
              {4080, 6960, 9135, 615}, notice);
 
     // Drive modes: captions Label8(0..1) beside results Label9(1..2), the note below.
     for (int mode = 1; mode <= 2; ++mode) {
         const int top = mode == 1 ? 9000 : 9360;
-        addLabel(driveAndAf, QStringLiteral("Label8"), mode - 1, chart_labels::driveCaption(mode),
+        addLabel(driveAndAf, QStringLiteral("Label8"), mode - 1, wording::driveCaption(mode),
                  {1320, top, 1575, labelHeight}, caption);
         addLabel(driveAndAf, QStringLiteral("Label9"), mode, QStringLiteral("Label9"),
                  {3000, top, resultWidth, labelHeight}, result);
     }
-    addLabel(driveAndAf, QStringLiteral("Label9"), 0, chart_labels::selfTimerNote(),
+    addLabel(driveAndAf, QStringLiteral("Label9"), 0, wording::selfTimerNote(),
              {1320, 9720, 3735, 615}, result);
 
     // Autofocus modes.
     const int afRows[] = {9000, 9360, 9720, 10080};
     for (int mode = 1; mode <= 4; ++mode) {
-        addLabel(driveAndAf, QStringLiteral("Label6"), mode, chart_labels::autofocusCaption(mode),
+        addLabel(driveAndAf, QStringLiteral("Label6"), mode, wording::autofocusCaption(mode),
                  {7800, afRows[mode - 1], 1455, labelHeight}, caption);
         addLabel(driveAndAf, QStringLiteral("Label7"), mode, QStringLiteral("Label7"),
                  {9360, afRows[mode - 1], resultWidth, labelHeight}, result);
@@ -363,6 +401,7 @@ void frm_stats::buildCharts(const std::array<QWidget *, 6> &pages) {
     m_lensLegend = new LensLegend(slot(Chart::Lens).view);
     m_lensLegend->setObjectName(QStringLiteral("chart_lens_legend"));
     m_lensLegend->setFont(designFont(7.5));
+    m_zeroMarks = new ZeroBarMarks(slot(Chart::Lens).chart);
     updateLensLegend();
 }
 
@@ -412,12 +451,13 @@ void frm_stats::redraw(ChartSlot &s) {
             if (lens) {
                 set->setColor(lensColour(column));
                 set->setLabelColor(Qt::black);
+                set->setLabelFont(font());
             }
             series->append(set);
         }
         if (lens) {
             // Many narrow bars of one group: use the width and print each percentage.
-            series->setBarWidth(0.9);
+            series->setBarWidth(lensBarWidth);
             series->setLabelsVisible(true);
             series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         }
@@ -429,6 +469,16 @@ void frm_stats::redraw(ChartSlot &s) {
     fixValueScale(s);
     if (lens && m_lensLegend)
         updateLensLegend();
+    if (lens && m_zeroMarks) {
+        QVector<QColor> colours;
+        QVector<bool> zero;
+        for (int column = 0; column < columns; ++column) {
+            colours.append(lensColour(column));
+            zero.append(std::all_of(s.table.cbegin(), s.table.cend(),
+                                    [column](const auto &row) { return row.value(column) == 0; }));
+        }
+        m_zeroMarks->setBars(colours, zero, lensBarWidth, font());
+    }
 }
 
 void frm_stats::fixValueScale(ChartSlot &s) {
@@ -439,16 +489,30 @@ void frm_stats::fixValueScale(ChartSlot &s) {
     s.values->setMinorTickCount(0);
 }
 
-void frm_stats::setResult(ResultArray array, int element, const QString &text) {
-    // Results start at element 1; element 0 is a placeholder, or the self-timer note.
-    if (element < 1)
-        return;
-    if (QLabel *target = label(arrayName(array), element))
-        target->setText(text);
+void frm_stats::showResults(const StatisticsResults &results) {
+    const auto writeCaptions = [this](const QString &array, const auto &classes) {
+        for (std::size_t k = 0; k < classes.size(); ++k)
+            setResult(array, int(k) + 1, classes[k].caption);
+    };
+    writeCaptions(QStringLiteral("Label5"), results.iso);
+    writeCaptions(QStringLiteral("Label7"), results.autofocus);
+    writeCaptions(QStringLiteral("Label9"), results.drive);
+    writeCaptions(QStringLiteral("Label11"), results.aperture);
+
+    m_lensNames.clear();
+    for (const LensResult &lens : results.lenses)
+        m_lensNames << lens.name;
+    setColumnCount(Chart::Lens, results.lensColumns);
+    for (Chart chart : {Chart::Iso, Chart::Autofocus, Chart::Drive, Chart::Aperture, Chart::Lens})
+        setChartData(chart, results.table(chart));
+
+    setResult(QStringLiteral("Label1"), 0, results.fileCountLine);
+    setResult(QStringLiteral("Label2"), 0, results.rawTypeLine);
+    setResult(QStringLiteral("Label3"), 0, results.folderLine);
 }
 
-void frm_stats::setSummary(SummaryLine line, const QString &text) {
-    if (QLabel *target = label(summaryName(line), 0))
+void frm_stats::setResult(const QString &array, int element, const QString &text) {
+    if (QLabel *target = label(array, element))
         target->setText(text);
 }
 
@@ -495,19 +559,19 @@ void frm_stats::setupCharts() {
     const auto prepare = [this](Chart chart) {
         ChartSlot &s = slot(chart);
         fixValueScale(s);
-        s.chart->setTitle(chart_labels::title(chart));
+        s.chart->setTitle(wording::title(chart));
         s.chart->setTitleBrush(QBrush(Qt::black));
         s.chart->setTitleFont(QFont(QStringLiteral("arial"), 12, QFont::Bold));
     };
     const auto labelRows = [this](Chart chart) {
-        const QStringList labels = chart_labels::rowLabels(chart);
+        const QStringList labels = wording::rowLabels(chart);
         for (int row = 1; row <= labels.size(); ++row)
             setRowLabel(chart, row, labels.at(row - 1));
     };
 
     prepare(Chart::Iso);
     for (int band = 1; band <= 8; ++band)
-        label(QStringLiteral("Label4"), band)->setText(chart_labels::isoBandCaption(band));
+        label(QStringLiteral("Label4"), band)->setText(wording::isoBandCaption(band));
     labelRows(Chart::Iso);
 
     prepare(Chart::Lens);
@@ -518,10 +582,8 @@ void frm_stats::setupCharts() {
     prepare(Chart::Aperture);
     labelRows(Chart::Aperture);
 
-    const int lenses = std::clamp(m_state.nb_objectifs, 0, Module1::lens_slots);
-    for (int column = 1; column <= lenses; ++column)
-        setColumnLabel(Chart::Lens, column,
-                       chart_labels::lensColumnLabel(m_state.objectifs.at(column - 1)));
+    for (int column = 1; column <= m_lensNames.size(); ++column)
+        setColumnLabel(Chart::Lens, column, wording::lensColumnLabel(m_lensNames.at(column - 1)));
     labelRows(Chart::Lens);
 }
 
@@ -557,21 +619,54 @@ ChartTable frm_stats::chartData(Chart chart) const {
     return slot(chart).table;
 }
 
+void frm_stats::fitToScreen() {
+    const QSize design = m_scroll->widget()->size();
+    const QScreen *shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = shownOn ? shownOn->availableGeometry() : QRect(QPoint(), design);
+    // Before the window manager has framed the window its frame is unknown: allow for a
+    // title bar and thin borders.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        const int border = 4;
+        frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border,
+                         border);
+    }
+    const QSize room = available.size().shrunkBy(frame);
+    QSize size = design;
+    if (design.width() > room.width() || design.height() > room.height()) {
+        // A scroll bar that one direction needs takes room from the other.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const bool across = design.width() > room.width();
+        const bool down = design.height() > room.height();
+        size = QSize(design.width() + (down ? bar : 0), design.height() + (across ? bar : 0))
+                   .boundedTo(room);
+    }
+    setFixedSize(size);
+    m_scroll->setGeometry(rect());
+
+    // Centred with its frame, the title bar kept on the screen.
+    QRect outer(QPoint(), size.grownBy(frame));
+    outer.moveCenter(available.center());
+    outer.moveTop(std::max(outer.top(), available.top()));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    move(outer.topLeft());
+}
+
+void frm_stats::keyPressEvent(QKeyEvent *event) {
+    // Only "Fermer " and the title bar's close end the showing, not Escape.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void frm_stats::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    centreOnScreen();
+    fitToScreen();
     setupCharts();
-}
-
-void frm_stats::centreOnScreen() {
-    const QScreen *where = screen();
-    if (!where)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(where->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 } // namespace kadrilo

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/statistiques.h"
+#include "analysis/results.h"
 
 #include <QDialog>
 #include <QHash>
@@ -13,29 +13,29 @@ class QChart;
 class QChartView;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QValueAxis;
 
 namespace kadrilo {
 
-struct Module1;
 class LensLegend;
+class ZeroBarMarks;
 
 // The tabbed window that shows one analysis: result labels and five bar charts of
-// percentages, with a three-line summary under the tabs. The analysis writes into it through
-// StatisticsSink while it is hidden; each showing sets up the charts' scales, titles and
-// labels and the ISO band captions.
-class frm_stats : public QDialog, public StatisticsSink {
+// percentages, with a three-line summary under the tabs. The analysis hands it its results
+// while it is hidden; each showing sets up the charts' scales, titles and labels and the ISO
+// band captions.
+class frm_stats : public QDialog, public ResultsView {
     Q_OBJECT
 
 public:
-    explicit frm_stats(const Module1 &state, QWidget *parent = nullptr);
+    explicit frm_stats(QWidget *parent = nullptr);
     ~frm_stats() override;
 
-    void setResult(ResultArray array, int element, const QString &text) override;
-    void setSummary(SummaryLine line, const QString &text) override;
-    void setColumnCount(Chart chart, int columns) override;
-    void setChartData(Chart chart, const ChartTable &table) override;
+    // Writes every result caption, chart table and summary line of one analysis, and keeps
+    // its lens names for the lens chart's column labels.
+    void showResults(const StatisticsResults &results) override;
 
     // Fixed value scales, titles, ISO band captions, row labels and the lens names as the
     // lens chart's column labels. Runs at every showing; running it again changes nothing.
@@ -56,6 +56,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // One chart with what it holds besides the drawing: its table and its labels.
@@ -69,6 +70,9 @@ private:
         QStringList columnLabels;
     };
 
+    // The design's size where the screen's available area holds it with the frame, else as
+    // much as it holds (the content then scrolls); centred on the screen.
+    void fitToScreen();
     void buildLabels(const std::array<QWidget *, 6> &pages);
     void buildCharts(const std::array<QWidget *, 6> &pages);
     QLabel *addLabel(QWidget *page, const QString &array, int element, const QString &text,
@@ -79,15 +83,19 @@ private:
     void redraw(ChartSlot &slot);
     void fixValueScale(ChartSlot &slot);
     void updateLensLegend();
+    void setResult(const QString &array, int element, const QString &text);
+    void setColumnCount(Chart chart, int columns);
+    void setChartData(Chart chart, const ChartTable &table);
     void setRowLabel(Chart chart, int row, const QString &text);
     void setColumnLabel(Chart chart, int column, const QString &text);
-    void centreOnScreen();
 
-    const Module1 &m_state;
+    QStringList m_lensNames;
     QTabWidget *m_tabs = nullptr;
     QPushButton *m_sauvegarde = nullptr;
     QPushButton *m_fermer = nullptr;
     LensLegend *m_lensLegend = nullptr;
+    ZeroBarMarks *m_zeroMarks = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QHash<QPair<QString, int>, QLabel *> m_labels;
     std::array<ChartSlot, 5> m_charts;
 };

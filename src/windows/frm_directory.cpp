@@ -1,10 +1,11 @@
 #include "windows/frm_directory.h"
 
+#include "analysis/wording.h"
 #include "platform/geometry.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/module1.h"
 #include "stats/frm_stats.h"
-#include "windows/layout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -12,64 +13,17 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
 namespace kadrilo {
-
-namespace windows {
-
-// The folder tree's model: the file system's folders, with the opened folder drawn in bold
-// and with an open-folder icon, so that it stands apart from a folder merely highlighted.
-class CurrentFolderModel : public QIdentityProxyModel {
-public:
-    explicit CurrentFolderModel(QFileSystemModel &folders, QObject *parent)
-        : QIdentityProxyModel(parent)
-        , m_folders(folders) {
-        setSourceModel(&folders);
-    }
-
-    void setCurrentFolder(const QString &folder) {
-        const QModelIndex previous = indexOf(m_current);
-        m_current = folder;
-        for (const QModelIndex &changed : {previous, indexOf(m_current)}) {
-            if (changed.isValid())
-                Q_EMIT dataChanged(changed, changed, {Qt::FontRole, Qt::DecorationRole});
-        }
-    }
-
-    QModelIndex indexOf(const QString &folder) const {
-        return folder.isEmpty() ? QModelIndex() : mapFromSource(m_folders.index(folder));
-    }
-
-    QString pathAt(const QModelIndex &index) const {
-        return m_folders.filePath(mapToSource(index));
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override {
-        if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
-            !m_current.isEmpty() && pathAt(index) == m_current) {
-            if (role == Qt::DecorationRole)
-                return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-            QFont font = classicFont(true);
-            return font;
-        }
-        return QIdentityProxyModel::data(index, role);
-    }
-
-private:
-    QFileSystemModel &m_folders;
-    QString m_current;
-};
-
-} // namespace windows
 
 namespace {
 
@@ -109,6 +63,76 @@ bool liesUnder(const QString &folder, const QString &root) {
 
 } // namespace
 
+namespace windows {
+
+// The folder tree's model: the folders of one drive, its root the single top row, with the
+// opened folder drawn in bold and with an open-folder icon, so that it stands apart from a
+// folder merely highlighted.
+class FolderTreeModel : public QSortFilterProxyModel {
+public:
+    explicit FolderTreeModel(QFileSystemModel &folders, QObject *parent)
+        : QSortFilterProxyModel(parent)
+        , m_folders(folders) {
+        setSourceModel(&folders);
+    }
+
+    void setDrive(const QString &root) {
+        if (root == m_drive)
+            return;
+        m_drive = root;
+        invalidateFilter();
+    }
+
+    // The tree's invisible root: the folder holding the drive's root, so that the root
+    // itself is a row a person can double-click.
+    QModelIndex treeRoot() const { return mapFromSource(m_folders.index(m_drive).parent()); }
+
+    void setCurrentFolder(const QString &folder) {
+        const QModelIndex previous = indexOf(m_current);
+        m_current = folder;
+        for (const QModelIndex &changed : {previous, indexOf(m_current)}) {
+            if (changed.isValid())
+                Q_EMIT dataChanged(changed, changed, {Qt::FontRole, Qt::DecorationRole});
+        }
+    }
+
+    QModelIndex indexOf(const QString &folder) const {
+        return folder.isEmpty() ? QModelIndex() : mapFromSource(m_folders.index(folder));
+    }
+
+    QString pathAt(const QModelIndex &index) const {
+        return m_folders.filePath(mapToSource(index));
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override {
+        if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
+            !m_current.isEmpty() && pathAt(index) == m_current) {
+            if (role == Qt::DecorationRole)
+                return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+            QFont font = platform::classicFont(true);
+            return font;
+        }
+        return QSortFilterProxyModel::data(index, role);
+    }
+
+protected:
+    // Only the drive's own folders and the folders above its root are kept: beside the
+    // root, other drives and the root's neighbours (other users' homes) stay out of sight.
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override {
+        if (m_drive.isEmpty())
+            return true;
+        const QString path = m_folders.filePath(m_folders.index(row, 0, parent));
+        return liesUnder(path, m_drive) || liesUnder(m_drive, path);
+    }
+
+private:
+    QFileSystemModel &m_folders;
+    QString m_drive;
+    QString m_current;
+};
+
+} // namespace windows
+
 void MouseReleaseButton::mouseReleaseEvent(QMouseEvent *event) {
     const bool over = rect().contains(event->position().toPoint());
     QPushButton::mouseReleaseEvent(event);
@@ -127,16 +151,16 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     , Drive1(new QComboBox(this))
     , Dir1(new QTreeView(this))
     , m_folders(new QFileSystemModel(this))
-    , m_folderView(new windows::CurrentFolderModel(*m_folders, this))
+    , m_folderView(new windows::FolderTreeModel(*m_folders, this))
     , m_reveal(new QTimer(this))
     , File1(new QListWidget(this))
     , btc_scan(new MouseReleaseButton(QStringLiteral("Go !"), this))
     , check_recursive(new QCheckBox(QStringLiteral("Inclure les sous-dossiers"), this))
     , btc_annuler(new QPushButton(QStringLiteral("Annuler"), this)) {
     setObjectName(QStringLiteral("frm_directory"));
-    setFont(windows::classicFont());
+    setFont(platform::classicFont());
     setWindowIcon(QIcon(QStringLiteral(":/kadrilo/dossier.png")));
-    windows::fixAndCentre(*this, 11130, 6450);
+    platform::fixAndCentre(*this, 11130, 6450);
 
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(twipsRect(120, 360, 5775, 315));
@@ -162,13 +186,14 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     btc_scan->setGeometry(twipsRect(240, 5640, 2055, 375));
     check_recursive->setObjectName(QStringLiteral("check_recursive"));
     check_recursive->setGeometry(twipsRect(120, 4320, 4575, 495));
-    check_recursive->setFont(windows::classicFont(true));
+    check_recursive->setFont(platform::classicFont(true));
     btc_annuler->setObjectName(QStringLiteral("btc_annuler"));
     btc_annuler->setGeometry(twipsRect(2640, 5640, 2175, 375));
 
-    // No default button: Enter acts only on the button that has the focus, Escape on none.
+    // No default button, not even one that a dialog picks by itself when it opens (it takes
+    // the first auto-default button): Enter acts only on the focused button (keyPressEvent).
     for (QPushButton *button : {static_cast<QPushButton *>(btc_scan), btc_annuler}) {
-        button->setAutoDefault(true);
+        button->setAutoDefault(false);
         button->setDefault(false);
     }
 
@@ -200,11 +225,7 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     connect(btc_annuler, &QPushButton::clicked, this, &frm_directory::btc_annuler_Click);
 
     // The lists start on the process's current drive and folder.
-    const QString start = cleanFolder(QDir::currentPath());
-    const int startDrive = Drive1->findData(rootOf(start));
-    Drive1->setCurrentIndex(startDrive);
-    m_driveIndex = startDrive;
-    setDirPath(start);
+    setDirPath(QDir::currentPath());
 
     Form_Load();
 }
@@ -268,18 +289,30 @@ void frm_directory::setDirPath(const QString &folder) {
     const QString path = cleanFolder(folder);
     if (path.isEmpty())
         return;
+    // The tree stays on the chosen drive while the folder lies on it, so that the way back
+    // up to that drive's root stays in the tree (home opened from "/" stays under "/").
+    // A folder off the drive takes Drive1 to the innermost drive holding it.
+    const QString drive = currentDrive();
+    if (drive.isEmpty() || !liesUnder(path, drive)) {
+        m_driveIndex = Drive1->findData(rootOf(path));
+        Drive1->setCurrentIndex(m_driveIndex);
+    }
     m_dirPath = path;
-    const QString root = rootOf(path);
+    const QString root = currentDrive();
     if (!root.isEmpty())
         m_folderOnDrive.insert(root, path);
     Dir1_Change();
+}
+
+QString frm_directory::currentDrive() const {
+    return m_driveIndex < 0 ? QString() : Drive1->itemData(m_driveIndex).toString();
 }
 
 void frm_directory::Drive1_Change(int index) {
     const QString root = Drive1->itemData(index).toString();
     const QDir drive(root);
     if (!drive.exists() || !drive.isReadable()) {
-        platform::platform().showMessage(
+        platform::showMessage(
             this,
             QStringLiteral("Le lecteur %1 ne peut pas être lu : aucun support n'y est "
                            "présent ou il a été déconnecté.\r\nLe lecteur précédent est "
@@ -294,14 +327,17 @@ void frm_directory::Drive1_Change(int index) {
 }
 
 void frm_directory::Dir1_Change() {
-    const QString root = rootOf(m_dirPath);
-    m_folders->setRootPath(root.isEmpty() ? m_dirPath : root);
-    Dir1->setRootIndex(m_folderView->indexOf(root.isEmpty() ? m_dirPath : root));
+    // A folder under no drive (a network path on Windows) is its own root.
+    const QString root = m_driveIndex < 0 ? m_dirPath : currentDrive();
+    m_folders->setRootPath(root);
+    m_folderView->setDrive(root);
+    const QModelIndex treeRoot = m_folderView->treeRoot();
+    Dir1->setRootIndex(treeRoot);
     m_folderView->setCurrentFolder(m_dirPath);
 
-    // Open the tree down to the opened folder and show its sub-folders.
+    // Open the tree from the drive's root down to the opened folder and show its sub-folders.
     const QModelIndex current = m_folderView->indexOf(m_dirPath);
-    for (QModelIndex up = current; up.isValid(); up = up.parent())
+    for (QModelIndex up = current; up.isValid() && up != treeRoot; up = up.parent())
         Dir1->expand(up);
     Dir1->setCurrentIndex(current);
     Dir1->scrollTo(current);
@@ -322,6 +358,15 @@ void frm_directory::keyPressEvent(QKeyEvent *event) {
         event->accept();
         return;
     }
+    // Without a default button Enter presses the focused button only; "Go !" ignores it,
+    // since only a mouse release over it starts a cycle.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            event->accept();
+            button->click();
+            return;
+        }
+    }
     QDialog::keyPressEvent(event);
 }
 
@@ -338,7 +383,7 @@ bool frm_directory::removePreviousTagFiles() {
     QString names = QStringList(locked.mid(0, shown)).join(QStringLiteral("\r\n"));
     if (locked.size() > shown)
         names += QStringLiteral("\r\n...");
-    system.showMessage(
+    platform::showMessage(
         this,
         QStringLiteral("Les fichiers de l'analyse précédente n'ont pas pu être supprimés du "
                        "dossier %1 :\r\n%2\r\n\r\nFermez le programme qui les utilise ou "
@@ -355,17 +400,17 @@ void frm_directory::btc_scan_MouseUp() {
     // Files may have been copied in or taken away since the folder was opened.
     fillFileList();
     if (!check_recursive->isChecked() && File1->count() == 0) {
-        system.showMessage(this,
-                           QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
-                                          "selectionné !"),
-                           QStringLiteral("Le dossier est vide !"),
-                           platform::MessageIcon::Question);
+        platform::showMessage(this,
+                              QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
+                                             "selectionné !"),
+                              QStringLiteral("Le dossier est vide !"),
+                              platform::MessageIcon::Question);
         return;
     }
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!removePreviousTagFiles()) {
-        windows::restoreDefaultPointer();
+        platform::restoreDefaultPointer();
         return;
     }
     m_state.etape_travail = QStringLiteral("lectureraw");
@@ -374,26 +419,24 @@ void frm_directory::btc_scan_MouseUp() {
     if (ending == frm_travail::Ending::Cancelled) {
         // Stopped by the person: no results to show; the window stays for another try.
         m_stats.reset();
-        windows::restoreDefaultPointer();
+        platform::restoreDefaultPointer();
         m_state.extraction_faite = false;
         return;
     }
 
     if (!system.hasNormalFiles(m_state.dossier_temp)) {
-        system.showMessage(this,
-                           QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt "
-                                          "n'ont pas été créés"),
-                           QStringLiteral(" Erreur"), platform::MessageIcon::Question);
+        platform::showMessage(this, wording::noTagFileError(), QStringLiteral(" Erreur"),
+                              platform::MessageIcon::Question);
     }
-    windows::restoreDefaultPointer();
+    platform::restoreDefaultPointer();
     m_state.extraction_faite = false;
     showStatistics();
     hide();
 }
 
-StatisticsSink &frm_directory::statisticsWindow() {
+ResultsView &frm_directory::statisticsWindow() {
     if (!m_stats)
-        m_stats = std::make_unique<frm_stats>(m_state, this);
+        m_stats = std::make_unique<frm_stats>(this);
     return *m_stats;
 }
 
