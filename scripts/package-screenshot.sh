@@ -8,15 +8,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 out="$(realpath -m "${1:-docs/kadrilo-installe.png}")"
-arch="$(dpkg --print-architecture)"
-deb="$(ls build/kadrilo_*_"$arch".deb 2>/dev/null | tail -1 || true)"
-if [ -z "$deb" ]; then
-    cmake -S . -B build
-    cmake --build build -j "$(nproc)"
-    (cd build && cpack -G DEB)
-    deb="$(ls build/kadrilo_*_"$arch".deb | tail -1)"
-fi
-
 scratch="$(mktemp -d)"
 pids=()
 cleanup() {
@@ -29,6 +20,13 @@ cleanup() {
 }
 trap cleanup EXIT
 chmod 755 "$scratch"
+
+# The package of the current sources, made in the scratch folder.
+cmake -S . -B build >/dev/null
+cmake --build build -j "$(nproc)" >/dev/null
+"$(dirname "$(command -v cmake)")/cpack" -G DEB --config build/CPackConfig.cmake \
+    -B "$scratch/package" >/dev/null
+deb="$(ls "$scratch"/package/kadrilo_*.deb)"
 dpkg-deb -x "$deb" "$scratch/root"
 ln -s "$(command -v exiftool)" "$scratch/root/usr/bin/exiftool"
 mkdir "$scratch/home"
