@@ -13,6 +13,8 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <memory>
+
 namespace kadrilo::report {
 
 namespace {
@@ -22,7 +24,7 @@ ReportOutcome failure(int status, const QString &error) {
 }
 
 int tagFilesWritten(const QString &tempFolder) {
-    return platform::platform().listFiles(tempFolder, {QStringLiteral("*.txt")}).size();
+    return platform::platform().countTagFiles(tempFolder);
 }
 
 ReportOutcome interrupted() {
@@ -84,20 +86,25 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
                          &ExiftoolRun::cancel);
     }
-    ExiftoolRun::Outcome outcome;
+    ImageCounter counter;
+    ExtractionResult extraction;
     if (settings.progress) {
-        const int total = countRawImages(folder, options.recursive);
+        // The total shows once the count beside ExifTool has ended: -1 until then.
         const QString temp = state.dossier_temp;
         const auto progress = settings.progress;
+        auto total = std::make_shared<int>(-1);
         QObject::connect(&run, &ExiftoolRun::tick, &run,
-                         [temp, total, progress] { progress(tagFilesWritten(temp), total); });
-        progress(0, total);
-        outcome = extraire_exif(state, folder, &run);
-        progress(tagFilesWritten(temp), total);
+                         [temp, total, progress] { progress(tagFilesWritten(temp), *total); });
+        QObject::connect(&counter, &ImageCounter::counted, &run, [temp, total, progress](int n) {
+            *total = n;
+            progress(tagFilesWritten(temp), n);
+        });
+        extraction = extraire_exif(state, folder, &run, &counter);
+        progress(tagFilesWritten(temp), *total);
     } else {
-        outcome = extraire_exif(state, folder, &run);
+        extraction = extraire_exif(state, folder, &run, &counter);
     }
-    if (outcome == ExiftoolRun::Outcome::Cancelled)
+    if (extraction.outcome == ExiftoolRun::Outcome::Cancelled)
         return interrupted();
 
     if (!system.hasNormalFiles(state.dossier_temp))
