@@ -1,6 +1,5 @@
 #include "analysis/analyse.h"
 
-#include "analysis/results.h"
 #include "analysis/tag_file_reader.h"
 #include "analysis/tag_rules.h"
 #include "platform/platform.h"
@@ -33,13 +32,9 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     return stats;
 }
 
-void publier_statistiques(const statistiques_exif &stats, const Module1 &state,
-                          const QString &dossierAnalyse, StatisticsSink &sink) {
-    writeResults(computeResults(stats, state, dossierAnalyse), sink);
-}
-
-void analyse_exif(Module1 &state, const QString &dossierAnalyse, StatisticsSink &sink) {
-    publier_statistiques(lire_fichiers_tags(state), state, dossierAnalyse, sink);
+void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view) {
+    const statistiques_exif stats = lire_fichiers_tags(state);
+    view.showResults(computeResults(stats, state, dossierAnalyse));
 }
 
 } // namespace kadrilo

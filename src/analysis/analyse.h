@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/statistiques.h"
+#include "analysis/results.h"
 
 #include <QString>
 
@@ -12,12 +12,8 @@ struct Module1;
 // `state` and counts the classes.
 statistiques_exif lire_fichiers_tags(Module1 &state);
 
-// Turns the record into percentages, captions and chart tables and writes them into `sink`,
-// in the window's order. `dossierAnalyse` is the analysed folder, as shown to the person.
-void publier_statistiques(const statistiques_exif &stats, const Module1 &state,
-                          const QString &dossierAnalyse, StatisticsSink &sink);
-
-// Both halves: reading, then publishing.
-void analyse_exif(Module1 &state, const QString &dossierAnalyse, StatisticsSink &sink);
+// Reads the tag files and shows their results in `view` (the statistics window), as one
+// value. `dossierAnalyse` is the analysed folder, as shown to the person.
+void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view);
 
 } // namespace kadrilo

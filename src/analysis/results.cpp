@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <utility>
 
 namespace kadrilo {
 
@@ -21,13 +22,6 @@ void fillClasses(std::array<ClassResult, N> &classes, ChartTable &table,
         result.caption = resultCaption(result.count, result.percent);
         table[int(k)][0] = result.percent;
     }
-}
-
-template <size_t N>
-void writeCaptions(StatisticsSink &sink, ResultArray array,
-                   const std::array<ClassResult, N> &classes) {
-    for (size_t k = 0; k < N; ++k)
-        sink.setResult(array, int(k) + 1, classes[k].caption);
 }
 
 } // namespace
@@ -53,6 +47,9 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
                                  const QString &dossierAnalyse) {
     StatisticsResults results;
     const int total = stats.nb_fichiers;
+    results.files = total;
+    results.rawType = state.type_raw;
+    results.folder = dossierAnalyse;
     fillClasses(results.iso, results.isoTable, stats.compte_iso, total);
     fillClasses(results.autofocus, results.autofocusTable, stats.compte_af, total);
     fillClasses(results.drive, results.driveTable, stats.compte_drive, total);
@@ -77,23 +74,24 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
     return results;
 }
 
-void writeResults(const StatisticsResults &results, StatisticsSink &sink) {
-    writeCaptions(sink, ResultArray::Label5, results.iso);
-    writeCaptions(sink, ResultArray::Label7, results.autofocus);
-    writeCaptions(sink, ResultArray::Label9, results.drive);
-    writeCaptions(sink, ResultArray::Label11, results.aperture);
+const ChartTable &StatisticsResults::table(Chart chart) const {
+    switch (chart) {
+    case Chart::Iso:
+        return isoTable;
+    case Chart::Autofocus:
+        return autofocusTable;
+    case Chart::Drive:
+        return driveTable;
+    case Chart::Aperture:
+        return apertureTable;
+    case Chart::Lens:
+        break;
+    }
+    return lensTable;
+}
 
-    sink.setColumnCount(Chart::Lens, results.lensColumns);
-
-    sink.setChartData(Chart::Iso, results.isoTable);
-    sink.setChartData(Chart::Autofocus, results.autofocusTable);
-    sink.setChartData(Chart::Drive, results.driveTable);
-    sink.setChartData(Chart::Aperture, results.apertureTable);
-    sink.setChartData(Chart::Lens, results.lensTable);
-
-    sink.setSummary(SummaryLine::Label1, results.fileCountLine);
-    sink.setSummary(SummaryLine::Label2, results.rawTypeLine);
-    sink.setSummary(SummaryLine::Label3, results.folderLine);
+ChartTable &StatisticsResults::table(Chart chart) {
+    return const_cast<ChartTable &>(std::as_const(*this).table(chart));
 }
 
 } // namespace kadrilo

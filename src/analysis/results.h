@@ -20,17 +20,18 @@ struct ClassResult {
 };
 
 // One collected lens, in slot order.
-struct LensResult {
+struct LensResult : ClassResult {
     QString name;
-    int count = 0;
-    int percent = 0;
-    QString caption;
 };
 
 // Everything one analysis shows: per class its count, percentage and caption, the three
-// summary lines and the five chart tables. A plain value: the statistics window and the
-// headless report both read it.
+// summary lines and the five chart tables. The one value of an analysis: the statistics
+// window shows it and the headless report prints it.
 struct StatisticsResults {
+    int files = 0;   // tag files read
+    QString rawType; // type_raw
+    QString folder;  // the analysed folder, as shown
+
     std::array<ClassResult, 8> iso;       // ISO bands 1..8, captions of Label5(1..8)
     std::array<ClassResult, 4> autofocus; // autofocus modes 1..4, Label7(1..4)
     std::array<ClassResult, 2> drive;     // drive modes 1..2, Label9(1..2)
@@ -47,6 +48,17 @@ struct StatisticsResults {
     ChartTable apertureTable;  // 24 x 1
     ChartTable lensTable;      // 1 x lens count (a row without columns when no lens)
     int lensColumns = 0;
+
+    // The table of `chart`.
+    const ChartTable &table(Chart chart) const;
+    ChartTable &table(Chart chart);
+};
+
+// Where an analysis shows its results: the statistics window, or a test.
+class ResultsView {
+public:
+    virtual ~ResultsView() = default;
+    virtual void showResults(const StatisticsResults &results) = 0;
 };
 
 // Whole percentage of `count` among `total` files: 0 without any division when the count is
@@ -60,10 +72,5 @@ QString resultCaption(int count, int percent);
 // the raw type from `state.type_raw`; `dossierAnalyse` is the analysed folder.
 StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
                                  const QString &dossierAnalyse);
-
-// Writes the results into `sink` in the window's order: the result captions (Label5, Label7,
-// Label9, Label11), the lens chart's column count, the five tables (ISO, autofocus, drive,
-// aperture, lens), then Label1, Label2 and Label3.
-void writeResults(const StatisticsResults &results, StatisticsSink &sink);
 
 } // namespace kadrilo

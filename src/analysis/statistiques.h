@@ -21,24 +21,7 @@ struct statistiques_exif {
 // A chart's data table: rows x columns of whole percentages, cell (r, c) at [r - 1][c - 1].
 using ChartTable = QVector<QVector<int>>;
 
+// The five charts of the statistics window.
 enum class Chart { Iso, Autofocus, Drive, Aperture, Lens };
-// The statistics window's arrays of result labels.
-enum class ResultArray { Label5, Label7, Label9, Label11 };
-// The three summary lines under the tabs.
-enum class SummaryLine { Label1, Label2, Label3 };
-
-// What the analysis writes into the statistics window. The window implements it; tests and
-// the headless report implement it too, so the analysis runs without widgets.
-class StatisticsSink {
-public:
-    virtual ~StatisticsSink() = default;
-    // Element `element` (from 1) of a result label array.
-    virtual void setResult(ResultArray array, int element, const QString &text) = 0;
-    virtual void setSummary(SummaryLine line, const QString &text) = 0;
-    // The lens chart's number of data columns, set before its table.
-    virtual void setColumnCount(Chart chart, int columns) = 0;
-    // Replaces the chart's whole data.
-    virtual void setChartData(Chart chart, const ChartTable &table) = 0;
-};
 
 } // namespace kadrilo

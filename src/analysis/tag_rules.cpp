@@ -21,6 +21,11 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
+// The first letters of ISO, FocusMode, FNumber, DriveMode and LensID.
+bool mayStartCountedTag(char c) {
+    return c == 'I' || c == 'F' || c == 'D' || c == 'L';
+}
+
 } // namespace
 
 TagLine classifyLine(QByteArrayView line) {
@@ -217,12 +222,18 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
         const void *hit = std::memchr(data + from, c, size_t(to - from));
         return hit ? static_cast<const char *>(hit) - data : to;
     };
+    // A full listing has some 300 lines, of which five are counted: a line whose first
+    // byte starts none of the counted tags is passed over without classifying it.
+    const auto count = [&stats, &state](QByteArrayView line) {
+        if (!line.isEmpty() && mayStartCountedTag(line.front()))
+            countLine(line, stats, state);
+    };
 
     // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
     if (find(0, size, '\r') == size) {
         for (qsizetype start = 0; start < size;) {
             const qsizetype stop = find(start, size, '\n');
-            countLine(QByteArrayView(data + start, stop - start), stats, state);
+            count(QByteArrayView(data + start, stop - start));
             start = stop + 1;
         }
         return;
@@ -235,7 +246,7 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
             nextLf = find(start, size, '\n');
         // A CR before the LF ends the line there (CR alone or CR LF).
         const qsizetype cr = find(start, nextLf, '\r');
-        countLine(QByteArrayView(data + start, cr - start), stats, state);
+        count(QByteArrayView(data + start, cr - start));
         start = cr + 1;
         if (cr < nextLf && start == nextLf)
             ++start;

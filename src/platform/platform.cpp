@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QProcess>
 
 #ifdef Q_OS_WIN
@@ -16,22 +15,6 @@ namespace {
 
 Platform *g_current = nullptr;
 
-QMessageBox::Icon toQtIcon(MessageIcon icon) {
-    switch (icon) {
-    case MessageIcon::Critical:
-        return QMessageBox::Critical;
-    case MessageIcon::Question:
-        return QMessageBox::Question;
-    case MessageIcon::Information:
-        return QMessageBox::Information;
-    case MessageIcon::Warning:
-        return QMessageBox::Warning;
-    case MessageIcon::None:
-        break;
-    }
-    return QMessageBox::NoIcon;
-}
-
 QDir::Filters normalFiles() {
     // QDir leaves hidden files out unless asked; on Windows that covers system files too.
     return QDir::Files | QDir::NoDotAndDotDot;
@@ -40,12 +23,6 @@ QDir::Filters normalFiles() {
 } // namespace
 
 Platform::~Platform() = default;
-
-void Platform::showMessage(QWidget *parent, const QString &text, const QString &title,
-                           MessageIcon icon) {
-    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, parent);
-    box.exec();
-}
 
 QString Platform::programFolder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath());

@@ -5,11 +5,7 @@
 
 #include <atomic>
 
-class QWidget;
-
 namespace kadrilo::platform {
-
-enum class MessageIcon { None, Critical, Question, Information, Warning };
 
 // The Canon raw images that ExifTool will read in a folder.
 struct RawImageScan {
@@ -28,19 +24,15 @@ struct TagFolder {
     bool full = false;
 };
 
-// Everything Kadrilo asks of the operating system or of the person in front of it goes
-// through this class, so that tests can answer message boxes and fake the program's
-// location without a person clicking. The default implementation talks to the real system.
+// Everything Kadrilo asks of the operating system goes through this class, so that tests can
+// fake the program's location and observe files and processes. The default implementation
+// talks to the real system. Message boxes, which need widgets, are in message_box.h.
 class Platform {
 public:
     Platform() = default;
     Platform(const Platform &) = delete;
     Platform &operator=(const Platform &) = delete;
     virtual ~Platform();
-
-    // A modal message box with a single OK button; returns when the person closed it.
-    virtual void showMessage(QWidget *parent, const QString &text, const QString &title,
-                             MessageIcon icon);
 
     // The folder that holds the program file, in native form, without a final separator
     // unless it is a root ("/" or "C:\").

@@ -1,10 +1,9 @@
 #include "report/report_run.h"
 
 #include "analysis/analyse.h"
+#include "analysis/wording.h"
 #include "platform/platform.h"
-#include "report/recording_sink.h"
 #include "report/report_format.h"
-#include "report/report_results.h"
 #include "run/extraction.h"
 #include "run/image_count.h"
 #include "run/module1.h"
@@ -109,14 +108,11 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
 
     if (!system.hasNormalFiles(state.dossier_temp))
         return failure(ExitNoTagFile,
-                       QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt n'ont "
-                                      "pas été créés (aucune image RAW Canon traitée dans « %1 »).")
-                           .arg(options.folder));
+                       wording::noTagFileError() +
+                           QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
+                               .arg(options.folder));
 
-    const statistiques_exif stats = lire_fichiers_tags(state);
-    RecordingSink sink;
-    publier_statistiques(stats, state, folder, sink);
-    const ReportResults results = assembleResults(stats, state, folder, sink.recorded());
+    const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, folder);
     return {ExitOk, formatReport(results, options.format), {}};
 }
 

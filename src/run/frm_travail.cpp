@@ -4,7 +4,6 @@
 #include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/module1.h"
-#include "windows/layout.h"
 
 #include <QLabel>
 #include <QListWidget>
@@ -48,11 +47,11 @@ frm_travail::frm_travail(Module1 &state, QWidget *parent)
     , m_progress(new QProgressBar(this))
     , m_progressText(new QLabel(this)) {
     setObjectName(QStringLiteral("frm_travail"));
-    setFont(windows::classicFont());
+    setFont(platform::classicFont());
     setWindowTitle(captionText());
     const QIcon icon(QStringLiteral(":/kadrilo/travail.png"));
     setWindowIcon(icon);
-    windows::fixAndCentre(*this, clientWidth, clientHeight);
+    platform::fixAndCentre(*this, clientWidth, clientHeight);
 
     lbl_travail->setObjectName(QStringLiteral("lbl_travail"));
     lbl_travail->setGeometry(twipsRect(1560, 240, 4215, 855));

@@ -13,7 +13,7 @@ class QProgressBar;
 namespace kadrilo {
 
 struct Module1;
-class StatisticsSink;
+class ResultsView;
 
 // What the work window needs from the window that shows it: the folder to analyse and the
 // statistics window that the analysis writes into.
@@ -23,7 +23,7 @@ public:
     // The folder opened in the folder tree, in native form.
     virtual QString currentFolder() const = 0;
     // The statistics window, created hidden on first use.
-    virtual StatisticsSink &statisticsWindow() = 0;
+    virtual ResultsView &statisticsWindow() = 0;
 };
 
 // The small window that stands in front of the folder window while a work cycle runs

@@ -1,5 +1,6 @@
 #include "run/startup.h"
 
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/module1.h"
 
@@ -37,8 +38,8 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
     const QString programFolder = platform::withTrailingSeparator(system.programFolder());
     state.chemin_exiftool = programFolder + QStringLiteral("exiftool.exe");
     if (!system.isNormalFile(state.chemin_exiftool)) {
-        system.showMessage(nullptr, missingExiftoolText(), missingExiftoolTitle(),
-                           platform::MessageIcon::Critical);
+        platform::showMessage(nullptr, missingExiftoolText(), missingExiftoolTitle(),
+                              platform::MessageIcon::Critical);
         return false;
     }
 

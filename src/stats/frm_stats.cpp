@@ -1,8 +1,7 @@
 #include "stats/frm_stats.h"
 
+#include "analysis/wording.h"
 #include "platform/geometry.h"
-#include "run/module1.h"
-#include "stats/chart_labels.h"
 #include "stats/lens_legend.h"
 
 #include <QBarCategoryAxis>
@@ -16,7 +15,6 @@
 #include <QLegendMarker>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
@@ -30,16 +28,7 @@ namespace kadrilo {
 
 namespace {
 
-// The window was drawn in twips with "MS Sans Serif"; where that face is missing, Liberation
-// Sans has the closest metrics (it is also what "arial" resolves to on Linux).
-QFont designFont(qreal points, QFont::Weight weight = QFont::Normal) {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans"),
-                      QStringLiteral("Arial"), QStringLiteral("DejaVu Sans")});
-    font.setPointSizeF(points);
-    font.setWeight(weight);
-    return font;
-}
+using platform::designFont;
 
 int indexOf(Chart chart) {
     return static_cast<int>(chart);
@@ -129,32 +118,6 @@ QColor lensColour(int column) {
     return QColor::fromHsv(hue, 190, value);
 }
 
-QString arrayName(ResultArray array) {
-    switch (array) {
-    case ResultArray::Label5:
-        return QStringLiteral("Label5");
-    case ResultArray::Label7:
-        return QStringLiteral("Label7");
-    case ResultArray::Label9:
-        return QStringLiteral("Label9");
-    case ResultArray::Label11:
-        return QStringLiteral("Label11");
-    }
-    return {};
-}
-
-QString summaryName(SummaryLine line) {
-    switch (line) {
-    case SummaryLine::Label1:
-        return QStringLiteral("Label1");
-    case SummaryLine::Label2:
-        return QStringLiteral("Label2");
-    case SummaryLine::Label3:
-        return QStringLiteral("Label3");
-    }
-    return {};
-}
-
 int columnsOf(const ChartTable &table) {
     int columns = 0;
     for (const auto &row : table)
@@ -173,9 +136,8 @@ void resizeLabels(QStringList &labels, int count, QChar prefix) {
 
 } // namespace
 
-frm_stats::frm_stats(const Module1 &state, QWidget *parent)
-    : QDialog(parent)
-    , m_state(state) {
+frm_stats::frm_stats(QWidget *parent)
+    : QDialog(parent) {
     using platform::twipsRect;
 
     setWindowTitle(QStringLiteral("Affichage des statistiques"));
@@ -188,13 +150,9 @@ frm_stats::frm_stats(const Module1 &state, QWidget *parent)
     tabs->setObjectName(QStringLiteral("SSTab1"));
     tabs->setGeometry(twipsRect(0, 0, 16095, 10575));
     m_tabs = tabs;
-    const std::array<QWidget *, 6> pages = {
-        tabs->addDesignPage(QStringLiteral("ISO")),
-        tabs->addDesignPage(QStringLiteral("Diaphragme")),
-        tabs->addDesignPage(QStringLiteral("Vitesse")),
-        tabs->addDesignPage(QStringLiteral("motorisation / AF")),
-        tabs->addDesignPage(QStringLiteral("Objectifs")),
-        tabs->addDesignPage(QStringLiteral("Focales"))};
+    std::array<QWidget *, 6> pages{};
+    for (std::size_t tab = 0; tab < pages.size(); ++tab)
+        pages[tab] = tabs->addDesignPage(wording::tabName(wording::allTabs[tab]));
     tabs->setCurrentIndex(0);
 
     buildLabels(pages);
@@ -277,34 +235,33 @@ void frm_stats::buildLabels(const std::array<QWidget *, 6> &pages) {
     for (int bucket = 1; bucket <= 24; ++bucket) {
         const int column = (bucket - 1) / 8;
         const int top = 7680 + ((bucket - 1) % 8) * 360;
-        addLabel(aperture, QStringLiteral("Label10"), bucket + 3,
-                 chart_labels::apertureCaption(bucket),
+        addLabel(aperture, QStringLiteral("Label10"), bucket + 3, wording::apertureCaption(bucket),
                  {captionLefts[column], top, 840, labelHeight}, caption);
         addLabel(aperture, QStringLiteral("Label11"), bucket, QStringLiteral("Label11"),
                  {resultLefts[column], top, resultWidth, labelHeight}, result);
     }
 
     // The two tabs whose analysis does not exist.
-    addLabel(speed, QStringLiteral("Label10"), 1, chart_labels::notAvailableNotice(),
+    addLabel(speed, QStringLiteral("Label10"), 1, wording::notAvailableNotice(),
              {3960, 7680, 9135, 615}, notice);
-    addLabel(focal, QStringLiteral("Label10"), 3, chart_labels::notAvailableNotice(),
+    addLabel(focal, QStringLiteral("Label10"), 3, wording::notAvailableNotice(),
              {4080, 6960, 9135, 615}, notice);
 
     // Drive modes: captions Label8(0..1) beside results Label9(1..2), the note below.
     for (int mode = 1; mode <= 2; ++mode) {
         const int top = mode == 1 ? 9000 : 9360;
-        addLabel(driveAndAf, QStringLiteral("Label8"), mode - 1, chart_labels::driveCaption(mode),
+        addLabel(driveAndAf, QStringLiteral("Label8"), mode - 1, wording::driveCaption(mode),
                  {1320, top, 1575, labelHeight}, caption);
         addLabel(driveAndAf, QStringLiteral("Label9"), mode, QStringLiteral("Label9"),
                  {3000, top, resultWidth, labelHeight}, result);
     }
-    addLabel(driveAndAf, QStringLiteral("Label9"), 0, chart_labels::selfTimerNote(),
+    addLabel(driveAndAf, QStringLiteral("Label9"), 0, wording::selfTimerNote(),
              {1320, 9720, 3735, 615}, result);
 
     // Autofocus modes.
     const int afRows[] = {9000, 9360, 9720, 10080};
     for (int mode = 1; mode <= 4; ++mode) {
-        addLabel(driveAndAf, QStringLiteral("Label6"), mode, chart_labels::autofocusCaption(mode),
+        addLabel(driveAndAf, QStringLiteral("Label6"), mode, wording::autofocusCaption(mode),
                  {7800, afRows[mode - 1], 1455, labelHeight}, caption);
         addLabel(driveAndAf, QStringLiteral("Label7"), mode, QStringLiteral("Label7"),
                  {9360, afRows[mode - 1], resultWidth, labelHeight}, result);
@@ -439,16 +396,30 @@ void frm_stats::fixValueScale(ChartSlot &s) {
     s.values->setMinorTickCount(0);
 }
 
-void frm_stats::setResult(ResultArray array, int element, const QString &text) {
-    // Results start at element 1; element 0 is a placeholder, or the self-timer note.
-    if (element < 1)
-        return;
-    if (QLabel *target = label(arrayName(array), element))
-        target->setText(text);
+void frm_stats::showResults(const StatisticsResults &results) {
+    const auto writeCaptions = [this](const QString &array, const auto &classes) {
+        for (std::size_t k = 0; k < classes.size(); ++k)
+            setResult(array, int(k) + 1, classes[k].caption);
+    };
+    writeCaptions(QStringLiteral("Label5"), results.iso);
+    writeCaptions(QStringLiteral("Label7"), results.autofocus);
+    writeCaptions(QStringLiteral("Label9"), results.drive);
+    writeCaptions(QStringLiteral("Label11"), results.aperture);
+
+    m_lensNames.clear();
+    for (const LensResult &lens : results.lenses)
+        m_lensNames << lens.name;
+    setColumnCount(Chart::Lens, results.lensColumns);
+    for (Chart chart : {Chart::Iso, Chart::Autofocus, Chart::Drive, Chart::Aperture, Chart::Lens})
+        setChartData(chart, results.table(chart));
+
+    setResult(QStringLiteral("Label1"), 0, results.fileCountLine);
+    setResult(QStringLiteral("Label2"), 0, results.rawTypeLine);
+    setResult(QStringLiteral("Label3"), 0, results.folderLine);
 }
 
-void frm_stats::setSummary(SummaryLine line, const QString &text) {
-    if (QLabel *target = label(summaryName(line), 0))
+void frm_stats::setResult(const QString &array, int element, const QString &text) {
+    if (QLabel *target = label(array, element))
         target->setText(text);
 }
 
@@ -495,19 +466,19 @@ void frm_stats::setupCharts() {
     const auto prepare = [this](Chart chart) {
         ChartSlot &s = slot(chart);
         fixValueScale(s);
-        s.chart->setTitle(chart_labels::title(chart));
+        s.chart->setTitle(wording::title(chart));
         s.chart->setTitleBrush(QBrush(Qt::black));
         s.chart->setTitleFont(QFont(QStringLiteral("arial"), 12, QFont::Bold));
     };
     const auto labelRows = [this](Chart chart) {
-        const QStringList labels = chart_labels::rowLabels(chart);
+        const QStringList labels = wording::rowLabels(chart);
         for (int row = 1; row <= labels.size(); ++row)
             setRowLabel(chart, row, labels.at(row - 1));
     };
 
     prepare(Chart::Iso);
     for (int band = 1; band <= 8; ++band)
-        label(QStringLiteral("Label4"), band)->setText(chart_labels::isoBandCaption(band));
+        label(QStringLiteral("Label4"), band)->setText(wording::isoBandCaption(band));
     labelRows(Chart::Iso);
 
     prepare(Chart::Lens);
@@ -518,10 +489,8 @@ void frm_stats::setupCharts() {
     prepare(Chart::Aperture);
     labelRows(Chart::Aperture);
 
-    const int lenses = std::clamp(m_state.nb_objectifs, 0, Module1::lens_slots);
-    for (int column = 1; column <= lenses; ++column)
-        setColumnLabel(Chart::Lens, column,
-                       chart_labels::lensColumnLabel(m_state.objectifs.at(column - 1)));
+    for (int column = 1; column <= m_lensNames.size(); ++column)
+        setColumnLabel(Chart::Lens, column, wording::lensColumnLabel(m_lensNames.at(column - 1)));
     labelRows(Chart::Lens);
 }
 
@@ -561,17 +530,8 @@ void frm_stats::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    centreOnScreen();
+    platform::centreOnScreen(*this);
     setupCharts();
-}
-
-void frm_stats::centreOnScreen() {
-    const QScreen *where = screen();
-    if (!where)
-        return;
-    QRect frame = frameGeometry();
-    frame.moveCenter(where->availableGeometry().center());
-    move(frame.topLeft());
 }
 
 } // namespace kadrilo

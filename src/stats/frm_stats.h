@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/statistiques.h"
+#include "analysis/results.h"
 
 #include <QDialog>
 #include <QHash>
@@ -18,24 +18,22 @@ class QValueAxis;
 
 namespace kadrilo {
 
-struct Module1;
 class LensLegend;
 
 // The tabbed window that shows one analysis: result labels and five bar charts of
-// percentages, with a three-line summary under the tabs. The analysis writes into it through
-// StatisticsSink while it is hidden; each showing sets up the charts' scales, titles and
-// labels and the ISO band captions.
-class frm_stats : public QDialog, public StatisticsSink {
+// percentages, with a three-line summary under the tabs. The analysis hands it its results
+// while it is hidden; each showing sets up the charts' scales, titles and labels and the ISO
+// band captions.
+class frm_stats : public QDialog, public ResultsView {
     Q_OBJECT
 
 public:
-    explicit frm_stats(const Module1 &state, QWidget *parent = nullptr);
+    explicit frm_stats(QWidget *parent = nullptr);
     ~frm_stats() override;
 
-    void setResult(ResultArray array, int element, const QString &text) override;
-    void setSummary(SummaryLine line, const QString &text) override;
-    void setColumnCount(Chart chart, int columns) override;
-    void setChartData(Chart chart, const ChartTable &table) override;
+    // Writes every result caption, chart table and summary line of one analysis, and keeps
+    // its lens names for the lens chart's column labels.
+    void showResults(const StatisticsResults &results) override;
 
     // Fixed value scales, titles, ISO band captions, row labels and the lens names as the
     // lens chart's column labels. Runs at every showing; running it again changes nothing.
@@ -79,11 +77,13 @@ private:
     void redraw(ChartSlot &slot);
     void fixValueScale(ChartSlot &slot);
     void updateLensLegend();
+    void setResult(const QString &array, int element, const QString &text);
+    void setColumnCount(Chart chart, int columns);
+    void setChartData(Chart chart, const ChartTable &table);
     void setRowLabel(Chart chart, int row, const QString &text);
     void setColumnLabel(Chart chart, int column, const QString &text);
-    void centreOnScreen();
 
-    const Module1 &m_state;
+    QStringList m_lensNames;
     QTabWidget *m_tabs = nullptr;
     QPushButton *m_sauvegarde = nullptr;
     QPushButton *m_fermer = nullptr;

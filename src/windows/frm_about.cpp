@@ -1,9 +1,9 @@
 #include "windows/frm_about.h"
 
 #include "platform/geometry.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/startup.h"
-#include "windows/layout.h"
 
 #include <QLabel>
 #include <QPainter>
@@ -64,9 +64,9 @@ frmAbout::frmAbout(QWidget *parent)
     , lblTitle(new QLabel(QStringLiteral("Titre de l'application"), this))
     , lblVersion(new QLabel(QStringLiteral("Version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
-    setFont(windows::classicFont());
+    setFont(platform::classicFont());
     setFixedSize(twips(5730), twips(3555));
-    windows::placeOnScreen(*this, QPoint(twips(11880), twips(5850)));
+    platform::placeOnScreen(*this, QPoint(twips(11880), twips(5850)));
 
     cmdOK->setObjectName(QStringLiteral("cmdOK"));
     cmdOK->setGeometry(twipsRect(4245, 2625, 1260, 345));
@@ -164,7 +164,7 @@ void frmAbout::StartSysInfo() {
                 return;
         }
     }
-    system.showMessage(this, unavailableText(), programTitle(), platform::MessageIcon::None);
+    platform::showMessage(this, unavailableText(), programTitle(), platform::MessageIcon::None);
 }
 
 bool frmAbout::GetKeyValue(platform::RegistryRoot keyRoot, const QString &keyName,

@@ -1,10 +1,11 @@
 #include "windows/frm_directory.h"
 
+#include "analysis/wording.h"
 #include "platform/geometry.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/module1.h"
 #include "stats/frm_stats.h"
-#include "windows/layout.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,7 +59,7 @@ public:
             !m_current.isEmpty() && pathAt(index) == m_current) {
             if (role == Qt::DecorationRole)
                 return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-            QFont font = classicFont(true);
+            QFont font = platform::classicFont(true);
             return font;
         }
         return QIdentityProxyModel::data(index, role);
@@ -134,9 +135,9 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     , check_recursive(new QCheckBox(QStringLiteral("Inclure les sous-dossiers"), this))
     , btc_annuler(new QPushButton(QStringLiteral("Annuler"), this)) {
     setObjectName(QStringLiteral("frm_directory"));
-    setFont(windows::classicFont());
+    setFont(platform::classicFont());
     setWindowIcon(QIcon(QStringLiteral(":/kadrilo/dossier.png")));
-    windows::fixAndCentre(*this, 11130, 6450);
+    platform::fixAndCentre(*this, 11130, 6450);
 
     Drive1->setObjectName(QStringLiteral("Drive1"));
     Drive1->setGeometry(twipsRect(120, 360, 5775, 315));
@@ -162,7 +163,7 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     btc_scan->setGeometry(twipsRect(240, 5640, 2055, 375));
     check_recursive->setObjectName(QStringLiteral("check_recursive"));
     check_recursive->setGeometry(twipsRect(120, 4320, 4575, 495));
-    check_recursive->setFont(windows::classicFont(true));
+    check_recursive->setFont(platform::classicFont(true));
     btc_annuler->setObjectName(QStringLiteral("btc_annuler"));
     btc_annuler->setGeometry(twipsRect(2640, 5640, 2175, 375));
 
@@ -279,7 +280,7 @@ void frm_directory::Drive1_Change(int index) {
     const QString root = Drive1->itemData(index).toString();
     const QDir drive(root);
     if (!drive.exists() || !drive.isReadable()) {
-        platform::platform().showMessage(
+        platform::showMessage(
             this,
             QStringLiteral("Le lecteur %1 ne peut pas être lu : aucun support n'y est "
                            "présent ou il a été déconnecté.\r\nLe lecteur précédent est "
@@ -338,7 +339,7 @@ bool frm_directory::removePreviousTagFiles() {
     QString names = QStringList(locked.mid(0, shown)).join(QStringLiteral("\r\n"));
     if (locked.size() > shown)
         names += QStringLiteral("\r\n...");
-    system.showMessage(
+    platform::showMessage(
         this,
         QStringLiteral("Les fichiers de l'analyse précédente n'ont pas pu être supprimés du "
                        "dossier %1 :\r\n%2\r\n\r\nFermez le programme qui les utilise ou "
@@ -355,17 +356,17 @@ void frm_directory::btc_scan_MouseUp() {
     // Files may have been copied in or taken away since the folder was opened.
     fillFileList();
     if (!check_recursive->isChecked() && File1->count() == 0) {
-        system.showMessage(this,
-                           QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
-                                          "selectionné !"),
-                           QStringLiteral("Le dossier est vide !"),
-                           platform::MessageIcon::Question);
+        platform::showMessage(this,
+                              QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
+                                             "selectionné !"),
+                              QStringLiteral("Le dossier est vide !"),
+                              platform::MessageIcon::Question);
         return;
     }
 
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!removePreviousTagFiles()) {
-        windows::restoreDefaultPointer();
+        platform::restoreDefaultPointer();
         return;
     }
     m_state.etape_travail = QStringLiteral("lectureraw");
@@ -374,26 +375,24 @@ void frm_directory::btc_scan_MouseUp() {
     if (ending == frm_travail::Ending::Cancelled) {
         // Stopped by the person: no results to show; the window stays for another try.
         m_stats.reset();
-        windows::restoreDefaultPointer();
+        platform::restoreDefaultPointer();
         m_state.extraction_faite = false;
         return;
     }
 
     if (!system.hasNormalFiles(m_state.dossier_temp)) {
-        system.showMessage(this,
-                           QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt "
-                                          "n'ont pas été créés"),
-                           QStringLiteral(" Erreur"), platform::MessageIcon::Question);
+        platform::showMessage(this, wording::noTagFileError(), QStringLiteral(" Erreur"),
+                              platform::MessageIcon::Question);
     }
-    windows::restoreDefaultPointer();
+    platform::restoreDefaultPointer();
     m_state.extraction_faite = false;
     showStatistics();
     hide();
 }
 
-StatisticsSink &frm_directory::statisticsWindow() {
+ResultsView &frm_directory::statisticsWindow() {
     if (!m_stats)
-        m_stats = std::make_unique<frm_stats>(m_state, this);
+        m_stats = std::make_unique<frm_stats>(this);
     return *m_stats;
 }
 

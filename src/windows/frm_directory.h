@@ -53,7 +53,7 @@ public:
 
     // The folder opened in the tree (Dir1's path), in native form.
     QString currentFolder() const override;
-    StatisticsSink &statisticsWindow() override;
+    ResultsView &statisticsWindow() override;
 
     // The file-list filter, patterns separated by ";".
     QString fileFilter() const { return m_filter; }

@@ -7,7 +7,6 @@
 #include "run/startup.h"
 #include "windows/frm_about.h"
 #include "windows/frm_directory.h"
-#include "windows/layout.h"
 
 #include <QButtonGroup>
 #include <QCloseEvent>
@@ -41,8 +40,8 @@ frm_main::frm_main(Module1 &state, QWidget *parent)
     setObjectName(QStringLiteral("frm_main"));
     setWindowTitle(QStringLiteral("Kadrilo"));
     setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
-    setFont(windows::classicFont());
-    windows::fixAndCentre(*this, 7500, 6195);
+    setFont(platform::classicFont());
+    platform::fixAndCentre(*this, 7500, 6195);
 
     btc_image->setObjectName(QStringLiteral("btc_image"));
     btc_image->setGeometry(twipsRect(120, 5280, 3495, 495));
@@ -112,7 +111,7 @@ void frm_main::btc_frm_directory_Click() {
         m_state, [this]() -> frm_travail & { return workWindow(); }, this);
     m_directory->exec();
     m_directory.reset();
-    windows::restoreDefaultPointer();
+    platform::restoreDefaultPointer();
 }
 
 void frm_main::btc_propos_Click() {

@@ -1,6 +1,6 @@
 #include "analysis/analyse.h"
-#include "recording_sink.h"
 #include "run/module1.h"
+#include "support/captured_results.h"
 #include "support/cr2_writer.h"
 #include "support/program_folder.h"
 
@@ -13,7 +13,7 @@
 #include <QTest>
 
 using namespace kadrilo;
-using kadrilo::test::RecordingSink;
+using kadrilo::test::CapturedResults;
 
 namespace {
 
@@ -73,20 +73,31 @@ private Q_SLOTS:
         QTemporaryDir temp;
         QVERIFY(writeFile(temp, "notes.csv", "ISO: 100\n"));
         Module1 state = stateFor(temp.path());
-        RecordingSink sink;
-        analyse_exif(state, QStringLiteral("/photos"), sink);
+        CapturedResults view;
+        analyse_exif(state, QStringLiteral("/photos"), view);
+        const StatisticsResults &results = view.results;
 
+        QCOMPARE(view.showings, 1);
         QCOMPARE(state.nb_objectifs, 0);
         for (const QString &lens : state.objectifs)
             QVERIFY(lens.isEmpty());
-        QCOMPARE(sink.summaries[SummaryLine::Label1], QStringLiteral("0 Fichiers RAW Analysés"));
-        QCOMPARE(sink.results.size(), size_t(8 + 4 + 2 + 24));
-        for (const auto &entry : sink.results)
-            QCOMPARE(entry.second, QStringLiteral(" 0 photos, soit 0%"));
-        QCOMPARE(sink.columnCounts[Chart::Lens], 0);
+        QCOMPARE(results.fileCountLine, QStringLiteral("0 Fichiers RAW Analysés"));
+        QStringList captions;
+        const auto collect = [&captions](const auto &classes) {
+            for (const ClassResult &result : classes)
+                captions << result.caption;
+        };
+        collect(results.iso);
+        collect(results.autofocus);
+        collect(results.drive);
+        collect(results.aperture);
+        QCOMPARE(captions.size(), 8 + 4 + 2 + 24);
+        for (const QString &caption : captions)
+            QCOMPARE(caption, QStringLiteral(" 0 photos, soit 0%"));
+        QCOMPARE(results.lensColumns, 0);
         // One row without columns: the lens chart has no data to show.
-        QCOMPARE(sink.tables[Chart::Lens], ChartTable(1));
-        QCOMPARE(sink.tables[Chart::Iso], ChartTable(8, QVector<int>{0}));
+        QCOMPARE(results.table(Chart::Lens), ChartTable(1));
+        QCOMPARE(results.table(Chart::Iso), ChartTable(8, QVector<int>{0}));
     }
 
     void filesAreReadInNameOrder() {
@@ -124,25 +135,25 @@ private Q_SLOTS:
         VanishingFilePlatform vanishing;
         platform::ScopedPlatform installed(vanishing);
         Module1 state = stateFor(temp.path());
-        RecordingSink sink;
-        analyse_exif(state, temp.path(), sink);
+        CapturedResults view;
+        analyse_exif(state, temp.path(), view);
+        const StatisticsResults &results = view.results;
 
-        QCOMPARE(sink.summaries[SummaryLine::Label1], QStringLiteral("10 Fichiers RAW Analysés"));
+        QCOMPARE(results.fileCountLine, QStringLiteral("10 Fichiers RAW Analysés"));
         QCOMPARE(state.nb_objectifs, 1);
         QCOMPARE(state.objectifs[0], QStringLiteral("Unknown 18-55mm"));
-        QCOMPARE(sink.tables[Chart::Lens], (ChartTable{{20}})); // 2 of 10 files
-        QCOMPARE(sink.result(ResultArray::Label5, 1), QStringLiteral(" 2 photos, soit 20%"));
+        QCOMPARE(results.table(Chart::Lens), (ChartTable{{20}})); // 2 of 10 files
+        QCOMPARE(results.iso[0].caption, QStringLiteral(" 2 photos, soit 20%"));
         const QString one = QStringLiteral(" 1 photos, soit 10%");
-        QCOMPARE(sink.result(ResultArray::Label5, 2), one);
-        QCOMPARE(sink.result(ResultArray::Label7, 4), one);
-        QCOMPARE(sink.result(ResultArray::Label9, 2), one);
-        QCOMPARE(sink.result(ResultArray::Label11, 17), one);
+        QCOMPARE(results.iso[1].caption, one);
+        QCOMPARE(results.autofocus[3].caption, one);
+        QCOMPARE(results.drive[1].caption, one);
+        QCOMPARE(results.aperture[16].caption, one);
     }
 
     void tagFilesOfTheRealExiftool() {
         using kadrilo::test::kCr2Lenses;
-        if (kadrilo::test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         QTemporaryDir images;
         QVERIFY(images.isValid());
         // iso, f-number, focus, continuous drive, self-timer, lens (-1: none).
@@ -187,8 +198,7 @@ private Q_SLOTS:
         const QString samples = kadrilo::test::samplesFolder();
         if (samples.isEmpty() || QDir(samples).entryList({QStringLiteral("*.cr*")}).isEmpty())
             QSKIP("The Canon samples are not beside the repository");
-        if (kadrilo::test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         Module1 state;
         const statistiques_exif stats = readWithExiftool(samples, state);
         QCOMPARE(stats.nb_fichiers, 2);

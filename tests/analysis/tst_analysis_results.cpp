@@ -1,12 +1,10 @@
 #include "analysis/analyse.h"
 #include "analysis/results.h"
-#include "recording_sink.h"
 #include "run/module1.h"
 
 #include <QTest>
 
 using namespace kadrilo;
-using kadrilo::test::RecordingSink;
 
 class TestAnalysisResults : public QObject {
     Q_OBJECT
@@ -38,7 +36,7 @@ private Q_SLOTS:
         QCOMPARE(resultCaption(count, percentage(count, total)), caption);
     }
 
-    void writesInTheWindowOrder() {
+    void resultsOfOneAnalysis() {
         statistiques_exif stats;
         stats.nb_fichiers = 5;
         stats.compte_iso[2] = 5;
@@ -51,46 +49,28 @@ private Q_SLOTS:
         state.nb_objectifs = 2;
         state.objectifs[0] = QStringLiteral("Unknown 18-55mm");
         state.objectifs[1] = QStringLiteral("Canon EF 50mm f/1.8");
-        RecordingSink sink;
-        publier_statistiques(stats, state, QStringLiteral("/photos/2024"), sink);
+        const StatisticsResults results =
+            computeResults(stats, state, QStringLiteral("/photos/2024"));
 
-        QStringList expected;
-        const std::pair<ResultArray, int> arrays[] = {{ResultArray::Label5, 8},
-                                                      {ResultArray::Label7, 4},
-                                                      {ResultArray::Label9, 2},
-                                                      {ResultArray::Label11, 24}};
-        for (const auto &[array, count] : arrays)
-            for (int e = 1; e <= count; ++e)
-                expected << QStringLiteral("result %1 %2").arg(int(array)).arg(e);
-        expected << QStringLiteral("columns %1 2").arg(int(Chart::Lens));
-        for (Chart chart :
-             {Chart::Iso, Chart::Autofocus, Chart::Drive, Chart::Aperture, Chart::Lens})
-            expected << QStringLiteral("chart %1").arg(int(chart));
-        for (SummaryLine line : {SummaryLine::Label1, SummaryLine::Label2, SummaryLine::Label3})
-            expected << QStringLiteral("summary %1").arg(int(line));
-        QCOMPARE(sink.calls, expected);
-
-        QCOMPARE(sink.result(ResultArray::Label5, 3) + sink.result(ResultArray::Label7, 4) +
-                     sink.result(ResultArray::Label9, 2) + sink.result(ResultArray::Label11, 24),
+        QCOMPARE(results.iso[2].caption + results.autofocus[3].caption + results.drive[1].caption +
+                     results.aperture[23].caption,
                  QStringLiteral(" 5 photos, soit 100% 2 photos, soit 40% 1 photos, soit 20%"
                                 " 3 photos, soit 60%"));
         // Unlike the results, the summary lines have no leading blank.
-        QCOMPARE(
-            QStringList({sink.summaries[SummaryLine::Label1], sink.summaries[SummaryLine::Label2],
-                         sink.summaries[SummaryLine::Label3]})
-                .join(QLatin1Char('|')),
-            QStringLiteral("5 Fichiers RAW Analysés|Type de Fichiers : RAW Canon|"
-                           "Dossier d'analyse : /photos/2024"));
+        QCOMPARE(QStringList({results.fileCountLine, results.rawTypeLine, results.folderLine})
+                     .join(QLatin1Char('|')),
+                 QStringLiteral("5 Fichiers RAW Analysés|Type de Fichiers : RAW Canon|"
+                                "Dossier d'analyse : /photos/2024"));
 
-        QCOMPARE(sink.tables[Chart::Iso], (ChartTable{{0}, {0}, {100}, {0}, {0}, {0}, {0}, {0}}));
-        QCOMPARE(sink.tables[Chart::Autofocus], (ChartTable{{0}, {0}, {0}, {40}}));
-        QCOMPARE(sink.tables[Chart::Drive], (ChartTable{{0}, {20}}));
-        QCOMPARE(sink.tables[Chart::Aperture].value(23), QVector<int>{60});
-        QCOMPARE(sink.tables[Chart::Lens], (ChartTable{{80, 20}}));
-        const StatisticsResults computed = computeResults(stats, state, QString());
-        QCOMPARE(computed.lenses.size(), 2);
-        QCOMPARE(computed.lenses[0].name, QStringLiteral("Unknown 18-55mm"));
-        QCOMPARE(computed.lenses[0].caption, QStringLiteral(" 4 photos, soit 80%"));
+        QCOMPARE(results.table(Chart::Iso), (ChartTable{{0}, {0}, {100}, {0}, {0}, {0}, {0}, {0}}));
+        QCOMPARE(results.table(Chart::Autofocus), (ChartTable{{0}, {0}, {0}, {40}}));
+        QCOMPARE(results.table(Chart::Drive), (ChartTable{{0}, {20}}));
+        QCOMPARE(results.table(Chart::Aperture).value(23), QVector<int>{60});
+        QCOMPARE(results.table(Chart::Lens), (ChartTable{{80, 20}}));
+        QCOMPARE(results.lensColumns, 2);
+        QCOMPARE(results.lenses.size(), 2);
+        QCOMPARE(results.lenses[0].name, QStringLiteral("Unknown 18-55mm"));
+        QCOMPARE(results.lenses[0].caption, QStringLiteral(" 4 photos, soit 80%"));
     }
 
     void thirtyLensesFillOneRow() {
@@ -102,10 +82,9 @@ private Q_SLOTS:
             state.objectifs[size_t(s)] = QStringLiteral("Lens %1").arg(s + 1);
             stats.compte_objectifs[size_t(s)] = s == 29 ? 3 : 1;
         }
-        RecordingSink sink;
-        publier_statistiques(stats, state, QString(), sink);
-        QCOMPARE(sink.columnCounts[Chart::Lens], 30);
-        const ChartTable &lens = sink.tables[Chart::Lens];
+        const StatisticsResults results = computeResults(stats, state, QString());
+        QCOMPARE(results.lensColumns, 30);
+        const ChartTable &lens = results.table(Chart::Lens);
         QCOMPARE(lens.size(), 1);
         QCOMPARE(lens[0].size(), 30);
         QCOMPARE(lens[0][0], 3);

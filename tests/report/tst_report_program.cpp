@@ -1,10 +1,10 @@
 // Runs the built kadrilo-rapport over raw fixtures, as a person or a script would.
 #include "analysis/analyse.h"
+#include "analysis/wording.h"
 #include "csv_reader.h"
-#include "report/recording_sink.h"
 #include "run/extraction.h"
 #include "run/module1.h"
-#include "stats/chart_labels.h"
+#include "support/captured_results.h"
 #include "support/cr2_writer.h"
 #include "support/program_folder.h"
 
@@ -21,7 +21,7 @@
 #include <unistd.h>
 
 using namespace kadrilo;
-namespace labels = kadrilo::chart_labels;
+namespace labels = kadrilo::wording;
 using Exiftool = kadrilo::test::ProgramFolder::Exiftool;
 Q_DECLARE_METATYPE(Exiftool)
 
@@ -73,10 +73,11 @@ QString lensName(int lens) {
 
 // What the window shows for a section: each caption followed by the result it received.
 template <std::size_t N>
-QStringList windowLines(QString (*caption)(int), const std::array<QString, N> &results) {
+QStringList windowLines(QString (*caption)(int),
+                        const std::array<kadrilo::ClassResult, N> &results) {
     QStringList lines;
     for (int i = 0; i < int(N); ++i)
-        lines << caption(i + 1) + results[std::size_t(i)];
+        lines << caption(i + 1) + results[std::size_t(i)].caption;
     return lines;
 }
 
@@ -92,8 +93,7 @@ class TestReportProgram : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        if (test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed");
+        KADRILO_REQUIRE_EXIFTOOL();
         QVERIFY(QFileInfo(rapportPath).isExecutable());
         QVERIFY(m_images.isValid() && m_tmp.isValid());
 
@@ -146,11 +146,11 @@ private Q_SLOTS:
         state.chemin_exiftool = test::installedExiftool();
         state.dossier_temp = QDir::toNativeSeparators(temp.path()) + QDir::separator();
         extraire_exif(state, images());
-        report::RecordingSink sink;
-        analyse_exif(state, images(), sink);
-        const report::RecordedStatistics &window = sink.recorded();
-        QCOMPARE(window.label5.front(), s(" 1 photos, soit %1%").arg(100 / files));
-        const QStringList summary(window.summary.begin(), window.summary.end());
+        test::CapturedResults view;
+        analyse_exif(state, images(), view);
+        const StatisticsResults &window = view.results;
+        QCOMPARE(window.iso.front().caption, s(" 1 photos, soit %1%").arg(100 / files));
+        const QStringList summary{window.fileCountLine, window.rawTypeLine, window.folderLine};
         QCOMPARE(summary.value(0), s("%1 Fichiers RAW Analysés").arg(files));
         QCOMPARE(summary.value(2), s("Dossier d'analyse : ") + images());
 
@@ -159,12 +159,12 @@ private Q_SLOTS:
         const auto tab = [&](const char *name, const QStringList &lines) {
             expected << QString() << s(name) << lines;
         };
-        tab("[ISO]", windowLines(labels::isoBandCaption, window.label5));
-        tab("[Diaphragme]", windowLines(labels::apertureCaption, window.label11));
+        tab("[ISO]", windowLines(labels::isoBandCaption, window.iso));
+        tab("[Diaphragme]", windowLines(labels::apertureCaption, window.aperture));
         tab("[Vitesse]", {labels::notAvailableNotice()});
-        tab("[motorisation / AF]", windowLines(labels::driveCaption, window.label9)
+        tab("[motorisation / AF]", windowLines(labels::driveCaption, window.drive)
                                        << labels::selfTimerNote()
-                                       << windowLines(labels::autofocusCaption, window.label7));
+                                       << windowLines(labels::autofocusCaption, window.autofocus));
         tab("[Objectifs]", lenses);
         tab("[Focales]", {labels::notAvailableNotice()});
         expected << QString(); // the last line ends too

@@ -61,8 +61,7 @@ class TestExtraction : public QObject {
 private Q_SLOTS:
 
     void initTestCase() {
-        if (kadrilo::test::installedExiftool().isEmpty())
-            QSKIP("ExifTool is not installed (libimage-exiftool-perl)");
+        KADRILO_REQUIRE_EXIFTOOL();
     }
 
     void writes_one_tag_file_per_image_data() {

@@ -1,54 +1,54 @@
-// Renders the statistics window, filled with a realistic run, into
-// $KADRILO_RENDER_DIR/stats-<tab>[-<lenses>].png, to be looked at by a person.
+// Renders the statistics window, filled with a realistic run, into FOLDER as
+// stats-<tab>.png (fourteen lenses) and stats-Objectifs-30.png / -0.png, for a person to
+// look at:  render_stats FOLDER   (offscreen: QT_QPA_PLATFORM=offscreen)
 #include "sample_run.h"
 
 #include "run/module1.h"
 #include "stats/frm_stats.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QTabWidget>
-#include <QtTest>
 
-using namespace kadrilo;
+#include <cstdio>
+#include <cstdlib>
 
-class RenderStats : public QObject {
-    Q_OBJECT
-
-private Q_SLOTS:
-    void initTestCase() {
-        if (qEnvironmentVariableIsEmpty("KADRILO_RENDER_DIR"))
-            QSKIP("KADRILO_RENDER_DIR is not set: nothing to render");
-        QVERIFY(QDir().mkpath(qEnvironmentVariable("KADRILO_RENDER_DIR")));
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() != 2) {
+        std::fputs("usage: render_stats FOLDER\n", stderr);
+        return EXIT_FAILURE;
     }
+    const QDir folder(arguments.at(1));
+    if (!QDir().mkpath(folder.path()))
+        return EXIT_FAILURE;
 
-    void render_data() {
-        QTest::addColumn<int>("lenses");
-        QTest::addColumn<QString>("suffix");
-        QTest::addRow("every tab with fourteen lenses") << 14 << QString();
-        QTest::addRow("lens tab with thirty lenses") << 30 << QStringLiteral("-30");
-        QTest::addRow("lens tab without a lens") << 0 << QStringLiteral("-0");
-    }
-
-    void render() {
-        QFETCH(int, lenses);
-        QFETCH(QString, suffix);
-        Module1 state;
-        frm_stats window(state);
-        test::publish(test::realisticRun(lenses), state, window);
+    // Every tab with fourteen lenses, then the lens tab with thirty lenses and with none.
+    const struct {
+        int lenses;
+        const char *suffix;
+    } renders[] = {{14, ""}, {30, "-30"}, {0, "-0"}};
+    for (const auto &render : renders) {
+        kadrilo::Module1 state;
+        kadrilo::frm_stats window;
+        kadrilo::test::publish(kadrilo::test::realisticRun(render.lenses), state, window);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QApplication::processEvents();
         QTabWidget *tabs = window.tabs();
-        for (int tab = suffix.isEmpty() ? 0 : 4; tab < (suffix.isEmpty() ? tabs->count() : 5);
-             ++tab) {
+        const bool everyTab = render.lenses == 14;
+        for (int tab = everyTab ? 0 : 4; tab < (everyTab ? tabs->count() : 5); ++tab) {
             tabs->setCurrentIndex(tab);
             QString name = tabs->tabText(tab);
             name.replace(QLatin1Char(' '), QString()).replace(QLatin1Char('/'), QLatin1Char('-'));
-            const QString file = QDir(qEnvironmentVariable("KADRILO_RENDER_DIR"))
-                                     .filePath(QStringLiteral("stats-%1%2.png").arg(name, suffix));
-            QVERIFY2(window.grab().save(file), qPrintable(file));
+            const QString file = folder.filePath(
+                QStringLiteral("stats-%1%2.png").arg(name, QLatin1String(render.suffix)));
+            if (!window.grab().save(file)) {
+                std::fprintf(stderr, "cannot write %s\n", qPrintable(file));
+                return EXIT_FAILURE;
+            }
+            std::printf("%s\n", qPrintable(file));
         }
     }
-};
-
-QTEST_MAIN(RenderStats)
-#include "render_stats.moc"
+    return EXIT_SUCCESS;
+}

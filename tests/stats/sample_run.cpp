@@ -1,6 +1,5 @@
 #include "sample_run.h"
 
-#include "analysis/analyse.h"
 #include "run/module1.h"
 
 #include <algorithm>
@@ -49,13 +48,13 @@ SampleRun realisticRun(int lensCount) {
     return run;
 }
 
-void publish(const SampleRun &run, Module1 &state, StatisticsSink &sink) {
+void publish(const SampleRun &run, Module1 &state, ResultsView &view) {
     state.type_raw = QStringLiteral("Canon");
     state.nb_objectifs = static_cast<int>(run.lenses.size());
     state.objectifs = {};
     for (int slot = 0; slot < state.nb_objectifs; ++slot)
         state.objectifs[slot] = run.lenses.at(slot);
-    publier_statistiques(run.counts, state, run.folder, sink);
+    view.showResults(computeResults(run.counts, state, run.folder));
 }
 
 } // namespace kadrilo::test

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "analysis/statistiques.h"
+#include "analysis/results.h"
 
 #include <QStringList>
 
@@ -20,7 +20,7 @@ struct SampleRun {
 // A run of 214 photos that touches most classes, with `lensCount` lenses of long names.
 SampleRun realisticRun(int lensCount);
 
-// Fills `state`'s lens list and publishes the run into `sink` through the analysis.
-void publish(const SampleRun &run, Module1 &state, StatisticsSink &sink);
+// Fills `state`'s lens list and shows the run's results in `view`.
+void publish(const SampleRun &run, Module1 &state, ResultsView &view);
 
 } // namespace kadrilo::test

@@ -70,7 +70,7 @@ QStringList setupSnapshot(const frm_stats &window) {
 // A statistics window over its own state; `analyse` runs the real analysis over tag files.
 struct Shown {
     Module1 state;
-    frm_stats window{state};
+    frm_stats window;
     QString text(const char *array, int element) const {
         return window.label(QString::fromLatin1(array), element)->text();
     }
@@ -124,28 +124,33 @@ private Q_SLOTS:
 
     void resultsAndSummariesLandInTheirSlots() {
         Shown s;
-        const ResultArray arrays[] = {ResultArray::Label5, ResultArray::Label7, ResultArray::Label9,
-                                      ResultArray::Label11};
-        const char *const names[] = {"Label5", "Label7", "Label9", "Label11"};
-        const int counts[] = {8, 4, 2, 24};
+        StatisticsResults results;
         const auto caption = [](int n) {
             return QStringLiteral(" %1 photos, soit %1%").arg(n);
         };
+        const auto fill = [&caption](auto &classes, int base) {
+            for (std::size_t k = 0; k < classes.size(); ++k)
+                classes[k].caption = caption(base + int(k) + 1);
+        };
+        fill(results.iso, 0);
+        fill(results.autofocus, 10);
+        fill(results.drive, 20);
+        fill(results.aperture, 30);
+        results.fileCountLine = QStringLiteral("un");
+        results.rawTypeLine = QStringLiteral("deux");
+        results.folderLine = QStringLiteral("trois");
+        const QString driveNote = s.text("Label9", 0);
+        s.window.showResults(results);
+
+        const std::pair<const char *, int> arrays[] = {
+            {"Label5", 8}, {"Label7", 4}, {"Label9", 2}, {"Label11", 24}};
         for (int a = 0; a < 4; ++a) {
-            const ResultArray array = arrays[a];
-            const char *name = names[a];
-            for (int element = 1; element <= counts[a]; ++element)
-                s.window.setResult(array, element, caption(element + 10 * a));
-            // Element 0 is never a result (the drive note stays), nor one past the end.
-            s.window.setResult(array, 0, QStringLiteral("x"));
-            s.window.setResult(array, counts[a] + 1, QStringLiteral("x"));
-            QVERIFY(s.text(name, 0) != QStringLiteral("x"));
-            for (int element = 1; element <= counts[a]; ++element)
+            const auto &[name, count] = arrays[a];
+            for (int element = 1; element <= count; ++element)
                 QCOMPARE(s.text(name, element), caption(element + 10 * a));
         }
-        s.window.setSummary(SummaryLine::Label1, QStringLiteral("un"));
-        s.window.setSummary(SummaryLine::Label2, QStringLiteral("deux"));
-        s.window.setSummary(SummaryLine::Label3, QStringLiteral("trois"));
+        // Element 0 is never a result: the drive note stays.
+        QCOMPARE(s.text("Label9", 0), driveNote);
         QCOMPARE(s.text("Label1", 0) + s.text("Label2", 0) + s.text("Label3", 0),
                  QStringLiteral("undeuxtrois"));
     }
@@ -168,9 +173,11 @@ private Q_SLOTS:
         QFETCH(Chart, chart);
         QFETCH(ChartTable, table);
         Shown s;
+        StatisticsResults results;
+        results.table(chart) = table;
         if (chart == Chart::Lens)
-            s.window.setColumnCount(chart, table.first().size());
-        s.window.setChartData(chart, table);
+            results.lensColumns = int(table.first().size());
+        s.window.showResults(results);
         s.window.setupCharts();
 
         QCOMPARE(s.window.chartData(chart), table);
@@ -289,11 +296,18 @@ private Q_SLOTS:
     // large run makes them.
     void noTextIsClippedNorOverlapping() {
         Shown s;
-        s.useLenses(14);
-        for (ResultArray array :
-             {ResultArray::Label5, ResultArray::Label7, ResultArray::Label9, ResultArray::Label11})
-            for (int element = 1; element <= 24; ++element)
-                s.window.setResult(array, element, QStringLiteral(" 99999 photos, soit 100%"));
+        const test::SampleRun run = test::realisticRun(14);
+        test::publish(run, s.state, s.window);
+        StatisticsResults results = computeResults(run.counts, s.state, run.folder);
+        const auto widest = [](auto &classes) {
+            for (ClassResult &result : classes)
+                result.caption = QStringLiteral(" 99999 photos, soit 100%");
+        };
+        widest(results.iso);
+        widest(results.autofocus);
+        widest(results.drive);
+        widest(results.aperture);
+        s.window.showResults(results);
         s.window.show();
 
         QList<QLabel *> shown;

@@ -3,12 +3,13 @@
 namespace kadrilo::test {
 
 FakePlatform::FakePlatform()
-    : m_installed(*this) {}
+    : m_installed(*this)
+    , m_installedBoxes(*this) {}
 
 FakePlatform::~FakePlatform() = default;
 
-void FakePlatform::showMessage(QWidget *, const QString &text, const QString &title,
-                               platform::MessageIcon icon) {
+void FakePlatform::show(QWidget *, const QString &text, const QString &title,
+                        platform::MessageIcon icon) {
     const ShownMessage message{text, title, icon};
     messages << message;
     if (onMessage)

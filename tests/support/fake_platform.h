@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/message_box.h"
 #include "platform/platform.h"
 
 #include <QString>
@@ -24,13 +25,13 @@ struct StartedProgram {
 // A platform that answers message boxes at once and records them, can pretend the program
 // lives in another folder, and records detached starts. File-system calls stay real.
 // Installed for its lifetime.
-class FakePlatform : public platform::Platform {
+class FakePlatform : public platform::Platform, public platform::MessageBoxes {
 public:
     FakePlatform();
     ~FakePlatform() override;
 
-    void showMessage(QWidget *parent, const QString &text, const QString &title,
-                     platform::MessageIcon icon) override;
+    void show(QWidget *parent, const QString &text, const QString &title,
+              platform::MessageIcon icon) override;
     QString programFolder() const override;
     QString programName() const override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
@@ -46,6 +47,7 @@ public:
 
 private:
     platform::ScopedPlatform m_installed;
+    platform::ScopedMessageBoxes m_installedBoxes;
 };
 
 } // namespace kadrilo::test

@@ -30,3 +30,10 @@ QString installedExiftool();
 QString samplesFolder();
 
 } // namespace kadrilo::test
+
+// Skips the calling test function when no ExifTool is installed (QSKIP returns from it).
+#define KADRILO_REQUIRE_EXIFTOOL()                                                                 \
+    do {                                                                                           \
+        if (kadrilo::test::installedExiftool().isEmpty())                                          \
+            QSKIP("ExifTool is not installed (Debian package libimage-exiftool-perl)");            \
+    } while (false)

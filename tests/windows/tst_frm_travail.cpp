@@ -1,4 +1,4 @@
-#include "analysis/statistiques.h"
+#include "analysis/results.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -14,12 +14,9 @@ using kadrilo::frm_travail;
 
 namespace {
 
-class NullSink : public kadrilo::StatisticsSink {
+class NullView : public kadrilo::ResultsView {
 public:
-    void setResult(kadrilo::ResultArray, int, const QString &) override {}
-    void setSummary(kadrilo::SummaryLine, const QString &) override {}
-    void setColumnCount(kadrilo::Chart, int) override {}
-    void setChartData(kadrilo::Chart, const kadrilo::ChartTable &) override {}
+    void showResults(const kadrilo::StatisticsResults &) override {}
 };
 
 // The folder window as the work window sees it. Asking for the statistics window is what
@@ -30,10 +27,10 @@ public:
         : m_window(window)
         , m_folder(folder) {}
     QString currentFolder() const override { return m_folder; }
-    kadrilo::StatisticsSink &statisticsWindow() override {
+    kadrilo::ResultsView &statisticsWindow() override {
         ++analyses;
         messageDuringAnalysis = m_window.findChild<QLabel *>(QStringLiteral("lbl_travail"))->text();
-        return m_sink;
+        return m_view;
     }
 
     int analyses = 0;
@@ -42,7 +39,7 @@ public:
 private:
     frm_travail &m_window;
     QString m_folder;
-    NullSink m_sink;
+    NullView m_view;
 };
 
 } // namespace
@@ -57,8 +54,7 @@ private Q_SLOTS:
 };
 
 void tst_frm_travail::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
+    KADRILO_REQUIRE_EXIFTOOL();
 }
 
 void tst_frm_travail::steps_data() {

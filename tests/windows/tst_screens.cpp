@@ -120,8 +120,7 @@ private Q_SLOTS:
 };
 
 void tst_screens::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
+    KADRILO_REQUIRE_EXIFTOOL();
 }
 
 void tst_screens::windows() {
@@ -196,7 +195,7 @@ void tst_screens::windows() {
     state.type_raw = QStringLiteral("Canon");
     state.option_recursive = 0;
     kadrilo::extraire_exif(state, QDir::toNativeSeparators(raws));
-    kadrilo::frm_stats stats(state, &main);
+    kadrilo::frm_stats stats(&main);
     kadrilo::analyse_exif(state, QDir::toNativeSeparators(raws), stats);
     stats.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stats));

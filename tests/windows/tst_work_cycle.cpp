@@ -118,8 +118,7 @@ private Q_SLOTS:
 };
 
 void tst_work_cycle::initTestCase() {
-    if (kadrilo::test::installedExiftool().isEmpty())
-        QSKIP("ExifTool is not installed");
+    KADRILO_REQUIRE_EXIFTOOL();
 }
 
 void tst_work_cycle::cycle_data() {

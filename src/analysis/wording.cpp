@@ -1,6 +1,6 @@
-#include "stats/chart_labels.h"
+#include "analysis/wording.h"
 
-namespace kadrilo::chart_labels {
+namespace kadrilo::wording {
 
 namespace {
 
@@ -8,7 +8,37 @@ QString entry(const QStringList &list, int number) {
     return number >= 1 && number <= list.size() ? list.at(number - 1) : QString();
 }
 
+// The apertures, with the blanks that follow each in its caption so that the colons of a
+// column line up as they were drawn.
+struct Aperture {
+    const char *value;
+    int blanks;
+};
+constexpr Aperture apertures[24] = {
+    {"1.2", 2}, {"1.4", 2}, {"1.6", 2}, {"1.8", 2}, {"2", 4},  {"2.2", 1}, {"2.5", 1}, {"2.8", 1},
+    {"3.2", 2}, {"3.5", 2}, {"4", 5},   {"4.5", 2}, {"5", 4},  {"5.6", 1}, {"6.3", 1}, {"7.1", 1},
+    {"8", 4},   {"9", 4},   {"10", 2},  {"11", 3},  {"13", 2}, {"14", 2},  {"16", 2},  {"22", 2}};
+constexpr int slashlessBucket = 8;
+
 } // namespace
+
+QString tabName(Tab tab) {
+    switch (tab) {
+    case Tab::Iso:
+        return QStringLiteral("ISO");
+    case Tab::Aperture:
+        return QStringLiteral("Diaphragme");
+    case Tab::Speed:
+        return QStringLiteral("Vitesse");
+    case Tab::DriveAndAutofocus:
+        return QStringLiteral("motorisation / AF");
+    case Tab::Lens:
+        return QStringLiteral("Objectifs");
+    case Tab::Focal:
+        return QStringLiteral("Focales");
+    }
+    return {};
+}
 
 QStringList rowLabels(Chart chart) {
     switch (chart) {
@@ -17,16 +47,13 @@ QStringList rowLabels(Chart chart) {
                 QStringLiteral("400 (320 à 500)"),    QStringLiteral("800 (640 à 1000)"),
                 QStringLiteral("1600 (1250 à 2000)"), QStringLiteral("3200 (2500 à 4000)"),
                 QStringLiteral("6400 (5000 à 6400)"), QStringLiteral("H (au dela de 6400)")};
-    case Chart::Aperture:
+    case Chart::Aperture: {
         // Row 8 has never had the slash of the others; row 24 also counts f/18 and f/20.
-        return {QStringLiteral("F/1.2"), QStringLiteral("F/1.4"), QStringLiteral("F/1.6"),
-                QStringLiteral("F/1.8"), QStringLiteral("F/2"),   QStringLiteral("F/2.2"),
-                QStringLiteral("F/2.5"), QStringLiteral("F2.8"),  QStringLiteral("F/3.2"),
-                QStringLiteral("F/3.5"), QStringLiteral("F/4"),   QStringLiteral("F/4.5"),
-                QStringLiteral("F/5"),   QStringLiteral("F/5.6"), QStringLiteral("F/6.3"),
-                QStringLiteral("F/7.1"), QStringLiteral("F/8"),   QStringLiteral("F/9"),
-                QStringLiteral("F/10"),  QStringLiteral("F/11"),  QStringLiteral("F/13"),
-                QStringLiteral("F/14"),  QStringLiteral("F/16"),  QStringLiteral("F/22")};
+        QStringList labels;
+        for (int bucket = 1; bucket <= 24; ++bucket)
+            labels << (bucket == slashlessBucket ? QStringLiteral("F2.8") : apertureName(bucket));
+        return labels;
+    }
     case Chart::Drive:
         return {QStringLiteral("Mode vue par vue"), QStringLiteral("Mode rafale")};
     case Chart::Autofocus:
@@ -67,17 +94,17 @@ QString isoBandCaption(int band) {
     return QString::number(100 << (band - 1)) + QStringLiteral(" :");
 }
 
+QString apertureName(int bucket) {
+    if (bucket < 1 || bucket > 24)
+        return {};
+    return QStringLiteral("F/") + QLatin1String(apertures[bucket - 1].value);
+}
+
 QString apertureCaption(int bucket) {
-    static const QStringList captions = {
-        QStringLiteral("F/1.2  :"), QStringLiteral("F/1.4  :"),  QStringLiteral("F/1.6  :"),
-        QStringLiteral("F/1.8  :"), QStringLiteral("F/2    :"),  QStringLiteral("F/2.2 :"),
-        QStringLiteral("F/2.5 :"),  QStringLiteral("F/2.8 :"),   QStringLiteral("F/3.2  :"),
-        QStringLiteral("F/3.5  :"), QStringLiteral("F/4     :"), QStringLiteral("F/4.5  :"),
-        QStringLiteral("F/5    :"), QStringLiteral("F/5.6 :"),   QStringLiteral("F/6.3 :"),
-        QStringLiteral("F/7.1 :"),  QStringLiteral("F/8    :"),  QStringLiteral("F/9    :"),
-        QStringLiteral("F/10  :"),  QStringLiteral("F/11   :"),  QStringLiteral("F/13  :"),
-        QStringLiteral("F/14  :"),  QStringLiteral("F/16  :"),   QStringLiteral("F/22  :")};
-    return entry(captions, bucket);
+    if (bucket < 1 || bucket > 24)
+        return {};
+    return apertureName(bucket) + QString(apertures[bucket - 1].blanks, QLatin1Char(' ')) +
+           QLatin1Char(':');
 }
 
 QString autofocusCaption(int mode) {
@@ -102,4 +129,9 @@ QString notAvailableNotice() {
     return QStringLiteral("Non fonctionnel pour le moment !");
 }
 
-} // namespace kadrilo::chart_labels
+QString noTagFileError() {
+    return QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt n'ont pas été "
+                          "créés");
+}
+
+} // namespace kadrilo::wording

@@ -5,9 +5,16 @@
 #include <QString>
 #include <QStringList>
 
-// The fixed texts of the statistics window and of its charts. Plain functions without
-// widgets, so that the headless report words its output exactly like the window.
-namespace kadrilo::chart_labels {
+// The wording of the program: the statistics window's fixed texts and those of its charts,
+// and the messages that the window and the headless report both show. Plain functions
+// without widgets, so that both front ends word their output alike.
+namespace kadrilo::wording {
+
+// The statistics window's tabs, in their order.
+enum class Tab { Iso, Aperture, Speed, DriveAndAutofocus, Lens, Focal };
+inline constexpr Tab allTabs[] = {Tab::Iso,  Tab::Aperture, Tab::Speed, Tab::DriveAndAutofocus,
+                                  Tab::Lens, Tab::Focal};
+QString tabName(Tab tab);
 
 // Category labels of a chart, row 1 first: 8 ISO bands, 24 apertures, 2 drive modes,
 // 4 autofocus modes; the lens chart's single row carries the empty text.
@@ -22,8 +29,10 @@ QString lensColumnLabel(const QString &lens);
 // Caption of ISO band `band` (1..8) beside its result: "100 :" ... "6400 :", then "H ".
 QString isoBandCaption(int band);
 
-// Caption of aperture bucket `bucket` (1..24) beside its result, with the blanks that line
-// the colons up.
+// Aperture bucket `bucket` (1..24) as a photographer names it: "F/2.8".
+QString apertureName(int bucket);
+// Caption of aperture bucket `bucket` beside its result, with the blanks that line the
+// colons up.
 QString apertureCaption(int bucket);
 
 // Caption of autofocus mode `mode` (1..4) beside its result.
@@ -38,4 +47,7 @@ QString selfTimerNote();
 // The notice of the tabs whose analysis does not exist yet.
 QString notAvailableNotice();
 
-} // namespace kadrilo::chart_labels
+// ExifTool wrote no tag file at all.
+QString noTagFileError();
+
+} // namespace kadrilo::wording
