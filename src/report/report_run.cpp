@@ -2,6 +2,7 @@
 
 #include "analysis/analyse.h"
 #include "analysis/wording.h"
+#include "platform/folder_lock.h"
 #include "platform/platform.h"
 #include "report/report_format.h"
 #include "run/extraction.h"
@@ -40,13 +41,28 @@ void ReportInterruption::interrupt() {
 QString analysedFolderPath(const QString &folder) {
     // ExifTool receives the folder with its first character lower-cased, harmless only for
     // an absolute path, and the summary shows the folder as the folder window would.
-    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    QString absolute = QFileInfo(folder).absoluteFilePath();
+    // Qt knows no current folder whose path is longer than the system's limit.
+    if (absolute.isEmpty() || QDir::isRelativePath(absolute))
+        absolute = platform::platform().currentFolder() + QLatin1Char('/') + folder;
+    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+}
+
+QString exiftoolFolderPath(const QString &folder) {
+    const QString absolute = analysedFolderPath(folder);
+    // ExifTool cannot open a path that long; it inherits our current folder, so the folder
+    // as given, relative to it, still reaches it.
+    constexpr int pathLimit = 4096;
+    if (QFile::encodeName(absolute).size() >= pathLimit && QDir::isRelativePath(folder))
+        return folder;
+    return absolute;
 }
 
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
     auto &system = platform::platform();
 
-    const QString folder = analysedFolderPath(options.folder);
+    const QString folder = exiftoolFolderPath(options.folder);
+    const QString shownFolder = analysedFolderPath(options.folder);
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir())
         return failure(ExitFolderUnreadable,
@@ -68,13 +84,18 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                            .arg(settings.programFolder));
 
     // A folder of our own, never the windows' temp folder: a report may run while Kadrilo
-    // holds tag files of its own there. QTemporaryDir removes it on every way out.
+    // holds tag files of its own there. QTemporaryDir removes it on every way out; the lock
+    // inside lets a later report remove it when this one was killed.
+    const QString privatePattern = QStringLiteral("kadrilo-rapport-*");
+    platform::removeAbandonedFolders(QDir::tempPath(), privatePattern);
     const QTemporaryDir tempFolder(QDir::tempPath() + QStringLiteral("/kadrilo-rapport-XXXXXX"));
     if (!tempFolder.isValid())
         return failure(
             ExitTempFolderFailed,
             QStringLiteral("impossible de créer un dossier temporaire dans « %1 » : %2")
                 .arg(QDir::toNativeSeparators(QDir::tempPath()), tempFolder.errorString()));
+    platform::FolderLock ownership(tempFolder.path());
+    ownership.tryLock();
     state.dossier_temp =
         platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
 
@@ -103,17 +124,30 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     } else {
         extraction = extraire_exif(state, folder, &run, &counter);
     }
-    if (extraction.outcome == ExiftoolRun::Outcome::Cancelled)
+    using Outcome = ExiftoolRun::Outcome;
+    if (extraction.outcome == Outcome::Cancelled)
         return interrupted();
-
-    if (!system.hasNormalFiles(state.dossier_temp))
+    if (extraction.outcome == Outcome::FailedToStart)
+        return failure(ExitExiftoolMissing, failedToStartText(extraction, state.chemin_exiftool));
+    if (extraction.outcome == Outcome::Aborted)
+        return failure(ExitExiftoolAborted, abortedText(extraction));
+    if (extraction.writeFailed)
+        return failure(ExitTagFilesNotWritten,
+                       writeFailedText(extraction, QDir::toNativeSeparators(QDir::tempPath())));
+    if (extraction.tagFiles == 0 && extraction.isComplete())
         return failure(ExitNoTagFile,
                        wording::noTagFileError() +
                            QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
                                .arg(options.folder));
 
-    const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, folder);
-    return {ExitOk, formatReport(results, options.format), {}};
+    const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, shownFolder);
+    ReportOutcome outcome{ExitOk, formatReport(results, options.format), {}};
+    // The statistics of the images read still stand; the images left out are told apart.
+    if (!extraction.isComplete()) {
+        outcome.status = ExitImagesUnread;
+        outcome.error = unreadImagesText(extraction) + QLatin1Char('.');
+    }
+    return outcome;
 }
 
 } // namespace kadrilo::report

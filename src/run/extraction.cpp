@@ -1,5 +1,7 @@
 #include "run/extraction.h"
 
+#include "analysis/wording.h"
+
 #include "platform/platform.h"
 #include "run/image_count.h"
 #include "run/module1.h"
@@ -88,64 +90,26 @@ ExiftoolRun::Outcome executer_commande(const ExiftoolCommand &commande, Exiftool
     return run.run(commande);
 }
 
-namespace extraction_text {
-
-namespace {
-
-QString quoted(const QString &path) {
-    return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
+QString unreadImagesText(const ExtractionResult &result) {
+    return wording::unreadImages(result.unreadImages, result.imagesConsidered,
+                                 result.unreadableFolders);
 }
 
-QString lastExiftoolLine(const ExtractionResult &result) {
-    if (result.ending.errorLines.isEmpty())
-        return {};
-    return QStringLiteral("\nExifTool : ") + result.ending.errorLines.last();
+QString abortedText(const ExtractionResult &result) {
+    const auto &ending = result.ending;
+    return wording::exiftoolAborted(ending.killedBySignal ? ending.exitCode : 0, ending.exitCode,
+                                    result.tagFiles, result.imagesConsidered,
+                                    ending.errorLines.isEmpty() ? QString()
+                                                                : ending.errorLines.last());
 }
 
-} // namespace
-
-QString unreadImages(const ExtractionResult &result) {
-    QStringList parts;
-    if (result.unreadImages > 0)
-        parts << QStringLiteral("%1 des %2 images n'ont pas pu être lues")
-                     .arg(result.unreadImages)
-                     .arg(result.imagesConsidered);
-    if (!result.unreadableFolders.isEmpty()) {
-        constexpr int shown = 3;
-        QStringList folders;
-        for (const QString &folder : result.unreadableFolders.mid(0, shown))
-            folders << quoted(folder);
-        if (result.unreadableFolders.size() > shown)
-            folders << QStringLiteral("…");
-        parts << QStringLiteral("Dossiers impossibles à ouvrir : %1").arg(folders.join(u", "));
-    }
-    return parts.join(QLatin1Char('\n'));
+QString writeFailedText(const ExtractionResult &result, const QString &tempFolder) {
+    return wording::tagFilesNotWritten(tempFolder, result.writeError);
 }
 
-QString aborted(const ExtractionResult &result) {
-    const QString how = result.ending.killedBySignal
-                            ? QStringLiteral("arrêté par le signal %1").arg(result.ending.exitCode)
-                            : QStringLiteral("code de sortie %1").arg(result.ending.exitCode);
-    return QStringLiteral("ExifTool s'est arrêté avant la fin (%1) : seules %2 des %3 images ont "
-                          "été lues, les statistiques sont incomplètes.")
-               .arg(how)
-               .arg(result.tagFiles)
-               .arg(qMax(result.imagesConsidered, result.tagFiles)) +
-           lastExiftoolLine(result);
-}
-
-QString writeFailed(const ExtractionResult &result, const QString &tempFolder) {
-    QString text = QStringLiteral("Les fichiers de tags n'ont pas pu tous être écrits dans le "
-                                  "dossier %1 : le disque est plein ou n'accepte plus de nouveau "
-                                  "fichier. Les statistiques sont incomplètes.")
-                       .arg(quoted(tempFolder));
-    if (!result.writeError.isEmpty())
-        text += QStringLiteral("\nExifTool : ") + result.writeError;
-    return text;
-}
-
-QString failedToStart(const ExtractionResult &result, const QString &exiftoolPath) {
+QString failedToStartText(const ExtractionResult &result, const QString &exiftoolPath) {
     const QFileInfo file(exiftoolPath);
+    const QString &error = result.ending.startError;
     QString reason;
     if (!file.exists())
         reason = QStringLiteral("le fichier est introuvable");
@@ -153,15 +117,12 @@ QString failedToStart(const ExtractionResult &result, const QString &exiftoolPat
         reason = QStringLiteral("c'est un dossier");
     else if (!file.isExecutable())
         reason = QStringLiteral("le fichier n'a pas le droit d'exécution");
-    else if (result.ending.startError.contains(QLatin1String("Exec format error")) ||
-             result.ending.startError.contains(QLatin1String("No such file")))
+    else if (error.contains(QLatin1String("Exec format error")) ||
+             error.contains(QLatin1String("No such file")))
         reason = QStringLiteral("le fichier n'est pas un programme que le système sait lancer");
     else
-        reason = result.ending.startError;
-    return QStringLiteral("ExifTool n'a pas pu être lancé (%1) : %2.")
-        .arg(quoted(exiftoolPath), reason);
+        reason = error;
+    return wording::exiftoolCannotStart(exiftoolPath, reason);
 }
-
-} // namespace extraction_text
 
 } // namespace kadrilo

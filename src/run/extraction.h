@@ -53,16 +53,10 @@ ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolR
 // failing is given up: the outcome and the run's ending tell it.
 ExiftoolRun::Outcome executer_commande(const ExiftoolCommand &commande, ExiftoolRun &run);
 
-// The French texts that tell the person what went wrong, shared by the windows and the report.
-namespace extraction_text {
-// "N des M images n'ont pas pu être lues", and the folders that could not be opened.
-QString unreadImages(const ExtractionResult &result);
-// ExifTool was killed, crashed or failed: how, and how much was read.
-QString aborted(const ExtractionResult &result);
-// Tag files could not all be written into `tempFolder`.
-QString writeFailed(const ExtractionResult &result, const QString &tempFolder);
-// ExifTool could not be started at all.
-QString failedToStart(const ExtractionResult &result, const QString &exiftoolPath);
-} // namespace extraction_text
+// The French texts that tell the person what went wrong, in the words both front ends use.
+QString unreadImagesText(const ExtractionResult &result);
+QString abortedText(const ExtractionResult &result);
+QString writeFailedText(const ExtractionResult &result, const QString &tempFolder);
+QString failedToStartText(const ExtractionResult &result, const QString &exiftoolPath);
 
 } // namespace kadrilo
