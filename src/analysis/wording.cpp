@@ -151,7 +151,9 @@ QString exiftoolSaid(const QString &line) {
 QString unreadImages(int unread, int considered, const QStringList &unreadableFolders) {
     QStringList parts;
     if (unread > 0)
-        parts << QStringLiteral("%1 des %2 images n'ont pas pu être lues").arg(unread).arg(considered);
+        parts << QStringLiteral("%1 des %2 images n'ont pas pu être lues")
+                     .arg(unread)
+                     .arg(considered);
     if (!unreadableFolders.isEmpty()) {
         constexpr int shown = 3;
         QStringList folders;

@@ -21,7 +21,8 @@ namespace {
 // Writes all of `bytes`; false, with errno telling why, when the stream refused them.
 bool writeTo(FILE *stream, const QByteArray &bytes) {
     errno = 0;
-    const std::size_t written = std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    const std::size_t written =
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
     return std::fflush(stream) == 0 && written == std::size_t(bytes.size()) && !std::ferror(stream);
 }
 
@@ -102,8 +103,8 @@ int main(int argc, char *argv[]) {
     // before the report ends.
     ReportInterruption interruption;
     kadrilo::platform::TerminationWatch termination;
-    QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested,
-                     &interruption, &ReportInterruption::interrupt);
+    QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &interruption,
+                     &ReportInterruption::interrupt);
 
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
@@ -112,11 +113,9 @@ int main(int argc, char *argv[]) {
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {
         settings.progress = [](int done, int total) {
-            const QString text = total < 0
-                                     ? QStringLiteral("\rExtraction : %1 images").arg(done)
-                                     : QStringLiteral("\rExtraction : %1 / %2 images")
-                                           .arg(done)
-                                           .arg(total);
+            const QString text =
+                total < 0 ? QStringLiteral("\rExtraction : %1 images").arg(done)
+                          : QStringLiteral("\rExtraction : %1 / %2 images").arg(done).arg(total);
             writeTo(stderr, text.toUtf8());
         };
     }

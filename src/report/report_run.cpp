@@ -134,11 +134,14 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     if (extraction.writeFailed)
         return failure(ExitTagFilesNotWritten,
                        writeFailedText(extraction, QDir::toNativeSeparators(QDir::tempPath())));
-    if (extraction.tagFiles == 0 && extraction.isComplete())
-        return failure(ExitNoTagFile,
-                       wording::noTagFileError() +
-                           QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
-                               .arg(options.folder));
+    if (extraction.tagFiles == 0) {
+        QString error = wording::noTagFileError() +
+                        QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
+                            .arg(options.folder);
+        if (!extraction.isComplete())
+            error += QLatin1Char('\n') + unreadImagesText(extraction) + QLatin1Char('.');
+        return failure(ExitNoTagFile, error);
+    }
 
     const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, shownFolder);
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), {}};
