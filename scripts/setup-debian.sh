@@ -9,6 +9,8 @@ packages=(
     libimage-exiftool-perl
     fonts-liberation fonts-dejavu-core
     xvfb xauth x11-utils imagemagick openbox
+    dpkg-dev file fakeroot lintian desktop-file-utils appstream
+    g++-mingw-w64-x86-64-posix
 )
 
 missing=()

@@ -4,6 +4,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryFile>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -37,11 +39,20 @@ bool Platform::isNormalFile(const QString &path) const {
     return info.isFile() && !info.isHidden();
 }
 
-bool Platform::createFolder(const QString &path) {
+FolderProblem Platform::prepareWritableFolder(const QString &path) {
     const QFileInfo info(path);
-    if (info.exists())
-        return false;
-    return QDir().mkdir(path);
+    if (info.exists() && !info.isDir())
+        return FolderProblem::NotAFolder;
+    if (!info.exists() && !QDir().mkpath(path))
+        return FolderProblem::NotCreated;
+    // The probe's name matches none of the patterns the program lists or deletes ("*.txt").
+    QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".kadrilo-XXXXXX")));
+    return probe.open() ? FolderProblem::None : FolderProblem::NotWritable;
+}
+
+QString Platform::userCacheFolder() const {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    return folder.isEmpty() ? folder : QDir::toNativeSeparators(QDir::cleanPath(folder));
 }
 
 QStringList Platform::listFiles(const QString &folder, const QStringList &patterns) const {

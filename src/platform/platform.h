@@ -7,6 +7,9 @@
 
 namespace kadrilo::platform {
 
+// Why a folder cannot take the files the program writes.
+enum class FolderProblem { None, NotCreated, NotAFolder, NotWritable };
+
 // The Canon raw images that ExifTool will read in a folder.
 struct RawImageScan {
     int images = 0;
@@ -42,8 +45,13 @@ public:
 
     // True for an existing normal file: folders, hidden and system files do not count.
     virtual bool isNormalFile(const QString &path) const;
-    // Creates one folder level; false when it exists already or cannot be made.
-    virtual bool createFolder(const QString &path);
+    // Makes `path` a folder the program can write into: creates it and its missing parents,
+    // then writes and removes a probe file there, which catches what permission bits do not
+    // tell (a read-only mount, Windows access lists).
+    virtual FolderProblem prepareWritableFolder(const QString &path);
+    // The person's own cache folder for this program (Qt's standard locations), in native
+    // form without a final separator; empty when the system names none.
+    virtual QString userCacheFolder() const;
     // Names of the normal files directly in `folder` matching one of `patterns`
     // (wildcards, case-insensitive), sorted by name.
     virtual QStringList listFiles(const QString &folder, const QStringList &patterns) const;

@@ -2,8 +2,10 @@
 
 #include <QSocketNotifier>
 
-#ifdef Q_OS_UNIX
+// Standard C++, for std::sig_atomic_t on every system; the handlers are Unix only.
 #include <csignal>
+
+#ifdef Q_OS_UNIX
 #include <sys/socket.h>
 #include <unistd.h>
 #endif

@@ -26,9 +26,50 @@ QString missingExiftoolTitle() {
     return QStringLiteral("Exiftool.exe manquant !");
 }
 
-void creer_dossier(const QString &chemin) {
-    // An existing folder is the normal case from the second start on: nothing to report.
-    platform::platform().createFolder(chemin);
+TempFolderChoice chooseTempFolder(
+    const QString &programTemp, const QString &cacheTemp,
+    const std::function<platform::FolderProblem(const QString &)> &prepare) {
+    TempFolderChoice choice;
+    for (const QString &folder : {programTemp, cacheTemp}) {
+        if (folder.isEmpty())
+            continue;
+        const platform::FolderProblem problem = prepare(folder);
+        if (problem == platform::FolderProblem::None) {
+            choice.folder = folder;
+            break;
+        }
+        choice.refused.push_back({folder, problem});
+    }
+    return choice;
+}
+
+namespace {
+
+QString problemText(platform::FolderProblem problem) {
+    switch (problem) {
+    case platform::FolderProblem::NotCreated:
+        return QStringLiteral("impossible de créer ce dossier.");
+    case platform::FolderProblem::NotAFolder:
+        return QStringLiteral("un fichier porte déjà ce nom.");
+    case platform::FolderProblem::NotWritable:
+        return QStringLiteral("impossible d'écrire dans ce dossier.");
+    case platform::FolderProblem::None:
+        break;
+    }
+    return QString();
+}
+
+} // namespace
+
+QString tempFolderFailureText(const TempFolderChoice &choice) {
+    QString text = QStringLiteral("Kadrilo ne peut pas créer son dossier temporaire temp.\r\n");
+    for (const TempFolderChoice::Refusal &refusal : choice.refused)
+        text += QStringLiteral("\r\n« %1 » : %2").arg(refusal.folder, problemText(refusal.problem));
+    return text + QStringLiteral("\r\n\r\nKadrilo va s'arrêter.");
+}
+
+QString tempFolderFailureTitle() {
+    return QStringLiteral("Dossier temp impossible à créer !");
 }
 
 bool demarrage(Module1 &state, QWidget &mainWindow) {
@@ -43,9 +84,18 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
         return false;
     }
 
-    const QString tempFolder = programFolder + QStringLiteral("temp");
-    creer_dossier(tempFolder);
-    state.dossier_temp = platform::withTrailingSeparator(tempFolder);
+    const QString cacheFolder = system.userCacheFolder();
+    const TempFolderChoice temp = chooseTempFolder(
+        programFolder + QStringLiteral("temp"),
+        cacheFolder.isEmpty() ? QString()
+                              : platform::withTrailingSeparator(cacheFolder) + QStringLiteral("temp"),
+        [&system](const QString &folder) { return system.prepareWritableFolder(folder); });
+    if (temp.folder.isEmpty()) {
+        platform::showMessage(nullptr, tempFolderFailureText(temp), tempFolderFailureTitle(),
+                              platform::MessageIcon::Critical);
+        return false;
+    }
+    state.dossier_temp = platform::withTrailingSeparator(temp.folder);
     return true;
 }
 

@@ -1,6 +1,11 @@
 #pragma once
 
+#include "platform/platform.h"
+
 #include <QString>
+#include <QVector>
+
+#include <functional>
 
 class QWidget;
 
@@ -23,14 +28,31 @@ QString mainWindowTitle(const QString &programName, const Version &version = {})
 QString missingExiftoolText();
 QString missingExiftoolTitle();
 
-// Creates the folder `chemin` (one level). Every failure is ignored, an existing folder
-// included.
-void creer_dossier(const QString &chemin);
+// The temp folder start-up settles on, and the folders it had to pass over.
+struct TempFolderChoice {
+    struct Refusal {
+        QString folder;
+        platform::FolderProblem problem = platform::FolderProblem::None;
+    };
+    QString folder; // empty when no folder could be made
+    QVector<Refusal> refused;
+};
+
+// `programTemp` when `prepare` makes it a writable folder, otherwise `cacheTemp` (skipped when
+// empty); `prepare` is asked about the second only when the first is refused.
+TempFolderChoice chooseTempFolder(
+    const QString &programTemp, const QString &cacheTemp,
+    const std::function<platform::FolderProblem(const QString &)> &prepare);
+// The message shown when no temp folder could be made: each folder and why it was refused.
+QString tempFolderFailureText(const TempFolderChoice &choice);
+QString tempFolderFailureTitle();
 
 // Start-up: titles the main window, checks that exiftool.exe stands beside the program and
-// creates the temp folder, setting `chemin_exiftool` and `dossier_temp`. When exiftool.exe
-// is missing it tells the person and returns false: the caller must then end the program
-// before any window shows.
+// creates the temp folder, setting `chemin_exiftool` and `dossier_temp`. The temp folder is
+// `temp` beside the program when it can be created and written there, otherwise `temp` in
+// the person's cache folder (an installed, read-only program folder). When exiftool.exe is
+// missing, or neither temp folder can be made, it tells the person and returns false: the
+// caller must then end the program before any window shows.
 bool demarrage(Module1 &state, QWidget &mainWindow);
 
 } // namespace kadrilo

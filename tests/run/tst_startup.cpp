@@ -6,29 +6,42 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 
+#include <unistd.h>
+
 using kadrilo::Module1;
+using kadrilo::platform::FolderProblem;
 using kadrilo::test::FakePlatform;
 using kadrilo::test::ProgramFolder;
+
+Q_DECLARE_METATYPE(FolderProblem)
 
 namespace {
 
 // A platform that pretends the program sits in a root folder, where nothing may really be
-// created: it records what start-up looks up and creates instead.
+// created: it records what start-up looks up and prepares instead.
 class RootPlatform : public FakePlatform {
 public:
     bool isNormalFile(const QString &path) const override {
         lookedUp << path;
         return true;
     }
-    bool createFolder(const QString &path) override {
-        created << path;
-        return false;
+    FolderProblem prepareWritableFolder(const QString &path) override {
+        prepared << path;
+        return FolderProblem::None;
     }
     mutable QStringList lookedUp;
-    QStringList created;
+    QStringList prepared;
+};
+
+// The real file system, with the person's cache folder moved to a scratch folder.
+class CachePlatform : public FakePlatform {
+public:
+    QString userCacheFolder() const override { return cacheFolder; }
+    QString cacheFolder;
 };
 
 // Runs start-up with the program in `folder`; the platform records the messages.
@@ -108,12 +121,123 @@ private Q_SLOTS:
         QVERIFY(s.ok);
         QCOMPARE(s.state.chemin_exiftool, QStringLiteral("/exiftool.exe"));
         QCOMPARE(fake.lookedUp, QStringList{QStringLiteral("/exiftool.exe")});
-        QCOMPARE(fake.created, QStringList{QStringLiteral("/temp")});
-        // A folder that cannot be created is not reported at start-up; the path is set anyway.
+        QCOMPARE(fake.prepared, QStringList{QStringLiteral("/temp")});
         QCOMPARE(s.state.dossier_temp, QStringLiteral("/temp/"));
         QVERIFY(fake.messages.isEmpty());
         QCOMPARE(kadrilo::platform::withTrailingSeparator(QStringLiteral("/a/b//")),
                  QStringLiteral("/a/b/"));
+    }
+
+    // The choice itself, over what the folders answer.
+    void chooses_the_first_usable_temp_folder_data() {
+        QTest::addColumn<FolderProblem>("programTemp");
+        QTest::addColumn<FolderProblem>("cacheTemp");
+        QTest::addColumn<QString>("cacheFolder");
+        QTest::addColumn<QString>("chosen");
+        QTest::addColumn<QString>("asked");
+
+        const auto none = FolderProblem::None, readOnly = FolderProblem::NotWritable;
+        const auto plainFile = FolderProblem::NotAFolder, noRight = FolderProblem::NotCreated;
+        const QString cache = QStringLiteral("/home/a/.cache/kadrilo/temp");
+        QTest::addRow("writable program folder, cache left alone")
+            << none << none << cache << QStringLiteral("/opt/k/temp") << QStringLiteral("/opt/k/temp");
+        QTest::addRow("read-only program folder")
+            << readOnly << none << cache << cache << QStringLiteral("/opt/k/temp|") + cache;
+        QTest::addRow("temp is a plain file")
+            << plainFile << none << cache << cache << QStringLiteral("/opt/k/temp|") + cache;
+        QTest::addRow("neither can be made")
+            << noRight << readOnly << cache << QString() << QStringLiteral("/opt/k/temp|") + cache;
+        QTest::addRow("no cache folder named by the system")
+            << readOnly << none << QString() << QString() << QStringLiteral("/opt/k/temp");
+    }
+
+    void chooses_the_first_usable_temp_folder() {
+        QFETCH(FolderProblem, programTemp);
+        QFETCH(FolderProblem, cacheTemp);
+        QFETCH(QString, cacheFolder);
+        QFETCH(QString, chosen);
+        QFETCH(QString, asked);
+
+        QStringList seen;
+        const auto choice = kadrilo::chooseTempFolder(
+            QStringLiteral("/opt/k/temp"), cacheFolder, [&](const QString &folder) {
+                seen << folder;
+                return folder == cacheFolder ? cacheTemp : programTemp;
+            });
+        QCOMPARE(choice.folder, chosen);
+        QCOMPARE(seen.join(QLatin1Char('|')), asked);
+        QCOMPARE(choice.refused.size(), seen.size() - (chosen.isEmpty() ? 0 : 1));
+    }
+
+    // Start-up on the real file system: what is created where, and what the person is told.
+    void falls_back_to_the_cache_folder_data() {
+        QTest::addColumn<bool>("programTempIsFile");
+        QTest::addColumn<bool>("programFolderReadOnly");
+        QTest::addColumn<bool>("cacheTempIsFile");
+        QTest::addColumn<bool>("inCache"); // false with cacheTempIsFile: no folder at all
+
+        QTest::addRow("temp beside the program") << false << false << false << false;
+        QTest::addRow("temp a plain file beside the program") << true << false << false << true;
+        QTest::addRow("read-only program folder") << false << true << false << true;
+        QTest::addRow("plain files in both places") << true << false << true << false;
+    }
+
+    void falls_back_to_the_cache_folder() {
+        QFETCH(bool, programTempIsFile);
+        QFETCH(bool, programFolderReadOnly);
+        QFETCH(bool, cacheTempIsFile);
+        QFETCH(bool, inCache);
+        if (programFolderReadOnly && ::geteuid() == 0)
+            QSKIP("root writes into read-only folders; tst_package_install runs this case as an "
+                  "unprivileged user");
+
+        ProgramFolder folder;
+        QTemporaryDir home;
+        const QString programTemp = folder.filePath(QStringLiteral("temp"));
+        // The cache folder itself does not exist yet, as on a first start.
+        const QString cacheTemp = home.filePath(QStringLiteral("cache/kadrilo/temp"));
+        auto writeFile = [](const QString &path) {
+            QDir().mkpath(QFileInfo(path).path());
+            QFile file(path);
+            return file.open(QIODevice::WriteOnly);
+        };
+        if (programTempIsFile)
+            QVERIFY(writeFile(programTemp));
+        if (cacheTempIsFile)
+            QVERIFY(writeFile(cacheTemp));
+        if (programFolderReadOnly)
+            QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+
+        CachePlatform fake;
+        fake.cacheFolder = home.filePath(QStringLiteral("cache/kadrilo"));
+        Started s(folder.path(), fake);
+        QFile::setPermissions(folder.path(),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+        const bool neither = programTempIsFile && cacheTempIsFile;
+        QCOMPARE(s.ok, !neither);
+        if (neither) {
+            QCOMPARE(fake.messages.size(), 1);
+            QCOMPARE(fake.messages.first().title, QStringLiteral("Dossier temp impossible à créer !"));
+            QCOMPARE(fake.messages.first().text,
+                     QStringLiteral("Kadrilo ne peut pas créer son dossier temporaire temp.\r\n"
+                                    "\r\n« %1 » : un fichier porte déjà ce nom."
+                                    "\r\n« %2 » : un fichier porte déjà ce nom."
+                                    "\r\n\r\nKadrilo va s'arrêter.")
+                         .arg(programTemp, cacheTemp));
+            QCOMPARE(fake.messages.first().icon, kadrilo::platform::MessageIcon::Critical);
+            QVERIFY(s.state.dossier_temp.isEmpty());
+            return;
+        }
+        QVERIFY(fake.messages.isEmpty());
+        const QString chosen = inCache ? cacheTemp : programTemp;
+        QCOMPARE(s.state.dossier_temp, chosen + QLatin1Char('/'));
+        QVERIFY(QFileInfo(chosen).isDir());
+        // Nothing is made in the cache while the program folder serves; the probe leaves
+        // nothing behind.
+        QCOMPARE(QFileInfo::exists(cacheTemp), inCache);
+        QCOMPARE(QDir(chosen).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList());
     }
 };
 
