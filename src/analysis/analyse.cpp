@@ -32,6 +32,18 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     return stats;
 }
 
+statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots) {
+    clearLenses(state);
+    statistiques_exif stats;
+    stats.nb_fichiers = int(paths.size());
+    TagFileReader reader;
+    for (const QString &path : paths) {
+        if (reader.read(path))
+            countContent(reader.content(), stats, state, shots);
+    }
+    return stats;
+}
+
 void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view) {
     const statistiques_exif stats = lire_fichiers_tags(state);
     view.showResults(computeResults(stats, state, dossierAnalyse));

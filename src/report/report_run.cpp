@@ -91,10 +91,10 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         QObject::connect(&run, &ExiftoolRun::tick, &run,
                          [temp, total, progress] { progress(tagFilesWritten(temp), total); });
         progress(0, total);
-        outcome = extraire_exif(state, folder, &run);
+        outcome = extraire_exif(state, folder, &run, reportExtraTags());
         progress(tagFilesWritten(temp), total);
     } else {
-        outcome = extraire_exif(state, folder, &run);
+        outcome = extraire_exif(state, folder, &run, reportExtraTags());
     }
     if (outcome == ExiftoolRun::Outcome::Cancelled)
         return interrupted();
@@ -105,7 +105,12 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                            QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
                                .arg(options.folder));
 
-    const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, folder);
+    QStringList tagFiles;
+    for (const QString &name : system.listFiles(state.dossier_temp, {QStringLiteral("*.txt")}))
+        tagFiles << state.dossier_temp + name;
+    ShotCounts shots;
+    const statistiques_exif stats = countTagFiles(tagFiles, state, shots);
+    const StatisticsResults results = computeResults(stats, state, folder, &shots);
     return {ExitOk, formatReport(results, options.format), {}};
 }
 

@@ -2,11 +2,19 @@
 
 namespace kadrilo {
 
-QString optionsPiece(int recursive) {
-    if (recursive == 1)
-        return QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens "
-                              "-LensID -r -w ");
+QString optionsPiece(int recursive, const QStringList &extraTags) {
+    if (recursive == 1) {
+        QString piece =
+            QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens -LensID");
+        for (const QString &tag : extraTags)
+            piece += QStringLiteral(" -") + tag;
+        return piece + QStringLiteral(" -r -w ");
+    }
     return QStringLiteral(" -s -s -w ");
+}
+
+QStringList reportExtraTags() {
+    return {QStringLiteral("ExposureTime"), QStringLiteral("Model")};
 }
 
 QString lowerFirstCharacter(const QString &folder) {
@@ -25,7 +33,7 @@ ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input) {
     const QString outputPath =
         input.tempShortPath + input.separator + QString::fromUtf16(tagFilePattern);
     const QString folder = lowerFirstCharacter(input.imageFolder);
-    const QString options = optionsPiece(input.recursive);
+    const QString options = optionsPiece(input.recursive, input.extraTags);
 
     ExiftoolCommand command;
     command.program = input.exiftoolPath;

@@ -5,7 +5,8 @@
 
 namespace kadrilo {
 
-ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run) {
+ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run,
+                                   const QStringList &extraTags) {
     if (state.type_raw == QLatin1String("Canon"))
         state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
 
@@ -16,6 +17,7 @@ ExiftoolRun::Outcome extraire_exif(Module1 &state, const QString &dossier, Exift
     input.tempShortPath = platform::platform().shortPath(state.dossier_temp);
     input.imageFolder = dossier;
     input.separator = platform::separator();
+    input.extraTags = extraTags;
     const ExiftoolCommand command = buildExiftoolCommand(input);
     state.ligne_commande = command.line;
 

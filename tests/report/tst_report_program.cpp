@@ -55,9 +55,22 @@ Run runProgram(const QString &program, const QStringList &arguments, const QStri
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// The report's own classes of a fixture: focal length (0: none), exposure time as a
+// fraction (0: none) and body.
+struct Shot {
+    double focalLength;
+    int exposureNumerator;
+    int exposureDenominator;
+    const char *model;
+};
+
 bool writePhoto(const QString &path, int iso, double fNumber, int focusMode, int drive, int lens,
-                int selfTimer = 0) {
+                const Shot &shot, int selfTimer = 0) {
     test::Cr2Fixture fixture;
+    fixture.focalLength = shot.focalLength;
+    fixture.exposureNumerator = shot.exposureNumerator;
+    fixture.exposureDenominator = shot.exposureDenominator;
+    fixture.model = QString::fromUtf8(shot.model);
     fixture.iso = iso;
     fixture.fNumber = fNumber;
     fixture.focusMode = focusMode;
@@ -99,12 +112,16 @@ private Q_SLOTS:
 
         const QDir photos(images());
         QVERIFY(QDir().mkpath(photos.filePath(s("sub"))));
-        QVERIFY(writePhoto(photos.filePath(s("a.CR2")), 100, 2.8, 0, 0, 0));
-        QVERIFY(writePhoto(photos.filePath(s("b.cr2")), 200, 5.6, 1, 1, 3));
-        QVERIFY(writePhoto(photos.filePath(s("c.cr2")), 3200, 8, 3, 0, 0));
+        const Shot fiveD{17.5, 1, 8000, "Canon EOS 5D Mark II"};
+        QVERIFY(writePhoto(photos.filePath(s("a.CR2")), 100, 2.8, 0, 0, 0, fiveD));
+        QVERIFY(writePhoto(photos.filePath(s("b.cr2")), 200, 5.6, 1, 1, 3,
+                           {55, 30, 1, "Canon EOS 350D DIGITAL"}));
+        // Neither focal length nor exposure time recorded.
+        QVERIFY(writePhoto(photos.filePath(s("c.cr2")), 3200, 8, 3, 0, 0, {0, 0, 1, fiveD.model}));
         QVERIFY(QFile(photos.filePath(s("d.jpg"))).open(QIODevice::WriteOnly));
         // In the sub-folder: a self-timer shot, counted in no drive mode.
-        QVERIFY(writePhoto(photos.filePath(s("sub/e.CR2")), 12800, 22, 2, 0, 9, 100));
+        QVERIFY(writePhoto(photos.filePath(s("sub/e.CR2")), 12800, 22, 2, 0, 9,
+                           {17, 1, 8000, "Canon EOS 350D DIGITAL"}, 100));
 
         for (const char *format : {"texte", "csv", "json"}) {
             for (const bool recursive : {false, true}) {
@@ -125,19 +142,44 @@ private Q_SLOTS:
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<int>("files");
         QTest::addColumn<QStringList>("lenses"); // the texte lines of the lens tab
+        QTest::addColumn<QStringList>("shots");  // the texte lines of the report's own
         const QString ef50 = lensName(0) + s(" : 2 photos, soit ");
         QTest::addRow("this folder only")
-            << false << 3 << QStringList{ef50 + s("66%"), lensName(3) + s(" : 1 photos, soit 33%")};
+            << false << 3 << QStringList{ef50 + s("66%"), lensName(3) + s(" : 1 photos, soit 33%")}
+            << QStringList{s("[Focales utilisées]"),
+                           s("17 mm : 1 photos, soit 33%"),
+                           s("55 mm : 1 photos, soit 33%"),
+                           QString(),
+                           s("[Vitesses d'obturation]"),
+                           s("1/8000 : 1 photos, soit 33%"),
+                           s("30 : 1 photos, soit 33%"),
+                           QString(),
+                           s("[Boîtiers]"),
+                           s("Canon EOS 5D Mark II : 2 photos, soit 66%"),
+                           s("Canon EOS 350D DIGITAL : 1 photos, soit 33%")};
+        // The form with sub-folders asks ExifTool for the exposure time and the model too.
         QTest::addRow("with sub-folders")
             << true << 4
             << QStringList{ef50 + s("50%"), lensName(3) + s(" : 1 photos, soit 25%"),
-                           lensName(9) + s(" : 1 photos, soit 25%")};
+                           lensName(9) + s(" : 1 photos, soit 25%")}
+            << QStringList{s("[Focales utilisées]"),
+                           s("17 mm : 2 photos, soit 50%"),
+                           s("55 mm : 1 photos, soit 25%"),
+                           QString(),
+                           s("[Vitesses d'obturation]"),
+                           s("1/8000 : 2 photos, soit 50%"),
+                           s("30 : 1 photos, soit 25%"),
+                           QString(),
+                           s("[Boîtiers]"),
+                           s("Canon EOS 5D Mark II : 2 photos, soit 50%"),
+                           s("Canon EOS 350D DIGITAL : 2 photos, soit 50%")};
     }
 
     void texteIsTheWindowAndJsonParses() {
         QFETCH(bool, recursive);
         QFETCH(int, files);
         QFETCH(QStringList, lenses);
+        QFETCH(QStringList, shots);
         // What the statistics window receives from the same folder, through the same analysis.
         QTemporaryDir temp;
         Module1 state;
@@ -167,6 +209,7 @@ private Q_SLOTS:
                                        << windowLines(labels::autofocusCaption, window.autofocus));
         tab("[Objectifs]", lenses);
         tab("[Focales]", {labels::notAvailableNotice()});
+        expected << QString() << shots;
         expected << QString(); // the last line ends too
         QCOMPARE(QString::fromUtf8(output("texte", recursive)).split(u'\n'), expected);
 
@@ -183,9 +226,10 @@ private Q_SLOTS:
         QStringList members;
         for (auto it = root.constBegin(); it != root.constEnd(); ++it)
             members << it.key() + u':' + QString::number(it.value().toArray().size());
-        QCOMPARE(members,
-                 QStringList({s("diaphragme:24"), s("iso:8"), s("mode_af:4"), s("motorisation:2"),
-                              s("objectifs:%1").arg(lenses.size()), s("resume:0")}));
+        QCOMPARE(members, QStringList({s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
+                                       s("iso:8"), s("mode_af:4"), s("motorisation:2"),
+                                       s("objectifs:%1").arg(lenses.size()), s("resume:0"),
+                                       s("vitesses:2")}));
         const QJsonObject lens = root.value(s("objectifs")).toArray().at(1).toObject();
         QCOMPARE(lens.value(s("classe")).toString(), lensName(3));
         QCOMPARE(lens.value(s("photos")).toInt(), 1);
@@ -222,6 +266,26 @@ private Q_SLOTS:
         QVERIFY2(rows.contains(row), qPrintable(rows.join(u'\n')));
         // Every photo is counted once per category where it matched a class.
         QCOMPARE(iso, recursive ? 4 : 3);
+    }
+
+    // The two real Canon files: a 350D and a Digital Rebel, 55 mm at 1/15 and 24 mm at 1/64.
+    void realSamples() {
+        const QString samples = test::samplesFolder();
+        if (samples.isEmpty())
+            QSKIP("the real Canon samples are absent (KADRILO_SAMPLES_DIR)");
+        const Run run =
+            runProgram(rapportPath, {s("--recursif"), s("--format=csv"), samples}, m_tmp.path());
+        QCOMPARE(run.status, 0);
+        QStringList rows;
+        for (const QStringList &fields : test::parseCsv(QString::fromUtf8(run.out))) {
+            if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
+                fields.value(0) == s("boitiers"))
+                rows << fields.join(u',');
+        }
+        QCOMPARE(rows, QStringList({s("focales,24 mm,1,50"), s("focales,55 mm,1,50"),
+                                    s("vitesses,1/64,1,50"), s("vitesses,1/15,1,50"),
+                                    s("boitiers,Canon EOS 350D DIGITAL,1,50"),
+                                    s("boitiers,Canon EOS DIGITAL REBEL,1,50")}));
     }
 
     void failures_data() {
