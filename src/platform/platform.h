@@ -1,9 +1,20 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
 namespace kadrilo::platform {
+
+// The Canon raw images that ExifTool reads in a folder, one by one.
+struct RawImageList {
+    // The files' paths in the system's encoding, sorted: exactly the bytes to hand ExifTool,
+    // also for a name that is not valid in the system's character set.
+    QList<QByteArray> paths;
+    // Folders that could not be opened: what they hold is unknown.
+    QStringList unreadableFolders;
+};
 
 // Everything Kadrilo asks of the operating system goes through this class, so that tests can
 // fake the program's location and observe files and processes. The default implementation
@@ -33,6 +44,12 @@ public:
     // Deletes the files directly in `folder` that match `pattern`; returns the names that
     // could not be deleted.
     virtual QStringList removeFiles(const QString &folder, const QString &pattern);
+
+    // The images ExifTool processes in `folder` with the Canon extension filter: files named
+    // *.cr2 or *.crw in any letter case, hidden ones and links to files included; with
+    // `recursive`, in its sub-folders too, except hidden and linked ones, as ExifTool's -r with
+    // -i SYMLINKS does.
+    virtual RawImageList listRawImages(const QString &folder, bool recursive) const;
 
     // The short (8.3) form of a folder's path, without a final separator. Where the file
     // system keeps no short names, the full native path.

@@ -3,6 +3,7 @@
 #include "analysis/analyse.h"
 #include "analysis/wording.h"
 #include "platform/platform.h"
+#include "report/parallel_extraction.h"
 #include "report/report_format.h"
 #include "run/extraction.h"
 #include "run/image_count.h"
@@ -11,6 +12,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 namespace kadrilo::report {
 
@@ -26,6 +28,49 @@ int tagFilesWritten(const QString &tempFolder) {
 
 ReportOutcome interrupted() {
     return failure(ExitInterrupted, QStringLiteral("interrompu."));
+}
+
+// One ExifTool over the whole folder, writing into the private folder itself.
+ExiftoolRun::Outcome extractAtOnce(Module1 &state, const QString &folder,
+                                   const ReportSettings &settings) {
+    ExiftoolRun run;
+    if (settings.interruption)
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
+                         &ExiftoolRun::cancel);
+    if (!settings.progress)
+        return extraire_exif(state, folder, &run, reportExtraTags());
+    const int total = countRawImages(folder, state.option_recursive == 1);
+    const QString temp = state.dossier_temp;
+    const auto progress = settings.progress;
+    QObject::connect(&run, &ExiftoolRun::tick, &run,
+                     [temp, total, progress] { progress(tagFilesWritten(temp), total); });
+    progress(0, total);
+    const auto outcome = extraire_exif(state, folder, &run, reportExtraTags());
+    progress(tagFilesWritten(temp), total);
+    return outcome;
+}
+
+// The images shared among `processes` ExifTool processes, each writing into a tag folder of
+// its own inside the private folder; `tagFolders` receives those folders.
+ExiftoolRun::Outcome extractInParts(Module1 &state, const QString &folder, int processes,
+                                    const ReportSettings &settings, QStringList &tagFolders) {
+    ParallelExtraction extraction;
+    if (settings.interruption)
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
+                         &ParallelExtraction::cancel);
+    if (settings.progress) {
+        const auto progress = settings.progress;
+        const auto show = [&extraction, progress] {
+            progress(extraction.tagFilesWritten(), extraction.images());
+        };
+        QObject::connect(&extraction, &ParallelExtraction::listed, &extraction, show);
+        QObject::connect(&extraction, &ParallelExtraction::tick, &extraction, show);
+    }
+    const auto outcome = extraction.run(state, folder, processes, reportExtraTags());
+    if (settings.progress)
+        settings.progress(extraction.tagFilesWritten(), extraction.images());
+    tagFolders = extraction.tagFolders();
+    return outcome;
 }
 
 } // namespace
@@ -76,38 +121,23 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     state.dossier_temp =
         platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
 
-    ExiftoolRun run;
-    if (settings.interruption) {
-        if (settings.interruption->isInterrupted())
-            return interrupted();
-        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
-                         &ExiftoolRun::cancel);
-    }
-    ExiftoolRun::Outcome outcome;
-    if (settings.progress) {
-        const int total = countRawImages(folder, options.recursive);
-        const QString temp = state.dossier_temp;
-        const auto progress = settings.progress;
-        QObject::connect(&run, &ExiftoolRun::tick, &run,
-                         [temp, total, progress] { progress(tagFilesWritten(temp), total); });
-        progress(0, total);
-        outcome = extraire_exif(state, folder, &run, reportExtraTags());
-        progress(tagFilesWritten(temp), total);
-    } else {
-        outcome = extraire_exif(state, folder, &run, reportExtraTags());
-    }
+    if (settings.interruption && settings.interruption->isInterrupted())
+        return interrupted();
+    const int processes = options.processes > 0 ? options.processes : QThread::idealThreadCount();
+    QStringList tagFolders{state.dossier_temp};
+    const ExiftoolRun::Outcome outcome =
+        processes > 1 ? extractInParts(state, folder, processes, settings, tagFolders)
+                      : extractAtOnce(state, folder, settings);
     if (outcome == ExiftoolRun::Outcome::Cancelled)
         return interrupted();
 
-    if (!system.hasNormalFiles(state.dossier_temp))
+    const QStringList tagFiles = tagFilesByName(tagFolders);
+    if (tagFiles.isEmpty())
         return failure(ExitNoTagFile,
                        wording::noTagFileError() +
                            QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
                                .arg(options.folder));
 
-    QStringList tagFiles;
-    for (const QString &name : system.listFiles(state.dossier_temp, {QStringLiteral("*.txt")}))
-        tagFiles << state.dossier_temp + name;
     ShotCounts shots;
     const statistiques_exif stats = countTagFiles(tagFiles, state, shots);
     const StatisticsResults results = computeResults(stats, state, folder, &shots);

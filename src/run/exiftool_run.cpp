@@ -13,7 +13,11 @@
 namespace kadrilo {
 
 ExiftoolRun::ExiftoolRun(QObject *parent)
-    : QObject(parent) {}
+    : QObject(parent)
+    , m_ticker(std::make_unique<QTimer>()) {
+    m_ticker->setInterval(tickMilliseconds);
+    connect(m_ticker.get(), &QTimer::timeout, this, &ExiftoolRun::tick);
+}
 
 ExiftoolRun::~ExiftoolRun() {
     cancel();
@@ -48,11 +52,8 @@ bool ExiftoolRun::startProcess(const ExiftoolCommand &command) {
     return m_process->waitForStarted(10000);
 }
 
-ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command) {
+bool ExiftoolRun::start(const ExiftoolCommand &command) {
     m_cancelRequested = false;
-    // Let the windows paint their texts before ExifTool takes over.
-    QCoreApplication::processEvents();
-
     bool startedOk = false;
     for (int attempt = 0; attempt < startAttempts && !m_cancelRequested; ++attempt) {
         if (attempt > 0)
@@ -61,29 +62,35 @@ ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command) {
         if (startedOk)
             break;
     }
-    if (m_cancelRequested) {
+    if (!startedOk || m_cancelRequested) {
         m_process.reset();
-        return Outcome::Cancelled;
+        m_outcome = m_cancelRequested ? Outcome::Cancelled : Outcome::FailedToStart;
+        return false;
     }
-    if (!startedOk) {
-        m_process.reset();
-        return Outcome::FailedToStart;
-    }
+    connect(m_process.get(), &QProcess::finished, this, &ExiftoolRun::onFinished);
+    m_ticker->start();
     Q_EMIT started();
+    return true;
+}
+
+void ExiftoolRun::onFinished() {
+    m_ticker->stop();
+    m_outcome = m_cancelRequested ? Outcome::Cancelled : Outcome::Finished;
+    // The process object stays until the next start: its signal is still being delivered.
+    Q_EMIT finished();
+}
+
+ExiftoolRun::Outcome ExiftoolRun::run(const ExiftoolCommand &command) {
+    // Let the windows paint their texts before ExifTool takes over.
+    QCoreApplication::processEvents();
+    if (!start(command))
+        return m_outcome;
 
     QEventLoop loop;
-    QTimer ticker;
-    ticker.setInterval(tickMilliseconds);
-    connect(&ticker, &QTimer::timeout, this, &ExiftoolRun::tick);
-    connect(m_process.get(), &QProcess::finished, &loop, &QEventLoop::quit);
-    ticker.start();
-    if (m_process->state() != QProcess::NotRunning)
+    connect(this, &ExiftoolRun::finished, &loop, &QEventLoop::quit);
+    if (isRunning())
         loop.exec();
-    ticker.stop();
-
-    const Outcome outcome = m_cancelRequested ? Outcome::Cancelled : Outcome::Finished;
-    m_process.reset();
-    return outcome;
+    return m_outcome;
 }
 
 } // namespace kadrilo

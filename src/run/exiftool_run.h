@@ -7,13 +7,15 @@
 #include <memory>
 
 class QProcess;
+class QTimer;
 
 namespace kadrilo {
 
-// Owns the one ExifTool process of a work cycle. `run()` starts it and returns once it has
-// ended, keeping the user interface alive meanwhile through a local event loop. A start that
-// fails is tried again a few times, then given up. Destroying the object, or `cancel()`,
-// kills a process that still runs, so no child is left behind.
+// Owns one ExifTool process. `start()` starts it and returns at once, `finished()` tells its
+// end; `run()` does both and returns once it has ended, keeping the user interface alive
+// meanwhile through a local event loop. A start that fails is tried again a few times, then
+// given up. Destroying the object, or `cancel()`, kills a process that still runs, so no
+// child is left behind.
 class ExiftoolRun : public QObject {
     Q_OBJECT
 
@@ -30,7 +32,12 @@ public:
     explicit ExiftoolRun(QObject *parent = nullptr);
     ~ExiftoolRun() override;
 
+    // Starts ExifTool; false when every attempt failed or a cancel came first (outcome() then
+    // tells which).
+    bool start(const ExiftoolCommand &command);
     Outcome run(const ExiftoolCommand &command);
+    // How the last run ended, once finished() has come or start() failed.
+    Outcome outcome() const { return m_outcome; }
     void cancel();
     bool isRunning() const;
 
@@ -38,11 +45,15 @@ Q_SIGNALS:
     void started();
     // Emitted every tickMilliseconds while ExifTool runs, so a window can show progress.
     void tick();
+    void finished();
 
 private:
     bool startProcess(const ExiftoolCommand &command);
+    void onFinished();
 
     std::unique_ptr<QProcess> m_process;
+    std::unique_ptr<QTimer> m_ticker;
+    Outcome m_outcome = Outcome::Finished;
     bool m_cancelRequested = false;
 };
 
