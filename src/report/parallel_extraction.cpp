@@ -3,6 +3,7 @@
 #include "platform/platform.h"
 #include "run/module1.h"
 
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
@@ -20,6 +21,13 @@ bool needsCommandLine(const QByteArray &path) {
     const char first = path.front();
     return first == '#' || first == '-' || first == ' ' || first == '\t' || first == '\f' ||
            first == '\v' || path.startsWith("\xef\xbb\xbf");
+}
+
+// Every *.txt of a tag folder, hidden ones included: an image ".x.CR2" gets the tag file
+// ".x.txt".
+QStringList tagFileNames(const QString &folder) {
+    return QDir(folder).entryList({QStringLiteral("*.txt")},
+                                  QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
 }
 
 } // namespace
@@ -74,8 +82,7 @@ QStringList tagFilesByName(const QStringList &folders) {
     };
     std::vector<TagFile> files;
     for (int f = 0; f < folders.size(); ++f) {
-        const QStringList names =
-            platform::platform().listFiles(folders.at(f), {QStringLiteral("*.txt")});
+        const QStringList names = tagFileNames(folders.at(f));
         for (const QString &name : names)
             files.push_back({name.toLower(), name, f});
     }
@@ -109,7 +116,7 @@ void ParallelExtraction::cancel() {
 int ParallelExtraction::tagFilesWritten() const {
     int written = 0;
     for (const QString &folder : m_tagFolders)
-        written += int(platform::platform().listFiles(folder, {QStringLiteral("*.txt")}).size());
+        written += int(tagFileNames(folder).size());
     return written;
 }
 

@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace kadrilo;
@@ -288,6 +289,48 @@ private Q_SLOTS:
                                     s("boitiers,Canon EOS DIGITAL REBEL,1,50")}));
     }
 
+    // Images shared among three processes give the very report of one: nested folders, equal
+    // names in several of them, accents, blanks, a line break, hidden files and folders.
+    void threeProcessesReportAsOne() {
+        QTemporaryDir root;
+        const QDir photos(root.filePath(s("mes photos")));
+        QVERIFY(photos.mkpath(s("été 2010/sous dossier")) && photos.mkpath(s("hiver 2011")) &&
+                photos.mkpath(s(".cache")));
+        // Equal names share their lens and body, so even their order cannot differ.
+        const char *const images[] = {"IMG_0001.CR2",
+                                      "été 2010/IMG_0001.CR2",
+                                      "été 2010/sous dossier/IMG_0001.cr2",
+                                      "hiver 2011/IMG_0001.CR2",
+                                      "été 2010/photo à la mer.cr2",
+                                      "hiver 2011/Zèbre.CR2",
+                                      "hiver 2011/retour\nà la ligne.cr2",
+                                      "hiver 2011/.cachée.CR2",
+                                      ".cache/IMG_0009.CR2",
+                                      "été 2010/IMG_0002.CR2"};
+        int i = 0;
+        for (const char *image : images) {
+            const QString name = QFileInfo(s(image)).fileName();
+            const int lens = name.startsWith(s("IMG_0001")) ? 1 : 2 + i % 4;
+            const Shot shot{18.0 + i, 1, 60 << (i % 3),
+                            lens == 1 ? "Canon EOS 5D Mark II" : "Canon EOS 350D DIGITAL"};
+            QVERIFY(writePhoto(photos.filePath(s(image)), 100 << (i % 5), 2.8, i % 3, i % 2, lens,
+                               shot));
+            ++i;
+        }
+        QByteArray outputs[2];
+        for (const int processes : {1, 3}) {
+            const Run run = runProgram(
+                rapportPath,
+                {s("--recursif"), s("--processus"), QString::number(processes), photos.path()},
+                m_tmp.path());
+            QCOMPARE(run.status, 0);
+            outputs[processes / 3] = run.out;
+        }
+        QVERIFY2(outputs[0].startsWith("9 Fichiers RAW Analysés\n"), outputs[0].constData());
+        QCOMPARE(outputs[1], outputs[0]);
+        QVERIFY(isEmptyFolder(m_tmp.path()));
+    }
+
     void failures_data() {
         QTest::addColumn<QStringList>("arguments"); // "@name": a folder made by the test
         QTest::addColumn<int>("status");
@@ -358,27 +401,48 @@ private Q_SLOTS:
         QVERIFY(isEmptyFolder(m_tmp.path()));
     }
 
+    void interruptionRemovesThePrivateFolder_data() {
+        QTest::addColumn<int>("processes");
+        QTest::addRow("one process") << 1;
+        QTest::addRow("three processes") << 3;
+    }
+
     void interruptionRemovesThePrivateFolder() {
-        // An ExifTool that never ends, in a program folder of its own.
+        QFETCH(int, processes);
+        // An ExifTool that never ends, in a program folder of its own; it notes its process.
         const test::ProgramFolder folder(test::ProgramFolder::Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
         QFile exiftool(folder.filePath(s("exiftool.exe")));
         QVERIFY(exiftool.open(QIODevice::WriteOnly));
-        exiftool.write("#!/bin/sh\nexec sleep 60\n");
+        exiftool.write("#!/bin/sh\necho $$ >> \"$0.pids\"\nexec sleep 60\n");
         exiftool.close();
         QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+        QFile pids(folder.filePath(s("exiftool.exe.pids")));
+        const auto startedProcesses = [&pids] {
+            const QByteArray noted = pids.open(QIODevice::ReadOnly) ? pids.readAll() : QByteArray();
+            pids.close();
+            return int(noted.count('\n'));
+        };
 
         QTemporaryDir tmp;
         QProcess process;
-        start(process, program, {images()}, tmp.path());
-        QTRY_VERIFY_WITH_TIMEOUT(!isEmptyFolder(tmp.path()), 10000);
+        start(process, program, {s("--processus"), QString::number(processes), images()},
+              tmp.path());
+        // Every ExifTool has started (the folder holds three images).
+        QTRY_COMPARE_WITH_TIMEOUT(startedProcesses(), processes, 10000);
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitStatus(), QProcess::NormalExit);
         QCOMPARE(process.exitCode(), 130);
         QCOMPARE(process.readAllStandardOutput(), QByteArray());
         QVERIFY(isEmptyFolder(tmp.path()));
+        // No ExifTool outlives the report.
+        QVERIFY(pids.open(QIODevice::ReadOnly));
+        for (const QByteArray &pid : pids.readAll().split('\n')) {
+            if (!pid.isEmpty())
+                QVERIFY2(::kill(pid.toInt(), 0) != 0, pid.constData());
+        }
     }
 
 private:
