@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Pictures of every window, as a real X server draws them: the main, folder, work, About
-# and statistics windows, saved as PNG files.
+# Pictures of every window, as a real X server and window manager (openbox) draw them, title
+# bars included: the main, folder, work, About and statistics windows, saved as PNG files,
+# once on a 1280 x 1024 screen and once on a 1366 x 768 laptop screen (in 1366x768/).
 #   scripts/screenshots.sh [folder]     default: build/screenshots
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,12 +11,18 @@ if [ ! -x build/tests/windows/tst_screens ]; then
     cmake -S . -B build
     cmake --build build -j2 --target tst_screens
 fi
-mkdir -p "$out"
-rm -f "$out"/*.png
 
-# tst_screens opens each window and saves it; it also fails on a cut caption or on
-# controls lying over one another.
-KADRILO_RENDER_DIR="$out" QT_QPA_PLATFORM=xcb \
-    xvfb-run -a -s "-screen 0 1280x1024x24 -dpi 96" build/tests/windows/tst_screens
+# One X server with openbox per screen size; tst_screens opens each window and saves it, and
+# fails on a cut caption or on controls lying over one another.
+shoot() {
+    local size="$1" folder="$2"
+    mkdir -p "$folder"
+    rm -f "$folder"/*.png
+    KADRILO_RENDER_DIR="$folder" QT_QPA_PLATFORM=xcb \
+        xvfb-run -a -s "-screen 0 ${size}x24 -dpi 96" \
+        sh -c 'openbox & wm=$!; sleep 1; build/tests/windows/tst_screens; rc=$?; kill $wm; exit $rc'
+}
+shoot 1280x1024 "$out"
+shoot 1366x768 "$out/1366x768"
 
-ls -1 "$out"/*.png
+ls -1 "$out"/*.png "$out"/1366x768/*.png

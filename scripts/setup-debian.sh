@@ -8,7 +8,7 @@ packages=(
     qt6-qpa-plugins
     libimage-exiftool-perl
     fonts-liberation fonts-dejavu-core
-    xvfb xauth x11-utils imagemagick
+    xvfb xauth x11-utils imagemagick openbox
 )
 
 missing=()

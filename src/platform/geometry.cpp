@@ -1,6 +1,7 @@
 #include "platform/geometry.h"
 
 #include <QApplication>
+#include <QPixmap>
 #include <QScreen>
 #include <QStringList>
 #include <QWidget>
@@ -44,6 +45,12 @@ QFont designFont(qreal points, QFont::Weight weight) {
 
 QFont classicFont(bool bold) {
     return designFont(8.25, bold ? QFont::Bold : QFont::Normal);
+}
+
+QIcon blankIcon() {
+    QPixmap clear(16, 16);
+    clear.fill(Qt::transparent);
+    return QIcon(clear);
 }
 
 namespace {

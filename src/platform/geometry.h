@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QIcon>
 #include <QPoint>
 #include <QRect>
 #include <QtGlobal>
@@ -30,6 +31,11 @@ QRect twipsRect(int left, int top, int width, int height);
 QFont designFont(qreal points, QFont::Weight weight = QFont::Normal);
 // The design font at the windows' usual 8.25 pt.
 QFont classicFont(bool bold = false);
+
+// An icon that draws nothing. A window without an icon of its own takes its parent's or the
+// program's, and some window managers borrow its parent's when it has none at all: a window
+// that must show no icon is given this one.
+QIcon blankIcon();
 
 // Gives a top-level window a fixed client size and centres it on its screen.
 void fixAndCentre(QWidget &window, int widthTwips, int heightTwips);

@@ -9,17 +9,23 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
+#include <QGraphicsItem>
 #include <QGraphicsLayout>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLegend>
 #include <QLegendMarker>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTabWidget>
 #include <QValueAxis>
+#include <QWindow>
 
 #include <algorithm>
 #include <vector>
@@ -109,6 +115,8 @@ protected:
 // Where the controls stand, in twips.
 constexpr int labelHeight = 255;
 constexpr int resultWidth = 2535;
+// The lens chart's bars share this part of the plot's width.
+constexpr qreal lensBarWidth = 0.9;
 
 // The lens chart shows up to 30 bars side by side, told apart only by colour: spread the
 // hues around the circle and alternate the brightness so that neighbours never look alike.
@@ -136,17 +144,90 @@ void resizeLabels(QStringList &labels, int count, QChar prefix) {
 
 } // namespace
 
+// A lens whose share rounds down to 0 % draws no bar, and with many lenses the bars that do
+// show bunch at the left of the plot, the rest of it blank: each such lens keeps a flat mark
+// in its colour with "0" over it, so that every lens has its place across the plot.
+class ZeroBarMarks : public QGraphicsItem {
+public:
+    explicit ZeroBarMarks(QChart *chart)
+        : QGraphicsItem(chart)
+        , m_chart(chart) {
+        setZValue(100); // over the series
+        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
+            prepareGeometryChange();
+            update();
+        });
+    }
+
+    // One entry per bar of the group, left to right; `zero` bars get a mark.
+    void setBars(const QVector<QColor> &colours, const QVector<bool> &zero, qreal barWidth,
+                 const QFont &font) {
+        prepareGeometryChange();
+        m_colours = colours;
+        m_zero = zero;
+        m_barWidth = barWidth;
+        m_font = font;
+        update();
+    }
+
+    QRectF boundingRect() const override {
+        return m_chart->plotArea().adjusted(0, -QFontMetricsF(m_font).height() * 2, 0, 2);
+    }
+
+    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override {
+        const QRectF plot = m_chart->plotArea();
+        const int bars = int(m_colours.size());
+        if (bars == 0)
+            return;
+        // The series draws its one group of bars centred in the plot, `m_barWidth` of it wide.
+        const qreal group = plot.width() * m_barWidth;
+        const qreal width = group / bars;
+        const QFontMetricsF metrics(m_font);
+        painter->setFont(m_font);
+        painter->setPen(Qt::black);
+        for (int bar = 0; bar < bars; ++bar) {
+            if (!m_zero.at(bar))
+                continue;
+            const qreal left = plot.left() + (plot.width() - group) / 2 + bar * width;
+            const QRectF mark(left, plot.bottom() - 3, width, 3);
+            painter->fillRect(mark, m_colours.at(bar));
+            painter->drawText(QRectF(left - width, mark.top() - metrics.height() - 2, 3 * width,
+                                     metrics.height()),
+                              Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("0"));
+        }
+    }
+
+private:
+    QChart *m_chart;
+    QVector<QColor> m_colours;
+    QVector<bool> m_zero;
+    qreal m_barWidth = 0;
+    QFont m_font;
+};
+
 frm_stats::frm_stats(QWidget *parent)
     : QDialog(parent) {
     using platform::twipsRect;
 
     setWindowTitle(QStringLiteral("Affichage des statistiques"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+    // A tool window with a fixed border and no icon.
+    setWindowFlags(Qt::Tool | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+    setWindowIcon(platform::blankIcon());
     setFont(designFont(8.25));
-    setFixedSize(twipsRect(0, 0, 16065, 11685).size());
 
-    auto *tabs = new DesignTabs(this);
+    // Every control stands on one canvas of the design's size. The window shows it whole
+    // wherever it fits; on a smaller screen the window shrinks to it and the canvas scrolls.
+    auto *canvas = new QWidget;
+    canvas->setObjectName(QStringLiteral("canvas"));
+    canvas->setFixedSize(twipsRect(0, 0, 16065, 11685).size());
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("defilement"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setWidget(canvas);
+    fitToScreen();
+
+    auto *tabs = new DesignTabs(canvas);
     tabs->setObjectName(QStringLiteral("SSTab1"));
     tabs->setGeometry(twipsRect(0, 0, 16095, 10575));
     m_tabs = tabs;
@@ -165,16 +246,16 @@ frm_stats::frm_stats(QWidget *parent)
                                                         {"Label3", {120, 11160, 7335, 375}}};
     for (const auto &[name, box] : summaries) {
         const QString design = QString::fromLatin1(name);
-        addLabel(this, design, 0, design, box, summaryFont)->setObjectName(design);
+        addLabel(canvas, design, 0, design, box, summaryFont)->setObjectName(design);
     }
 
-    m_sauvegarde = new WrappingButton(QStringLiteral("Sauvegarder dans un fichier"), this);
+    m_sauvegarde = new WrappingButton(QStringLiteral("Sauvegarder dans un fichier"), canvas);
     m_sauvegarde->setObjectName(QStringLiteral("btc_sauvegarde"));
     m_sauvegarde->setGeometry(twipsRect(12720, 11040, 1575, 495));
     m_sauvegarde->setEnabled(false);
     m_sauvegarde->setAutoDefault(false);
 
-    m_fermer = new QPushButton(QStringLiteral("Fermer "), this);
+    m_fermer = new QPushButton(QStringLiteral("Fermer "), canvas);
     m_fermer->setObjectName(QStringLiteral("btc_fermer"));
     m_fermer->setGeometry(twipsRect(14520, 11040, 1455, 495));
     m_fermer->setAutoDefault(false);
@@ -320,6 +401,7 @@ void frm_stats::buildCharts(const std::array<QWidget *, 6> &pages) {
     m_lensLegend = new LensLegend(slot(Chart::Lens).view);
     m_lensLegend->setObjectName(QStringLiteral("chart_lens_legend"));
     m_lensLegend->setFont(designFont(7.5));
+    m_zeroMarks = new ZeroBarMarks(slot(Chart::Lens).chart);
     updateLensLegend();
 }
 
@@ -369,12 +451,13 @@ void frm_stats::redraw(ChartSlot &s) {
             if (lens) {
                 set->setColor(lensColour(column));
                 set->setLabelColor(Qt::black);
+                set->setLabelFont(font());
             }
             series->append(set);
         }
         if (lens) {
             // Many narrow bars of one group: use the width and print each percentage.
-            series->setBarWidth(0.9);
+            series->setBarWidth(lensBarWidth);
             series->setLabelsVisible(true);
             series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
         }
@@ -386,6 +469,16 @@ void frm_stats::redraw(ChartSlot &s) {
     fixValueScale(s);
     if (lens && m_lensLegend)
         updateLensLegend();
+    if (lens && m_zeroMarks) {
+        QVector<QColor> colours;
+        QVector<bool> zero;
+        for (int column = 0; column < columns; ++column) {
+            colours.append(lensColour(column));
+            zero.append(std::all_of(s.table.cbegin(), s.table.cend(),
+                                    [column](const auto &row) { return row.value(column) == 0; }));
+        }
+        m_zeroMarks->setBars(colours, zero, lensBarWidth, font());
+    }
 }
 
 void frm_stats::fixValueScale(ChartSlot &s) {
@@ -526,11 +619,53 @@ ChartTable frm_stats::chartData(Chart chart) const {
     return slot(chart).table;
 }
 
+void frm_stats::fitToScreen() {
+    const QSize design = m_scroll->widget()->size();
+    const QScreen *shownOn = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QRect available = shownOn ? shownOn->availableGeometry() : QRect(QPoint(), design);
+    // Before the window manager has framed the window its frame is unknown: allow for a
+    // title bar and thin borders.
+    QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
+    if (frame.isNull()) {
+        const int border = 4;
+        frame = QMargins(border, style()->pixelMetric(QStyle::PM_TitleBarHeight) + border, border,
+                         border);
+    }
+    const QSize room = available.size().shrunkBy(frame);
+    QSize size = design;
+    if (design.width() > room.width() || design.height() > room.height()) {
+        // A scroll bar that one direction needs takes room from the other.
+        const int bar = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+        const bool across = design.width() > room.width();
+        const bool down = design.height() > room.height();
+        size = QSize(design.width() + (down ? bar : 0), design.height() + (across ? bar : 0))
+                   .boundedTo(room);
+    }
+    setFixedSize(size);
+    m_scroll->setGeometry(rect());
+
+    // Centred with its frame, the title bar kept on the screen.
+    QRect outer(QPoint(), size.grownBy(frame));
+    outer.moveCenter(available.center());
+    outer.moveTop(std::max(outer.top(), available.top()));
+    outer.moveLeft(std::max(outer.left(), available.left()));
+    move(outer.topLeft());
+}
+
+void frm_stats::keyPressEvent(QKeyEvent *event) {
+    // Only "Fermer " and the title bar's close end the showing, not Escape.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void frm_stats::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    platform::centreOnScreen(*this);
+    fitToScreen();
     setupCharts();
 }
 

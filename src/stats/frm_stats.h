@@ -13,12 +13,14 @@ class QChart;
 class QChartView;
 class QLabel;
 class QPushButton;
+class QScrollArea;
 class QTabWidget;
 class QValueAxis;
 
 namespace kadrilo {
 
 class LensLegend;
+class ZeroBarMarks;
 
 // The tabbed window that shows one analysis: result labels and five bar charts of
 // percentages, with a three-line summary under the tabs. The analysis hands it its results
@@ -54,6 +56,7 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     // One chart with what it holds besides the drawing: its table and its labels.
@@ -67,6 +70,9 @@ private:
         QStringList columnLabels;
     };
 
+    // The design's size where the screen's available area holds it with the frame, else as
+    // much as it holds (the content then scrolls); centred on the screen.
+    void fitToScreen();
     void buildLabels(const std::array<QWidget *, 6> &pages);
     void buildCharts(const std::array<QWidget *, 6> &pages);
     QLabel *addLabel(QWidget *page, const QString &array, int element, const QString &text,
@@ -88,6 +94,8 @@ private:
     QPushButton *m_sauvegarde = nullptr;
     QPushButton *m_fermer = nullptr;
     LensLegend *m_lensLegend = nullptr;
+    ZeroBarMarks *m_zeroMarks = nullptr;
+    QScrollArea *m_scroll = nullptr;
     QHash<QPair<QString, int>, QLabel *> m_labels;
     std::array<ChartSlot, 5> m_charts;
 };

@@ -65,6 +65,7 @@ frmAbout::frmAbout(QWidget *parent)
     , lblVersion(new QLabel(QStringLiteral("Version"), this)) {
     setObjectName(QStringLiteral("frmAbout"));
     setFont(platform::classicFont());
+    setWindowIcon(platform::blankIcon()); // no icon in the title bar
     setFixedSize(twips(5730), twips(3555));
     platform::placeOnScreen(*this, QPoint(twips(11880), twips(5850)));
 

@@ -13,64 +13,17 @@
 #include <QDir>
 #include <QFileSystemModel>
 #include <QHeaderView>
-#include <QIdentityProxyModel>
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QSortFilterProxyModel>
 #include <QStorageInfo>
 #include <QStyle>
 #include <QTimer>
 #include <QTreeView>
 
 namespace kadrilo {
-
-namespace windows {
-
-// The folder tree's model: the file system's folders, with the opened folder drawn in bold
-// and with an open-folder icon, so that it stands apart from a folder merely highlighted.
-class CurrentFolderModel : public QIdentityProxyModel {
-public:
-    explicit CurrentFolderModel(QFileSystemModel &folders, QObject *parent)
-        : QIdentityProxyModel(parent)
-        , m_folders(folders) {
-        setSourceModel(&folders);
-    }
-
-    void setCurrentFolder(const QString &folder) {
-        const QModelIndex previous = indexOf(m_current);
-        m_current = folder;
-        for (const QModelIndex &changed : {previous, indexOf(m_current)}) {
-            if (changed.isValid())
-                Q_EMIT dataChanged(changed, changed, {Qt::FontRole, Qt::DecorationRole});
-        }
-    }
-
-    QModelIndex indexOf(const QString &folder) const {
-        return folder.isEmpty() ? QModelIndex() : mapFromSource(m_folders.index(folder));
-    }
-
-    QString pathAt(const QModelIndex &index) const {
-        return m_folders.filePath(mapToSource(index));
-    }
-
-    QVariant data(const QModelIndex &index, int role) const override {
-        if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
-            !m_current.isEmpty() && pathAt(index) == m_current) {
-            if (role == Qt::DecorationRole)
-                return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
-            QFont font = platform::classicFont(true);
-            return font;
-        }
-        return QIdentityProxyModel::data(index, role);
-    }
-
-private:
-    QFileSystemModel &m_folders;
-    QString m_current;
-};
-
-} // namespace windows
 
 namespace {
 
@@ -110,6 +63,76 @@ bool liesUnder(const QString &folder, const QString &root) {
 
 } // namespace
 
+namespace windows {
+
+// The folder tree's model: the folders of one drive, its root the single top row, with the
+// opened folder drawn in bold and with an open-folder icon, so that it stands apart from a
+// folder merely highlighted.
+class FolderTreeModel : public QSortFilterProxyModel {
+public:
+    explicit FolderTreeModel(QFileSystemModel &folders, QObject *parent)
+        : QSortFilterProxyModel(parent)
+        , m_folders(folders) {
+        setSourceModel(&folders);
+    }
+
+    void setDrive(const QString &root) {
+        if (root == m_drive)
+            return;
+        m_drive = root;
+        invalidateFilter();
+    }
+
+    // The tree's invisible root: the folder holding the drive's root, so that the root
+    // itself is a row a person can double-click.
+    QModelIndex treeRoot() const { return mapFromSource(m_folders.index(m_drive).parent()); }
+
+    void setCurrentFolder(const QString &folder) {
+        const QModelIndex previous = indexOf(m_current);
+        m_current = folder;
+        for (const QModelIndex &changed : {previous, indexOf(m_current)}) {
+            if (changed.isValid())
+                Q_EMIT dataChanged(changed, changed, {Qt::FontRole, Qt::DecorationRole});
+        }
+    }
+
+    QModelIndex indexOf(const QString &folder) const {
+        return folder.isEmpty() ? QModelIndex() : mapFromSource(m_folders.index(folder));
+    }
+
+    QString pathAt(const QModelIndex &index) const {
+        return m_folders.filePath(mapToSource(index));
+    }
+
+    QVariant data(const QModelIndex &index, int role) const override {
+        if ((role == Qt::FontRole || role == Qt::DecorationRole) && index.column() == 0 &&
+            !m_current.isEmpty() && pathAt(index) == m_current) {
+            if (role == Qt::DecorationRole)
+                return QApplication::style()->standardIcon(QStyle::SP_DirOpenIcon);
+            QFont font = platform::classicFont(true);
+            return font;
+        }
+        return QSortFilterProxyModel::data(index, role);
+    }
+
+protected:
+    // Only the drive's own folders and the folders above its root are kept: beside the
+    // root, other drives and the root's neighbours (other users' homes) stay out of sight.
+    bool filterAcceptsRow(int row, const QModelIndex &parent) const override {
+        if (m_drive.isEmpty())
+            return true;
+        const QString path = m_folders.filePath(m_folders.index(row, 0, parent));
+        return liesUnder(path, m_drive) || liesUnder(m_drive, path);
+    }
+
+private:
+    QFileSystemModel &m_folders;
+    QString m_drive;
+    QString m_current;
+};
+
+} // namespace windows
+
 void MouseReleaseButton::mouseReleaseEvent(QMouseEvent *event) {
     const bool over = rect().contains(event->position().toPoint());
     QPushButton::mouseReleaseEvent(event);
@@ -128,7 +151,7 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     , Drive1(new QComboBox(this))
     , Dir1(new QTreeView(this))
     , m_folders(new QFileSystemModel(this))
-    , m_folderView(new windows::CurrentFolderModel(*m_folders, this))
+    , m_folderView(new windows::FolderTreeModel(*m_folders, this))
     , m_reveal(new QTimer(this))
     , File1(new QListWidget(this))
     , btc_scan(new MouseReleaseButton(QStringLiteral("Go !"), this))
@@ -167,9 +190,10 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     btc_annuler->setObjectName(QStringLiteral("btc_annuler"));
     btc_annuler->setGeometry(twipsRect(2640, 5640, 2175, 375));
 
-    // No default button: Enter acts only on the button that has the focus, Escape on none.
+    // No default button, not even one that a dialog picks by itself when it opens (it takes
+    // the first auto-default button): Enter acts only on the focused button (keyPressEvent).
     for (QPushButton *button : {static_cast<QPushButton *>(btc_scan), btc_annuler}) {
-        button->setAutoDefault(true);
+        button->setAutoDefault(false);
         button->setDefault(false);
     }
 
@@ -201,11 +225,7 @@ frm_directory::frm_directory(Module1 &state, std::function<frm_travail &()> work
     connect(btc_annuler, &QPushButton::clicked, this, &frm_directory::btc_annuler_Click);
 
     // The lists start on the process's current drive and folder.
-    const QString start = cleanFolder(QDir::currentPath());
-    const int startDrive = Drive1->findData(rootOf(start));
-    Drive1->setCurrentIndex(startDrive);
-    m_driveIndex = startDrive;
-    setDirPath(start);
+    setDirPath(QDir::currentPath());
 
     Form_Load();
 }
@@ -269,11 +289,23 @@ void frm_directory::setDirPath(const QString &folder) {
     const QString path = cleanFolder(folder);
     if (path.isEmpty())
         return;
+    // The tree stays on the chosen drive while the folder lies on it, so that the way back
+    // up to that drive's root stays in the tree (home opened from "/" stays under "/").
+    // A folder off the drive takes Drive1 to the innermost drive holding it.
+    const QString drive = currentDrive();
+    if (drive.isEmpty() || !liesUnder(path, drive)) {
+        m_driveIndex = Drive1->findData(rootOf(path));
+        Drive1->setCurrentIndex(m_driveIndex);
+    }
     m_dirPath = path;
-    const QString root = rootOf(path);
+    const QString root = currentDrive();
     if (!root.isEmpty())
         m_folderOnDrive.insert(root, path);
     Dir1_Change();
+}
+
+QString frm_directory::currentDrive() const {
+    return m_driveIndex < 0 ? QString() : Drive1->itemData(m_driveIndex).toString();
 }
 
 void frm_directory::Drive1_Change(int index) {
@@ -295,14 +327,17 @@ void frm_directory::Drive1_Change(int index) {
 }
 
 void frm_directory::Dir1_Change() {
-    const QString root = rootOf(m_dirPath);
-    m_folders->setRootPath(root.isEmpty() ? m_dirPath : root);
-    Dir1->setRootIndex(m_folderView->indexOf(root.isEmpty() ? m_dirPath : root));
+    // A folder under no drive (a network path on Windows) is its own root.
+    const QString root = m_driveIndex < 0 ? m_dirPath : currentDrive();
+    m_folders->setRootPath(root);
+    m_folderView->setDrive(root);
+    const QModelIndex treeRoot = m_folderView->treeRoot();
+    Dir1->setRootIndex(treeRoot);
     m_folderView->setCurrentFolder(m_dirPath);
 
-    // Open the tree down to the opened folder and show its sub-folders.
+    // Open the tree from the drive's root down to the opened folder and show its sub-folders.
     const QModelIndex current = m_folderView->indexOf(m_dirPath);
-    for (QModelIndex up = current; up.isValid(); up = up.parent())
+    for (QModelIndex up = current; up.isValid() && up != treeRoot; up = up.parent())
         Dir1->expand(up);
     Dir1->setCurrentIndex(current);
     Dir1->scrollTo(current);
@@ -322,6 +357,15 @@ void frm_directory::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Escape) {
         event->accept();
         return;
+    }
+    // Without a default button Enter presses the focused button only; "Go !" ignores it,
+    // since only a mouse release over it starts a cycle.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto *button = qobject_cast<QPushButton *>(focusWidget())) {
+            event->accept();
+            button->click();
+            return;
+        }
     }
     QDialog::keyPressEvent(event);
 }

@@ -22,7 +22,7 @@ struct Module1;
 class frm_stats;
 
 namespace windows {
-class CurrentFolderModel;
+class FolderTreeModel;
 }
 
 // A push button that acts on the release of any mouse button over it, and on nothing from
@@ -57,7 +57,8 @@ public:
 
     // The file-list filter, patterns separated by ";".
     QString fileFilter() const { return m_filter; }
-    // Opens `folder` in the tree, as a double-click on it does.
+    // Opens `folder` in the tree, as a double-click on it does: on the chosen drive when the
+    // folder lies on it, else on the innermost drive holding it.
     void setDirPath(const QString &folder);
 
     // Drive roots a person browses from: drive letters on Windows; elsewhere "/", the home
@@ -76,6 +77,7 @@ private:
 
     void fillFileList();
     QString rootOf(const QString &folder) const;
+    QString currentDrive() const;
     bool removePreviousTagFiles();
     void showStatistics();
 
@@ -91,7 +93,7 @@ private:
     QComboBox *Drive1;
     QTreeView *Dir1;
     QFileSystemModel *m_folders;
-    windows::CurrentFolderModel *m_folderView;
+    windows::FolderTreeModel *m_folderView;
     QTimer *m_reveal;
     bool m_keepRevealing = false;
     QListWidget *File1;

@@ -1,6 +1,6 @@
 // Renders the statistics window, filled with a realistic run, into FOLDER as
 // stats-<tab>.png (fourteen lenses) and stats-Objectifs-30.png / -0.png, for a person to
-// look at:  render_stats FOLDER   (offscreen: QT_QPA_PLATFORM=offscreen)
+// look at:  render_stats FOLDER
 #include "sample_run.h"
 
 #include "run/module1.h"
@@ -14,6 +14,9 @@
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
+    // By default offscreen, on a screen that holds the window at its design size.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", KADRILO_TEST_PLATFORM);
     QApplication app(argc, argv);
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() != 2) {

@@ -14,6 +14,9 @@
 #include <QChartView>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QValueAxis>
@@ -346,6 +349,85 @@ private Q_SLOTS:
             s.window.exec();
             QVERIFY(!s.window.isVisible());
         }
+    }
+
+    // Escape leaves the window open; it is a tool window whose icon draws nothing.
+    void escapeBorderAndIcon() {
+        QPixmap picture(16, 16);
+        picture.fill(Qt::red);
+        QWidget parent;
+        parent.setWindowIcon(QIcon(picture));
+        frm_stats window(&parent);
+        QCOMPARE(window.windowType(), Qt::Tool);
+        const QImage icon = window.windowIcon().pixmap(16, 16).toImage();
+        QVERIFY(!icon.isNull());
+        for (int y = 0; y < icon.height(); ++y)
+            for (int x = 0; x < icon.width(); ++x)
+                QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
+        QTimer::singleShot(0, &window, [&window] {
+            QTest::keyClick(window.tabs(), Qt::Key_Escape);
+            QTest::keyClick(&window, Qt::Key_Escape);
+            QVERIFY(window.isVisible());
+            window.close();
+        });
+        window.exec();
+    }
+
+    // On a 1366 x 768 screen the window and its frame fit the screen, and every control can
+    // be scrolled into view.
+    void smallScreenKeepsEveryControlReachable() {
+        const auto screens = QGuiApplication::screens();
+        const auto laptop = std::find_if(screens.cbegin(), screens.cend(), [](QScreen *screen) {
+            return screen->name() == QLatin1String("portable");
+        });
+        if (laptop == screens.cend())
+            QSKIP("no 1366 x 768 virtual screen (tests/support/screens.json)");
+        Shown s;
+        s.useLenses(3);
+        s.window.setScreen(*laptop);
+        s.window.move((*laptop)->geometry().topLeft());
+        s.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+        const QRect available = (*laptop)->availableGeometry();
+        QVERIFY(available.contains(s.window.frameGeometry()));
+        auto *scroll = s.window.findChild<QScrollArea *>();
+        QVERIFY(scroll->widget()->height() > scroll->viewport()->height());
+        for (QWidget *control :
+             {static_cast<QWidget *>(s.window.button(QStringLiteral("btc_fermer"))),
+              static_cast<QWidget *>(s.window.label(QStringLiteral("Label3"), 0)),
+              static_cast<QWidget *>(s.window.tabs()->tabBar())}) {
+            scroll->ensureWidgetVisible(control, 0, 0);
+            const QRect box(control->mapTo(scroll->viewport(), QPoint()), control->size());
+            QVERIFY2(scroll->viewport()->rect().contains(box), qPrintable(control->objectName()));
+        }
+    }
+
+    // Value labels in the window's typeface; lenses whose share rounds to 0 % still mark
+    // their place, so that thirty lenses spread over the plot's width.
+    void lensBarsSpreadOverThePlot() {
+        Shown s;
+        s.useLenses(30);
+        s.window.tabs()->setCurrentIndex(4);
+        s.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+        const auto sets = barSets(s.window.chart(Chart::Lens));
+        QVERIFY(sets.last()->at(0) == 0);
+        for (const QBarSet *set : sets)
+            QCOMPARE(set->labelFont(), s.window.font());
+
+        // Just above the baseline, the rightmost drawn colour lies in the plot's last tenth.
+        QChartView *view = s.window.chartView(Chart::Lens);
+        const QImage picture = view->grab().toImage();
+        const QRectF plot =
+            view->mapFromScene(s.window.chart(Chart::Lens)->plotArea()).boundingRect();
+        const int y = int(plot.bottom()) - 2;
+        int rightmost = 0;
+        for (int x = int(plot.left()) + 2; x < int(plot.right()) - 2; ++x) {
+            if (QColor(picture.pixel(x, y)).hsvSaturation() > 80)
+                rightmost = x;
+        }
+        QVERIFY2(rightmost > plot.left() + plot.width() * 0.9,
+                 qPrintable(QString::number(rightmost)));
     }
 
     // The real analysis over tag files as ExifTool writes them, shown by the window.

@@ -25,6 +25,7 @@ class tst_frm_about : public QObject {
 
 private Q_SLOTS:
     void opensOnTheScreen();
+    void hasNoIcon();
     void getKeyValue_data();
     void getKeyValue();
     void startSysInfo_data();
@@ -39,6 +40,20 @@ void tst_frm_about::opensOnTheScreen() {
     QVERIFY(QTest::qWaitForWindowExposed(&about));
     // The stored position lies beyond small screens: the window is pulled back onto it.
     QVERIFY(about.screen()->availableGeometry().contains(about.geometry()));
+}
+
+void tst_frm_about::hasNoIcon() {
+    // Its icon draws nothing: neither its parent's nor the program's reaches the title bar.
+    QPixmap picture(16, 16);
+    picture.fill(Qt::red);
+    QWidget parent;
+    parent.setWindowIcon(QIcon(picture));
+    frmAbout about(&parent);
+    const QImage icon = about.windowIcon().pixmap(16, 16).toImage();
+    QVERIFY(!icon.isNull());
+    for (int y = 0; y < icon.height(); ++y)
+        for (int x = 0; x < icon.width(); ++x)
+            QCOMPARE(qAlpha(icon.pixel(x, y)), 0);
 }
 
 void tst_frm_about::getKeyValue_data() {

@@ -71,6 +71,9 @@ private Q_SLOTS:
     void fileList_data();
     void fileList();
     void singleClickHighlightsDoubleClickOpens();
+    void navigation_data();
+    void navigation();
+    void noDefaultButton();
     void input_data();
     void input();
     void drives();
@@ -126,6 +129,104 @@ void tst_frm_directory::singleClickHighlightsDoubleClickOpens() {
     QCOMPARE(window.currentFolder(),
              QDir::toNativeSeparators(fixture.image(QStringLiteral("inner"))));
     QCOMPARE(listed(window), QStringList{QStringLiteral("IMG_1.CR2")});
+}
+
+void tst_frm_directory::navigation_data() {
+    QTest::addColumn<QStringList>("steps");
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("drive");
+
+    // Folders are named from a scratch folder holding two drives: "disk", with the drive
+    // "disk/home" inside it as home lies inside "/", and "card", without sub-folders.
+    // "drive:X" picks drive X in Drive1; any other step double-clicks that folder's row.
+    // Rows on the way down are found through open rows only, so each step checks the tree.
+    const auto row = [](const char *name, const char *steps, const char *folder,
+                        const char *drive) {
+        QTest::newRow(name) << QString::fromLatin1(steps).split(QLatin1Char(' '))
+                            << QString::fromLatin1(folder) << QString::fromLatin1(drive);
+    };
+    row("down three levels and back up to the root row",
+        "drive:disk disk/a disk/a/b disk/a/b/c disk", "disk", "disk");
+    row("up one level through the way shown above", "drive:disk disk/a disk/a/b disk/a/b/c disk/a",
+        "disk/a", "disk");
+    row("a drive inside the chosen drive does not take the tree",
+        "drive:disk disk/home disk/home/photos", "disk/home/photos", "disk");
+    row("the inner drive's root is a row of its own", "drive:disk/home disk/home/photos disk/home",
+        "disk/home", "disk/home");
+    row("a drive without sub-folders shows its root row", "drive:card card", "card", "card");
+    row("across drives the tree follows Drive1",
+        "drive:disk disk/a drive:card drive:disk/home disk/home", "disk/home", "disk/home");
+}
+
+void tst_frm_directory::navigation() {
+    QFETCH(QStringList, steps);
+    QFETCH(QString, folder);
+    QFETCH(QString, drive);
+
+    kadrilo::test::FakePlatform fake;
+    Fixture fixture;
+    const QDir scratch(fixture.root.path());
+    for (const char *sub : {"disk/a/b/c/d", "disk/home/photos", "card"})
+        QVERIFY(scratch.mkpath(QLatin1String(sub)));
+    frm_directory &window = fixture.open();
+    auto *drives = window.findChild<QComboBox *>(QStringLiteral("Drive1"));
+    auto *tree = window.findChild<QTreeView *>(QStringLiteral("Dir1"));
+    for (const char *root : {"disk", "disk/home", "card"})
+        drives->addItem(scratch.filePath(QLatin1String(root)),
+                        scratch.filePath(QLatin1String(root)));
+
+    // After every step the tree holds the way from Drive1's root down to the opened folder,
+    // each folder on it open, and the opened folder current.
+    const auto wayShown = [&](const QString &opened) {
+        const QString root = drives->currentData().toString();
+        QString path = opened;
+        for (;; path = QFileInfo(path).path()) {
+            const QModelIndex row = kadrilo::test::waitForFolder(*tree, path);
+            if (!row.isValid() || !tree->isExpanded(row))
+                return false;
+            if (path == opened && tree->currentIndex() != row)
+                return false;
+            if (path == root)
+                return tree->rootIndex() == row.parent();
+            if (path.size() <= root.size())
+                return false;
+        }
+    };
+    QVERIFY(wayShown(fixture.images)); // the start folder under "/"
+
+    for (const QString &step : steps) {
+        if (step.startsWith(QLatin1String("drive:"))) {
+            const int index = drives->findData(scratch.filePath(step.mid(6)));
+            drives->setCurrentIndex(index);
+            Q_EMIT drives->activated(index);
+        } else {
+            const QModelIndex row = kadrilo::test::waitForFolder(*tree, scratch.filePath(step));
+            QVERIFY2(row.isValid(), qPrintable(step));
+            kadrilo::test::doubleClick(*tree, row);
+        }
+        QVERIFY2(wayShown(QDir::fromNativeSeparators(window.currentFolder())), qPrintable(step));
+    }
+    QCOMPARE(window.currentFolder(), QDir::toNativeSeparators(scratch.filePath(folder)));
+    QCOMPARE(drives->currentData().toString(), scratch.filePath(drive));
+}
+
+void tst_frm_directory::noDefaultButton() {
+    kadrilo::test::FakePlatform fake;
+    Fixture fixture;
+    frm_directory &window = fixture.open();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *annuler = window.findChild<QPushButton *>(QStringLiteral("btc_annuler"));
+    const auto defaults = [&] {
+        int count = 0;
+        for (const QPushButton *button : window.findChildren<QPushButton *>())
+            count += button->isDefault() ? 1 : 0;
+        return count;
+    };
+    QCOMPARE(defaults(), 0);
+    // Nor once the focus has passed over a button and gone on.
+    annuler->setFocus();
+    window.findChild<QWidget *>(QStringLiteral("Dir1"))->setFocus();
+    QCOMPARE(defaults(), 0);
 }
 
 void tst_frm_directory::input_data() {

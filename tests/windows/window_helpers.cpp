@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QTest>
 #include <QTreeView>
 
@@ -43,6 +44,34 @@ QModelIndex waitForChild(QTreeView &tree, const QString &name) {
             return tree.viewport()->rect().contains(tree.visualRect(found).center());
         }
         return false;
+    };
+    return QTest::qWaitFor(shown, 10000) ? found : QModelIndex();
+}
+
+QModelIndex waitForFolder(QTreeView &tree, const QString &folder) {
+    QModelIndex found;
+    const auto shown = [&] {
+        found = QModelIndex();
+        QModelIndex parent = tree.rootIndex();
+        while (!found.isValid()) {
+            if (parent != tree.rootIndex() && !tree.isExpanded(parent))
+                return false;
+            QModelIndex next;
+            for (int row = 0; row < tree.model()->rowCount(parent) && !next.isValid(); ++row) {
+                const QModelIndex child = tree.model()->index(row, 0, parent);
+                QString path = child.data(QFileSystemModel::FilePathRole).toString();
+                if (path == folder)
+                    found = next = child;
+                else if (folder.startsWith(
+                             path.endsWith(QLatin1Char('/')) ? path : path + QLatin1Char('/')))
+                    next = child;
+            }
+            if (!next.isValid())
+                return false;
+            parent = next;
+        }
+        tree.scrollTo(found);
+        return tree.viewport()->rect().contains(tree.visualRect(found).center());
     };
     return QTest::qWaitFor(shown, 10000) ? found : QModelIndex();
 }

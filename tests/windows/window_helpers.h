@@ -54,6 +54,9 @@ private:
 // The sub-folder `name` of the folder highlighted in `tree`, once loaded and scrolled into
 // view; invalid after 10 s without it.
 QModelIndex waitForChild(QTreeView &tree, const QString &name);
+// The row of `folder` in `tree`, reached from the tree's top row through expanded rows only
+// (the way a person sees down to it), once loaded and scrolled into view; invalid after 10 s.
+QModelIndex waitForFolder(QTreeView &tree, const QString &folder);
 // A double-click as the system delivers it: a click, the press that makes it double, a release.
 void doubleClick(QTreeView &tree, const QModelIndex &index);
 
