@@ -1,3 +1,5 @@
+#include "platform/termination.h"
+#include "run/exiftool_run.h"
 #include "run/module1.h"
 #include "windows/frm_main.h"
 
@@ -14,5 +16,14 @@ int main(int argc, char *argv[]) {
     if (!window.load())
         return EXIT_FAILURE;
     window.show();
+
+    // SIGTERM, SIGINT or SIGHUP end the program as a cancel would: ExifTool is stopped, then
+    // every window's event loop returns and the windows close in order.
+    kadrilo::platform::TerminationWatch termination;
+    QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &app,
+                     [](int signal) {
+                         kadrilo::ExiftoolRun::cancelAll();
+                         QCoreApplication::exit(128 + signal);
+                     });
     return app.exec();
 }

@@ -18,7 +18,7 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
         return stats;
 
     const QStringList names =
-        platform::platform().listFiles(state.dossier_temp, {QStringLiteral("*.txt")});
+        platform::platform().listTagFiles(state.dossier_temp);
     stats.nb_fichiers = int(names.size());
 
     const QString folder = platform::withTrailingSeparator(state.dossier_temp);

@@ -1,5 +1,7 @@
 #include "analysis/wording.h"
 
+#include <QDir>
+
 namespace kadrilo::wording {
 
 namespace {
@@ -132,6 +134,61 @@ QString notAvailableNotice() {
 QString noTagFileError() {
     return QStringLiteral("Une erreur inconnue s'est produite; les fichier .txt n'ont pas été "
                           "créés");
+}
+
+namespace {
+
+QString quotedPath(const QString &path) {
+    return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
+}
+
+QString exiftoolSaid(const QString &line) {
+    return line.isEmpty() ? QString() : QStringLiteral("\nExifTool : ") + line;
+}
+
+} // namespace
+
+QString unreadImages(int unread, int considered, const QStringList &unreadableFolders) {
+    QStringList parts;
+    if (unread > 0)
+        parts << QStringLiteral("%1 des %2 images n'ont pas pu être lues")
+                     .arg(unread)
+                     .arg(considered);
+    if (!unreadableFolders.isEmpty()) {
+        constexpr int shown = 3;
+        QStringList folders;
+        for (const QString &folder : unreadableFolders.mid(0, shown))
+            folders << quotedPath(folder);
+        if (unreadableFolders.size() > shown)
+            folders << QStringLiteral("…");
+        parts << QStringLiteral("Dossiers impossibles à ouvrir : %1").arg(folders.join(u", "));
+    }
+    return parts.join(QLatin1Char('\n'));
+}
+
+QString exiftoolAborted(int signal, int exitCode, int read, int considered,
+                        const QString &exiftoolLine) {
+    const QString how = signal > 0 ? QStringLiteral("arrêté par le signal %1").arg(signal)
+                                   : QStringLiteral("code de sortie %1").arg(exitCode);
+    return QStringLiteral("ExifTool s'est arrêté avant la fin (%1) : seules %2 des %3 images ont "
+                          "été lues, les statistiques sont incomplètes.")
+               .arg(how)
+               .arg(read)
+               .arg(qMax(read, considered)) +
+           exiftoolSaid(exiftoolLine);
+}
+
+QString tagFilesNotWritten(const QString &tempFolder, const QString &exiftoolLine) {
+    return QStringLiteral("Les fichiers de tags n'ont pas pu tous être écrits dans le dossier %1 "
+                          ": le disque est plein ou n'accepte plus de nouveau fichier. Les "
+                          "statistiques sont incomplètes.")
+               .arg(quotedPath(tempFolder)) +
+           exiftoolSaid(exiftoolLine);
+}
+
+QString exiftoolCannotStart(const QString &exiftoolPath, const QString &reason) {
+    return QStringLiteral("ExifTool n'a pas pu être lancé (%1) : %2.")
+        .arg(quotedPath(exiftoolPath), reason);
 }
 
 } // namespace kadrilo::wording

@@ -50,4 +50,16 @@ QString notAvailableNotice();
 // ExifTool wrote no tag file at all.
 QString noTagFileError();
 
+// Some images gave no tag file: "N des M images n'ont pas pu être lues", then the folders
+// that could not be opened, if any.
+QString unreadImages(int unread, int considered, const QStringList &unreadableFolders);
+// ExifTool stopped before its end: killed or crashed (`signal`), or failed with `exitCode`;
+// `read` of `considered` images were read. `exiftoolLine` is its last error line, if any.
+QString exiftoolAborted(int signal, int exitCode, int read, int considered,
+                        const QString &exiftoolLine);
+// Tag files could not all be written into `tempFolder` (full disk, no file entry left).
+QString tagFilesNotWritten(const QString &tempFolder, const QString &exiftoolLine);
+// `exiftoolPath` exists but could not be started, for `reason`.
+QString exiftoolCannotStart(const QString &exiftoolPath, const QString &reason);
+
 } // namespace kadrilo::wording

@@ -5,15 +5,29 @@
 #include <QString>
 #include <QStringList>
 
+#include <atomic>
+
 namespace kadrilo::platform {
 
-// The Canon raw images that ExifTool reads in a folder, one by one.
-struct RawImageList {
-    // The files' paths in the system's encoding, sorted: exactly the bytes to hand ExifTool,
-    // also for a name that is not valid in the system's character set.
-    QList<QByteArray> paths;
+// The Canon raw images that ExifTool will read in a folder.
+struct RawImageScan {
+    int images = 0;
     // Folders that could not be opened: what they hold is unknown.
     QStringList unreadableFolders;
+    bool stopped = false; // the scan was asked to stop before its end
+    // The images' paths in the system's encoding, sorted: exactly the bytes to hand ExifTool,
+    // also for a name that is not valid in the system's character set. Filled by
+    // listRawImages() only.
+    QList<QByteArray> paths;
+};
+
+// The tag files that a run left in a temp folder.
+struct TagFolder {
+    QStringList names; // every *.txt file, hidden ones included, sorted by name
+    int emptyFiles = 0;
+    // The folder's file system has no space or no file entry left: files written at the end
+    // of the run may be cut short or missing.
+    bool full = false;
 };
 
 // Everything Kadrilo asks of the operating system goes through this class, so that tests can
@@ -45,11 +59,30 @@ public:
     // could not be deleted.
     virtual QStringList removeFiles(const QString &folder, const QString &pattern);
 
-    // The images ExifTool processes in `folder` with the Canon extension filter: files named
-    // *.cr2 or *.crw in any letter case, hidden ones and links to files included; with
-    // `recursive`, in its sub-folders too, except hidden and linked ones, as ExifTool's -r with
-    // -i SYMLINKS does.
-    virtual RawImageList listRawImages(const QString &folder, bool recursive) const;
+    // Every file of `folder` whose name ends in .txt, hidden ones included (an image
+    // ".x.CR2" gets the tag file ".x.txt"), sorted by name.
+    virtual QStringList listTagFiles(const QString &folder) const;
+    // The number of such files, cheaply, while ExifTool writes them.
+    virtual int countTagFiles(const QString &folder) const;
+    // The tag files after a run. Names that cannot be decoded as the system's file names
+    // (an image named in another code page, a name cut in the middle of a character) are
+    // renamed first, so that every tag file can be opened by name.
+    virtual TagFolder inspectTagFolder(const QString &folder);
+
+    // Finds the images ExifTool processes in `folder` with the Canon extension filter: files
+    // named *.cr2 or *.crw in any letter case, hidden ones included, links to files
+    // included; with `recursive`, in its sub-folders too, except hidden ones and linked
+    // ones, as ExifTool's -r with -i SYMLINKS does. Paths longer than the system's limit are
+    // walked all the same. Runs on any thread; stops early once `stop` turns true.
+    virtual RawImageScan findRawImages(const QString &folder, bool recursive,
+                                       const std::atomic<bool> *stop = nullptr) const;
+    // The same images, one by one, so that they can be shared among several ExifTool
+    // processes.
+    virtual RawImageScan listRawImages(const QString &folder, bool recursive) const;
+
+    // The current folder, also when its path is longer than the system's path limit (where
+    // QDir::currentPath() gives nothing). Empty when it cannot be found.
+    virtual QString currentFolder() const;
 
     // The short (8.3) form of a folder's path, without a final separator. Where the file
     // system keeps no short names, the full native path.

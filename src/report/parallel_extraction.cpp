@@ -3,7 +3,6 @@
 #include "platform/platform.h"
 #include "run/module1.h"
 
-#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
@@ -19,18 +18,49 @@ bool needsCommandLine(const QByteArray &path) {
     if (path.isEmpty() || path.contains('\n') || path.contains('\r'))
         return true;
     const char first = path.front();
-    return first == '#' || first == '-' || first == ' ' || first == '\t' || first == '\f' ||
-           first == '\v' || path.startsWith("\xef\xbb\xbf");
-}
-
-// Every *.txt of a tag folder, hidden ones included: an image ".x.CR2" gets the tag file
-// ".x.txt".
-QStringList tagFileNames(const QString &folder) {
-    return QDir(folder).entryList({QStringLiteral("*.txt")},
-                                  QDir::Files | QDir::Hidden | QDir::System, QDir::NoSort);
+    return first == '#' || first == ' ' || first == '\t' || first == '\f' || first == '\v' ||
+           path.startsWith("\xef\xbb\xbf");
 }
 
 } // namespace
+
+ExtractionResult combineParts(const QVector<ExtractionResult> &parts, int imagesFound,
+                              const QStringList &unreadableFolders, bool cancelled) {
+    using Outcome = ExiftoolRun::Outcome;
+    ExtractionResult combined;
+    combined.imagesFound = imagesFound;
+    combined.unreadableFolders = unreadableFolders;
+    for (const ExtractionResult &part : parts) {
+        combined.tagFiles += part.tagFiles;
+        combined.unreadImages += part.unreadImages;
+        combined.imagesConsidered += part.imagesConsidered;
+        combined.unreadableFolders += part.unreadableFolders;
+        if (part.writeFailed && !combined.writeFailed) {
+            combined.writeFailed = true;
+            combined.writeError = part.writeError;
+        }
+    }
+    combined.imagesConsidered = qMax(combined.imagesConsidered, imagesFound);
+    combined.unreadableFolders.removeDuplicates();
+    if (!parts.isEmpty())
+        combined.ending = parts.front().ending;
+    // The ending that tells the person what went wrong: a failed start before an abort.
+    for (const Outcome outcome : {Outcome::FailedToStart, Outcome::Aborted}) {
+        const auto failed = std::find_if(parts.begin(), parts.end(), [outcome](const auto &part) {
+            return part.outcome == outcome;
+        });
+        if (failed != parts.end()) {
+            combined.outcome = outcome;
+            combined.ending = failed->ending;
+            break;
+        }
+    }
+    if (cancelled) {
+        combined.outcome = Outcome::Cancelled;
+        combined.ending.outcome = Outcome::Cancelled;
+    }
+    return combined;
+}
 
 QVector<QList<QByteArray>> splitImages(const QList<QByteArray> &images, int parts) {
     const qsizetype count = images.size();
@@ -48,7 +78,11 @@ QVector<QList<QByteArray>> splitImages(const QList<QByteArray> &images, int part
 
 PartImages partImages(const QList<QByteArray> &images) {
     PartImages part;
-    for (const QByteArray &path : images) {
+    for (QByteArray path : images) {
+        // A relative path (a folder beyond the system's path limit) must not pass for an
+        // option.
+        if (path.startsWith('-'))
+            path.prepend("./");
         if (needsCommandLine(path)) {
             part.direct << QFile::decodeName(path);
         } else {
@@ -82,7 +116,7 @@ QStringList tagFilesByName(const QStringList &folders) {
     };
     std::vector<TagFile> files;
     for (int f = 0; f < folders.size(); ++f) {
-        const QStringList names = tagFileNames(folders.at(f));
+        const QStringList names = platform::platform().listTagFiles(folders.at(f));
         for (const QString &name : names)
             files.push_back({name.toLower(), name, f});
     }
@@ -109,6 +143,10 @@ ParallelExtraction::~ParallelExtraction() {
 
 void ParallelExtraction::cancel() {
     m_cancelRequested = true;
+    stopParts();
+}
+
+void ParallelExtraction::stopParts() {
     for (const auto &run : m_runs)
         run->cancel();
 }
@@ -116,22 +154,20 @@ void ParallelExtraction::cancel() {
 int ParallelExtraction::tagFilesWritten() const {
     int written = 0;
     for (const QString &folder : m_tagFolders)
-        written += int(tagFileNames(folder).size());
+        written += platform::platform().countTagFiles(folder);
     return written;
 }
 
-ExiftoolRun::Outcome ParallelExtraction::run(Module1 &state, const QString &folder, int processes,
-                                             const QStringList &extraTags) {
+ExtractionResult ParallelExtraction::run(Module1 &state, const QString &folder, int processes,
+                                         const QStringList &extraTags) {
     using Outcome = ExiftoolRun::Outcome;
     auto &system = platform::platform();
     if (state.type_raw == QLatin1String("Canon"))
         state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
 
-    const platform::RawImageList images = system.listRawImages(folder, state.option_recursive == 1);
-    m_images = int(images.paths.size());
+    const platform::RawImageScan images = system.listRawImages(folder, state.option_recursive == 1);
+    m_images = images.images;
     Q_EMIT listed();
-    if (m_cancelRequested)
-        return Outcome::Cancelled;
 
     ExiftoolCommandInput input;
     input.exiftoolPath = state.chemin_exiftool;
@@ -145,14 +181,14 @@ ExiftoolRun::Outcome ParallelExtraction::run(Module1 &state, const QString &fold
     const QString privateFolder = platform::withTrailingSeparator(state.dossier_temp);
     std::vector<ExiftoolCommand> commands;
     const QVector<QList<QByteArray>> parts = splitImages(images.paths, processes);
-    for (int p = 0; p < parts.size(); ++p) {
+    bool setUp = !m_cancelRequested;
+    for (int p = 0; setUp && p < parts.size(); ++p) {
         const QString tagFolder = privateFolder + QStringLiteral("part-%1").arg(p + 1);
         const QString argumentFile = privateFolder + QStringLiteral("part-%1.args").arg(p + 1);
         const PartImages list = partImages(parts.at(p));
         QFile file(argumentFile);
-        if (!system.createFolder(tagFolder) || !file.open(QIODevice::WriteOnly) ||
-            file.write(list.argumentFile) != list.argumentFile.size() || !file.flush())
-            return Outcome::FailedToStart;
+        setUp = system.createFolder(tagFolder) && file.open(QIODevice::WriteOnly) &&
+                file.write(list.argumentFile) == list.argumentFile.size() && file.flush();
         m_tagFolders << tagFolder;
         commands.push_back(
             partCommand(input, system.shortPath(tagFolder), argumentFile, list.direct));
@@ -162,31 +198,43 @@ ExiftoolRun::Outcome ParallelExtraction::run(Module1 &state, const QString &fold
 
     QEventLoop loop;
     int running = 0;
-    Outcome outcome = Outcome::Finished;
-    for (const ExiftoolCommand &command : commands) {
-        auto run = std::make_unique<ExiftoolRun>();
-        connect(run.get(), &ExiftoolRun::finished, &loop, [&running, &loop] {
+    for (size_t p = 0; setUp && p < commands.size(); ++p) {
+        m_runs.push_back(std::make_unique<ExiftoolRun>());
+        ExiftoolRun &part = *m_runs.back();
+        // A part that fails stops the others: the report will not be printed.
+        connect(&part, &ExiftoolRun::finished, &loop, [this, &running, &loop, &part] {
+            if (part.ending().outcome == Outcome::Aborted)
+                stopParts();
             if (--running == 0)
                 loop.quit();
         });
-        ExiftoolRun &started = *run;
-        m_runs.push_back(std::move(run));
-        if (m_cancelRequested || !started.start(command)) {
-            outcome = m_cancelRequested ? Outcome::Cancelled : started.outcome();
+        if (m_cancelRequested || !part.start(commands[p]))
             break;
-        }
         ++running;
     }
-    if (outcome == Outcome::Finished && running > 0) {
+    if (running == int(commands.size()) && running > 0) {
         m_ticker->start();
         loop.exec();
         m_ticker->stop();
     }
     const bool cancelled = m_cancelRequested;
-    // A part that could not start stops the others: their results would be incomplete.
-    cancel();
+    stopParts();
     state.extraction_faite = true;
-    return cancelled ? Outcome::Cancelled : outcome;
+
+    QVector<ExtractionResult> results;
+    for (int p = 0; p < int(m_runs.size()); ++p) {
+        platform::RawImageScan partScan;
+        partScan.images = int(parts.at(p).size());
+        results << checkExtraction(m_runs[size_t(p)]->ending(), partScan,
+                                   system.inspectTagFolder(m_tagFolders.at(p)));
+    }
+    // A part's folder or list that could not be written: its tag files could not be either.
+    if (!setUp && !cancelled) {
+        ExtractionResult failed;
+        failed.writeFailed = true;
+        results << failed;
+    }
+    return combineParts(results, images.images, images.unreadableFolders, cancelled);
 }
 
 } // namespace kadrilo::report

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "run/exiftool_run.h"
+#include "run/extraction.h"
 
 #include <QByteArray>
 #include <QList>
@@ -20,6 +21,12 @@ struct Module1;
 }
 
 namespace kadrilo::report {
+
+// What the parts of a run left, told as one run would: how it ended (cancelled by the person;
+// else the first part that could not start, else the first one aborted, with its own ending),
+// and the images, tag files and unread images of all parts together.
+ExtractionResult combineParts(const QVector<ExtractionResult> &parts, int imagesFound,
+                              const QStringList &unreadableFolders, bool cancelled);
 
 // Splits `images` into `parts` runs of consecutive images whose sizes differ by one at most:
 // fewer runs when there are fewer images, none without images.
@@ -57,10 +64,10 @@ public:
 
     // Runs ExifTool over the images of `folder` in at most `processes` processes, writing into
     // sub-folders of `state.dossier_temp`, with the options the single run would use (`state`
-    // and `extraTags`). Finished when every process ran to its end; FailedToStart when one
-    // could not start (the others are stopped); Cancelled after cancel().
-    ExiftoolRun::Outcome run(Module1 &state, const QString &folder, int processes,
-                             const QStringList &extraTags);
+    // and `extraTags`), and checks what each left (see combineParts). A part that cannot start
+    // or is aborted stops the others: the report would not be printed.
+    ExtractionResult run(Module1 &state, const QString &folder, int processes,
+                         const QStringList &extraTags);
     void cancel();
 
     // The images listed, known once run() has listed them; -1 before.
@@ -77,6 +84,9 @@ Q_SIGNALS:
     void tick();
 
 private:
+    // Stops every part still running.
+    void stopParts();
+
     std::vector<std::unique_ptr<ExiftoolRun>> m_runs;
     std::unique_ptr<QTimer> m_ticker;
     QStringList m_tagFolders;

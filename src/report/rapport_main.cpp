@@ -1,27 +1,29 @@
 #include "platform/platform.h"
+#include "platform/termination.h"
 #include "report/report_options.h"
 #include "report/report_run.h"
 
 #include <QCoreApplication>
 
+#include <cerrno>
 #include <cstdio>
-#include <memory>
+#include <cstring>
 
 #ifdef Q_OS_WIN
 #include <io.h>
 #else
-#include <QSocketNotifier>
-
-#include <csignal>
-#include <sys/socket.h>
+#include <fcntl.h>
 #include <unistd.h>
 #endif
 
 namespace {
 
-void writeTo(FILE *stream, const QByteArray &bytes) {
-    std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
-    std::fflush(stream);
+// Writes all of `bytes`; false, with errno telling why, when the stream refused them.
+bool writeTo(FILE *stream, const QByteArray &bytes) {
+    errno = 0;
+    const std::size_t written =
+        std::fwrite(bytes.constData(), 1, std::size_t(bytes.size()), stream);
+    return std::fflush(stream) == 0 && written == std::size_t(bytes.size()) && !std::ferror(stream);
 }
 
 bool standardErrorIsTerminal() {
@@ -32,47 +34,63 @@ bool standardErrorIsTerminal() {
 #endif
 }
 
-#ifndef Q_OS_WIN
-// Ctrl+C, a closed terminal or a polite kill reach the event loop through this pair of
-// sockets, so the report can stop ExifTool and remove its temporary folder before ending.
-int g_signalSockets[2] = {-1, -1};
-
-void onSignal(int) {
-    const char byte = 1;
-    [[maybe_unused]] const auto written = ::write(g_signalSockets[0], &byte, 1);
-}
-
-std::unique_ptr<QSocketNotifier> watchSignals(kadrilo::report::ReportInterruption &interruption) {
-    if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalSockets) != 0)
-        return nullptr;
-    auto notifier = std::make_unique<QSocketNotifier>(g_signalSockets[1], QSocketNotifier::Read);
-    QObject::connect(notifier.get(), &QSocketNotifier::activated, &interruption, [&interruption] {
-        char byte = 0;
-        [[maybe_unused]] const auto read = ::read(g_signalSockets[1], &byte, 1);
-        interruption.interrupt();
-    });
-    struct sigaction action = {};
-    action.sa_handler = onSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-        ::sigaction(signal, &action, nullptr);
-    return notifier;
-}
+// A program started with standard output or error closed would give that descriptor to the
+// first file it opens (its own lock file, a tag file) and write its results there. The
+// descriptor is taken by /dev/null, and the writes to it are then refused, as to a closed one.
+bool holdClosedDescriptor(int fd) {
+#ifdef Q_OS_UNIX
+    if (::fcntl(fd, F_GETFD) != -1 || errno != EBADF)
+        return false;
+    const int null = ::open("/dev/null", O_WRONLY);
+    if (null >= 0 && null != fd) {
+        ::dup2(null, fd);
+        ::close(null);
+    }
+    return true;
+#else
+    Q_UNUSED(fd)
+    return false;
 #endif
+}
+
+QString writeFailureReason(int error) {
+    switch (error) {
+    case ENOSPC:
+        return QStringLiteral("plus de place sur le périphérique");
+    case EBADF:
+        return QStringLiteral("la sortie standard est fermée");
+    case EPIPE:
+        return QStringLiteral("le lecteur de la sortie standard s'est arrêté");
+    default:
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+}
 
 } // namespace
 
 int main(int argc, char *argv[]) {
     using namespace kadrilo::report;
 
+    const bool outputClosed = holdClosedDescriptor(1);
+    holdClosedDescriptor(2);
+
     QCoreApplication app(argc, argv);
 
+    const auto reportError = [](const QString &text) {
+        writeTo(stderr, (QStringLiteral("kadrilo-rapport : ") + text + QLatin1Char('\n')).toUtf8());
+    };
+    const auto writeOutput = [&](const QByteArray &bytes) {
+        if (!outputClosed && writeTo(stdout, bytes))
+            return ExitOk;
+        const int error = outputClosed ? EBADF : errno;
+        reportError(QStringLiteral("impossible d'écrire sur la sortie standard : %1.")
+                        .arg(writeFailureReason(error)));
+        return ExitOutputFailed;
+    };
+
     const ParsedArguments parsed = parseReportArguments(QCoreApplication::arguments().mid(1));
-    if (parsed.action == ParsedArguments::Action::Help) {
-        writeTo(stdout, usageText().toUtf8());
-        return ExitOk;
-    }
+    if (parsed.action == ParsedArguments::Action::Help)
+        return writeOutput(usageText().toUtf8());
     if (parsed.action == ParsedArguments::Action::Error) {
         writeTo(stderr, QStringLiteral("kadrilo-rapport : %1\n%2\n"
                                        "Pour en savoir plus : kadrilo-rapport --help\n")
@@ -81,10 +99,12 @@ int main(int argc, char *argv[]) {
         return ExitBadUsage;
     }
 
+    // Ctrl+C, a closed terminal or a polite kill stop ExifTool and remove the private folder
+    // before the report ends.
     ReportInterruption interruption;
-#ifndef Q_OS_WIN
-    const auto signalWatch = watchSignals(interruption);
-#endif
+    kadrilo::platform::TerminationWatch termination;
+    QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &interruption,
+                     &ReportInterruption::interrupt);
 
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
@@ -93,20 +113,27 @@ int main(int argc, char *argv[]) {
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {
         settings.progress = [](int done, int total) {
-            writeTo(stderr,
-                    QStringLiteral("\rExtraction : %1 / %2 images").arg(done).arg(total).toUtf8());
+            const QString text =
+                total < 0 ? QStringLiteral("\rExtraction : %1 images").arg(done)
+                          : QStringLiteral("\rExtraction : %1 / %2 images").arg(done).arg(total);
+            writeTo(stderr, text.toUtf8());
         };
     }
 
-    const ReportOutcome outcome = executerRapport(parsed.options, settings);
+    ReportOutcome outcome = executerRapport(parsed.options, settings);
     if (showProgress)
         writeTo(stderr, QByteArrayLiteral("\n"));
-    if (outcome.status != ExitOk) {
-        writeTo(
-            stderr,
-            (QStringLiteral("kadrilo-rapport : ") + outcome.error + QLatin1Char('\n')).toUtf8());
-        return outcome.status;
+    // A signal that came while the tag files were read, after ExifTool's end, still stops
+    // the report: the person asked for it to end.
+    if (kadrilo::platform::TerminationWatch::received() != 0 && outcome.status != ExitInterrupted)
+        outcome = {ExitInterrupted, {}, QStringLiteral("interrompu.")};
+
+    if (!outcome.output.isEmpty()) {
+        const int written = writeOutput(outcome.output);
+        if (written != ExitOk)
+            return written;
     }
-    writeTo(stdout, outcome.output);
-    return ExitOk;
+    if (!outcome.error.isEmpty())
+        reportError(outcome.error);
+    return outcome.status;
 }

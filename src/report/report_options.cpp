@@ -120,12 +120,16 @@ QString usageText() {
         "    0  statistiques écrites sur la sortie standard\n"
         "    2  mauvaise utilisation (option ou format inconnu, dossier manquant ou en trop)\n"
         "    3  dossier introuvable ou illisible\n"
-        "    4  exiftool.exe introuvable dans le dossier du programme\n"
+        "    4  exiftool.exe introuvable dans le dossier du programme, ou impossible à lancer\n"
         "    5  ExifTool n'a écrit aucun fichier de tags (aucune image RAW traitée)\n"
         "    6  dossier temporaire impossible à créer\n"
-        "  130  interrompu (Ctrl+C) ; le dossier temporaire est supprimé\n"
+        "    7  ExifTool s'est arrêté avant la fin (tué, planté ou en erreur)\n"
+        "    8  fichiers de tags impossibles à écrire (disque plein)\n"
+        "    9  des images n'ont pas pu être lues ; les statistiques des autres sont écrites\n"
+        "   10  écriture impossible sur la sortie standard\n"
+        "  130  interrompu (Ctrl+C, signal) ; le dossier temporaire est supprimé\n"
         "En cas d'erreur, le message va sur la sortie d'erreur et la sortie standard reste "
-        "vide.\n");
+        "vide, sauf pour le code 9.\n");
 }
 
 } // namespace kadrilo::report

@@ -35,9 +35,13 @@ enum ExitStatus : int {
     ExitOk = 0,
     ExitBadUsage = 2,
     ExitFolderUnreadable = 3,
-    ExitExiftoolMissing = 4,
+    ExitExiftoolMissing = 4, // missing, or cannot be started
     ExitNoTagFile = 5,
     ExitTempFolderFailed = 6,
+    ExitExiftoolAborted = 7,    // killed, crashed, or failed: the results are not printed
+    ExitTagFilesNotWritten = 8, // full disk: the results are not printed
+    ExitImagesUnread = 9,       // the results of the images read are printed all the same
+    ExitOutputFailed = 10,      // standard output could not be written
     ExitInterrupted = 130,
 };
 

@@ -2,6 +2,7 @@
 
 #include "analysis/analyse.h"
 #include "analysis/wording.h"
+#include "platform/folder_lock.h"
 #include "platform/platform.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
@@ -14,6 +15,8 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <memory>
+
 namespace kadrilo::report {
 
 namespace {
@@ -23,7 +26,7 @@ ReportOutcome failure(int status, const QString &error) {
 }
 
 int tagFilesWritten(const QString &tempFolder) {
-    return platform::platform().listFiles(tempFolder, {QStringLiteral("*.txt")}).size();
+    return platform::platform().countTagFiles(tempFolder);
 }
 
 ReportOutcome interrupted() {
@@ -31,29 +34,35 @@ ReportOutcome interrupted() {
 }
 
 // One ExifTool over the whole folder, writing into the private folder itself.
-ExiftoolRun::Outcome extractAtOnce(Module1 &state, const QString &folder,
-                                   const ReportSettings &settings) {
+ExtractionResult extractAtOnce(Module1 &state, const QString &folder,
+                               const ReportSettings &settings) {
     ExiftoolRun run;
     if (settings.interruption)
         QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
                          &ExiftoolRun::cancel);
+    ImageCounter counter;
     if (!settings.progress)
-        return extraire_exif(state, folder, &run, reportExtraTags());
-    const int total = countRawImages(folder, state.option_recursive == 1);
+        return extraire_exif(state, folder, &run, &counter, reportExtraTags());
+    // The total shows once the count beside ExifTool has ended: -1 until then.
     const QString temp = state.dossier_temp;
     const auto progress = settings.progress;
+    auto total = std::make_shared<int>(-1);
     QObject::connect(&run, &ExiftoolRun::tick, &run,
-                     [temp, total, progress] { progress(tagFilesWritten(temp), total); });
-    progress(0, total);
-    const auto outcome = extraire_exif(state, folder, &run, reportExtraTags());
-    progress(tagFilesWritten(temp), total);
-    return outcome;
+                     [temp, total, progress] { progress(tagFilesWritten(temp), *total); });
+    QObject::connect(&counter, &ImageCounter::counted, &run, [temp, total, progress](int n) {
+        *total = n;
+        progress(tagFilesWritten(temp), n);
+    });
+    const ExtractionResult extraction =
+        extraire_exif(state, folder, &run, &counter, reportExtraTags());
+    progress(tagFilesWritten(temp), *total);
+    return extraction;
 }
 
 // The images shared among `processes` ExifTool processes, each writing into a tag folder of
 // its own inside the private folder; `tagFolders` receives those folders.
-ExiftoolRun::Outcome extractInParts(Module1 &state, const QString &folder, int processes,
-                                    const ReportSettings &settings, QStringList &tagFolders) {
+ExtractionResult extractInParts(Module1 &state, const QString &folder, int processes,
+                                const ReportSettings &settings, QStringList &tagFolders) {
     ParallelExtraction extraction;
     if (settings.interruption)
         QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
@@ -66,11 +75,11 @@ ExiftoolRun::Outcome extractInParts(Module1 &state, const QString &folder, int p
         QObject::connect(&extraction, &ParallelExtraction::listed, &extraction, show);
         QObject::connect(&extraction, &ParallelExtraction::tick, &extraction, show);
     }
-    const auto outcome = extraction.run(state, folder, processes, reportExtraTags());
+    const ExtractionResult result = extraction.run(state, folder, processes, reportExtraTags());
     if (settings.progress)
         settings.progress(extraction.tagFilesWritten(), extraction.images());
     tagFolders = extraction.tagFolders();
-    return outcome;
+    return result;
 }
 
 } // namespace
@@ -83,13 +92,28 @@ void ReportInterruption::interrupt() {
 QString analysedFolderPath(const QString &folder) {
     // ExifTool receives the folder with its first character lower-cased, harmless only for
     // an absolute path, and the summary shows the folder as the folder window would.
-    return QDir::toNativeSeparators(QDir::cleanPath(QFileInfo(folder).absoluteFilePath()));
+    QString absolute = QFileInfo(folder).absoluteFilePath();
+    // Qt knows no current folder whose path is longer than the system's limit.
+    if (absolute.isEmpty() || QDir::isRelativePath(absolute))
+        absolute = platform::platform().currentFolder() + QLatin1Char('/') + folder;
+    return QDir::toNativeSeparators(QDir::cleanPath(absolute));
+}
+
+QString exiftoolFolderPath(const QString &folder) {
+    const QString absolute = analysedFolderPath(folder);
+    // ExifTool cannot open a path that long; it inherits our current folder, so the folder
+    // as given, relative to it, still reaches it.
+    constexpr int pathLimit = 4096;
+    if (QFile::encodeName(absolute).size() >= pathLimit && QDir::isRelativePath(folder))
+        return folder;
+    return absolute;
 }
 
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
     auto &system = platform::platform();
 
-    const QString folder = analysedFolderPath(options.folder);
+    const QString folder = exiftoolFolderPath(options.folder);
+    const QString shownFolder = analysedFolderPath(options.folder);
     const QFileInfo folderInfo(folder);
     if (!folderInfo.isDir())
         return failure(ExitFolderUnreadable,
@@ -111,13 +135,18 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                            .arg(settings.programFolder));
 
     // A folder of our own, never the windows' temp folder: a report may run while Kadrilo
-    // holds tag files of its own there. QTemporaryDir removes it on every way out.
+    // holds tag files of its own there. QTemporaryDir removes it on every way out; the lock
+    // inside lets a later report remove it when this one was killed.
+    const QString privatePattern = QStringLiteral("kadrilo-rapport-*");
+    platform::removeAbandonedFolders(QDir::tempPath(), privatePattern);
     const QTemporaryDir tempFolder(QDir::tempPath() + QStringLiteral("/kadrilo-rapport-XXXXXX"));
     if (!tempFolder.isValid())
         return failure(
             ExitTempFolderFailed,
             QStringLiteral("impossible de créer un dossier temporaire dans « %1 » : %2")
                 .arg(QDir::toNativeSeparators(QDir::tempPath()), tempFolder.errorString()));
+    platform::FolderLock ownership(tempFolder.path());
+    ownership.tryLock();
     state.dossier_temp =
         platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
 
@@ -125,23 +154,38 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         return interrupted();
     const int processes = options.processes > 0 ? options.processes : QThread::idealThreadCount();
     QStringList tagFolders{state.dossier_temp};
-    const ExiftoolRun::Outcome outcome =
+    const ExtractionResult extraction =
         processes > 1 ? extractInParts(state, folder, processes, settings, tagFolders)
                       : extractAtOnce(state, folder, settings);
-    if (outcome == ExiftoolRun::Outcome::Cancelled)
+    using Outcome = ExiftoolRun::Outcome;
+    if (extraction.outcome == Outcome::Cancelled)
         return interrupted();
-
-    const QStringList tagFiles = tagFilesByName(tagFolders);
-    if (tagFiles.isEmpty())
-        return failure(ExitNoTagFile,
-                       wording::noTagFileError() +
-                           QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
-                               .arg(options.folder));
+    if (extraction.outcome == Outcome::FailedToStart)
+        return failure(ExitExiftoolMissing, failedToStartText(extraction, state.chemin_exiftool));
+    if (extraction.outcome == Outcome::Aborted)
+        return failure(ExitExiftoolAborted, abortedText(extraction));
+    if (extraction.writeFailed)
+        return failure(ExitTagFilesNotWritten,
+                       writeFailedText(extraction, QDir::toNativeSeparators(QDir::tempPath())));
+    if (extraction.tagFiles == 0) {
+        QString error =
+            wording::noTagFileError() +
+            QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).").arg(options.folder);
+        if (!extraction.isComplete())
+            error += QLatin1Char('\n') + unreadImagesText(extraction) + QLatin1Char('.');
+        return failure(ExitNoTagFile, error);
+    }
 
     ShotCounts shots;
-    const statistiques_exif stats = countTagFiles(tagFiles, state, shots);
-    const StatisticsResults results = computeResults(stats, state, folder, &shots);
-    return {ExitOk, formatReport(results, options.format), {}};
+    const statistiques_exif stats = countTagFiles(tagFilesByName(tagFolders), state, shots);
+    const StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    ReportOutcome outcome{ExitOk, formatReport(results, options.format), {}};
+    // The statistics of the images read still stand; the images left out are told apart.
+    if (!extraction.isComplete()) {
+        outcome.status = ExitImagesUnread;
+        outcome.error = unreadImagesText(extraction) + QLatin1Char('.');
+    }
+    return outcome;
 }
 
 } // namespace kadrilo::report

@@ -8,7 +8,7 @@ QString optionsPiece(int recursive, const QStringList &extraTags) {
             QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens -LensID");
         for (const QString &tag : extraTags)
             piece += QStringLiteral(" -") + tag;
-        return piece + QStringLiteral(" -r -w ");
+        return piece + QStringLiteral(" -r -i SYMLINKS -w ");
     }
     return QStringLiteral(" -s -s -w ");
 }
@@ -29,13 +29,21 @@ QString quotedOnBlank(const QString &folder) {
     return QLatin1Char('"') + folder + QLatin1Char('"');
 }
 
+bool needsWorkingDirectory(const QString &tempShortPath) {
+    return tempShortPath.contains(QLatin1Char('%'));
+}
+
 ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input) {
-    const QString outputPath =
-        input.tempShortPath + input.separator + QString::fromUtf16(tagFilePattern);
+    ExiftoolCommand command;
+    QString outputFolder = input.tempShortPath;
+    if (needsWorkingDirectory(outputFolder)) {
+        command.workingDirectory = outputFolder;
+        outputFolder = QStringLiteral(".");
+    }
+    const QString outputPath = outputFolder + input.separator + QString::fromUtf16(tagFilePattern);
     const QString folder = lowerFirstCharacter(input.imageFolder);
     const QString options = optionsPiece(input.recursive, input.extraTags);
 
-    ExiftoolCommand command;
     command.program = input.exiftoolPath;
     command.line = input.exiftoolPath + input.extensionFilter + options + outputPath +
                    QLatin1Char(' ') + quotedOnBlank(folder);

@@ -12,6 +12,9 @@ struct ExiftoolCommand {
     QString program;
     QStringList arguments;
     QString line;
+    // Where ExifTool runs; empty: the current folder. Set when the temp folder's path could
+    // not stand in the -w argument (see buildExiftoolCommand).
+    QString workingDirectory;
 };
 
 struct ExiftoolCommandInput {
@@ -27,13 +30,17 @@ struct ExiftoolCommandInput {
 };
 
 // Each image gets a tag file of its own: the copy number keeps IMG_0001.CR2 and IMG_0001.CRW,
-// or two IMG_0001 in different sub-folders, from sharing one file.
-inline constexpr char16_t tagFilePattern[] = u"%f%-c.txt";
+// or two IMG_0001 in different sub-folders, from sharing one file. The name part is cut to
+// its first 200 bytes so that a copy-numbered name stays within the 255 bytes a file system
+// allows: two images with 251-byte names in two sub-folders both get a tag file.
+inline constexpr char16_t tagFilePattern[] = u"%200f%-c.txt";
 
 inline constexpr char16_t canonExtensionFilter[] = u" -ext .cr2 -ext .crw";
 
-// The options piece: every tag for this folder only, or seven tags and -r with sub-folders,
-// `extraTags` after the seven.
+// The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
+// With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder
+// would make the run endless, a link to a sibling would read its photos twice. `extraTags`
+// come after the seven.
 QString optionsPiece(int recursive, const QStringList &extraTags = {});
 
 // The tags the report counts beyond the window's: exposure time and camera model (the seven
@@ -43,6 +50,12 @@ QStringList reportExtraTags();
 QString lowerFirstCharacter(const QString &folder);
 // The folder between double quotes when it holds a blank (U+0020), unchanged otherwise.
 QString quotedOnBlank(const QString &folder);
+
+// ExifTool reads a "%" of the -w argument as the start of a format code ("%d", "%f", "%c"...)
+// and offers no way to write a plain "%" there (12.57 leaves "%%" as is, or expands "%%f"). A
+// temp folder whose path holds a "%" is therefore given as ExifTool's working directory, and
+// the -w argument becomes ".", the separator and the pattern.
+bool needsWorkingDirectory(const QString &tempShortPath);
 
 ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input);
 

@@ -3,6 +3,7 @@
 #include "run/exiftool_command.h"
 
 #include <QObject>
+#include <QStringList>
 
 #include <memory>
 
@@ -14,16 +15,30 @@ namespace kadrilo {
 // Owns one ExifTool process. `start()` starts it and returns at once, `finished()` tells its
 // end; `run()` does both and returns once it has ended, keeping the user interface alive
 // meanwhile through a local event loop. A start that fails is tried again a few times, then
-// given up. Destroying the object, or `cancel()`, kills a process that still runs, so no
+// given up. ExifTool runs in a process group of its own that dies with this program, even
+// when this program is killed; destroying the object, or `cancel()`, ends the group, so no
 // child is left behind.
 class ExiftoolRun : public QObject {
     Q_OBJECT
 
 public:
     enum class Outcome {
-        Finished,      // ExifTool ran to its end (its own exit code is not judged)
+        Finished,      // ExifTool ran to its end, with exit code 0 or 1 (some files failed)
         FailedToStart, // every start attempt failed
         Cancelled,     // cancel() stopped it
+        Aborted,       // killed, crashed, or ended with another exit code
+    };
+
+    // How the run ended, once finished() has come.
+    struct Ending {
+        Outcome outcome = Outcome::Finished;
+        // The exit code, or the number of the signal that killed it (Aborted).
+        int exitCode = 0;
+        bool killedBySignal = false;
+        // Why it could not start (FailedToStart), as the system tells it.
+        QString startError;
+        // What ExifTool wrote on its standard error, line by line.
+        QStringList errorLines;
     };
 
     static constexpr int startAttempts = 3;
@@ -32,14 +47,15 @@ public:
     explicit ExiftoolRun(QObject *parent = nullptr);
     ~ExiftoolRun() override;
 
-    // Starts ExifTool; false when every attempt failed or a cancel came first (outcome() then
-    // tells which).
+    // Starts ExifTool; false when every attempt failed (ending() then tells why).
     bool start(const ExiftoolCommand &command);
     Outcome run(const ExiftoolCommand &command);
-    // How the last run ended, once finished() has come or start() failed.
-    Outcome outcome() const { return m_outcome; }
+    const Ending &ending() const { return m_ending; }
     void cancel();
     bool isRunning() const;
+
+    // Cancels every run of this program, for a program told to end by a signal.
+    static void cancelAll();
 
 Q_SIGNALS:
     void started();
@@ -53,7 +69,8 @@ private:
 
     std::unique_ptr<QProcess> m_process;
     std::unique_ptr<QTimer> m_ticker;
-    Outcome m_outcome = Outcome::Finished;
+    QByteArray m_errorOutput;
+    Ending m_ending;
     bool m_cancelRequested = false;
 };
 

@@ -3,8 +3,6 @@
 #include "analysis/analyse.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
-#include "run/extraction.h"
-#include "run/image_count.h"
 #include "run/module1.h"
 
 #include <QLabel>
@@ -79,6 +77,7 @@ frm_travail::frm_travail(Module1 &state, QWidget *parent)
     stopProgress();
 
     connect(&m_run, &ExiftoolRun::tick, this, &frm_travail::updateProgress);
+    connect(&m_counter, &ImageCounter::counted, this, &frm_travail::setImageCount);
 }
 
 frm_travail::~frm_travail() = default;
@@ -123,12 +122,13 @@ void frm_travail::Form_Activate() {
     if (m_state.etape_travail == QLatin1String("lectureraw")) {
         setWindowTitle(captionText());
         lbl_travail->setText(messageText());
+        m_extraction = {};
         if (!m_state.extraction_faite) {
-            const QString folder = m_source->currentFolder();
-            startProgress(countRawImages(folder, m_state.option_recursive == 1));
-            const auto outcome = extraire_exif(m_state, folder, &m_run);
+            // ExifTool starts at once; the images are counted beside it.
+            startProgress();
+            m_extraction = extraire_exif(m_state, m_source->currentFolder(), &m_run, &m_counter);
             stopProgress();
-            if (outcome == ExiftoolRun::Outcome::Cancelled)
+            if (m_extraction.outcome == ExiftoolRun::Outcome::Cancelled)
                 m_cancelled = true;
         }
         if (!m_cancelled)
@@ -145,19 +145,29 @@ void frm_travail::Form_Activate() {
     done(m_cancelled ? QDialog::Rejected : QDialog::Accepted);
 }
 
-void frm_travail::startProgress(int imageCount) {
-    m_imageCount = imageCount;
-    // No image to count (sub-folders only, or none at all): a busy bar instead of 0 %.
-    m_progress->setRange(0, imageCount);
+void frm_travail::startProgress() {
+    // A busy bar until the count of images is known.
+    m_imageCount = -1;
+    m_progress->setRange(0, 0);
     m_progress->setValue(0);
-    m_progressText->setText(QStringLiteral("0 / %1").arg(imageCount));
+    m_progressText->setText(QStringLiteral("0 / …"));
     m_progress->show();
     m_progressText->show();
 }
 
+void frm_travail::setImageCount(int imageCount) {
+    m_imageCount = imageCount;
+    // No image to count (none at all, or none readable): the bar stays busy rather than 0 %.
+    m_progress->setRange(0, imageCount);
+    updateProgress();
+}
+
 void frm_travail::updateProgress() {
-    const int written =
-        int(platform::platform().listFiles(m_state.dossier_temp, {QStringLiteral("*.txt")}).size());
+    const int written = platform::platform().countTagFiles(m_state.dossier_temp);
+    if (m_imageCount < 0) {
+        m_progressText->setText(QStringLiteral("%1 / …").arg(written));
+        return;
+    }
     m_progress->setValue(qMin(written, m_imageCount));
     m_progressText->setText(QStringLiteral("%1 / %2").arg(written).arg(m_imageCount));
 }

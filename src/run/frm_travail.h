@@ -1,6 +1,8 @@
 #pragma once
 
 #include "run/exiftool_run.h"
+#include "run/extraction.h"
+#include "run/image_count.h"
 
 #include <QDialog>
 
@@ -43,6 +45,9 @@ public:
     // calls for, with the folder and statistics window of `source`, then hides the window.
     Ending showModal(WorkSource &source);
 
+    // How the last extraction went; complete when this cycle ran no ExifTool.
+    const ExtractionResult &lastExtraction() const { return m_extraction; }
+
     // Closing the window while ExifTool runs stops it; otherwise it does nothing, since the
     // window hides itself once its work is done.
     void reject() override;
@@ -56,17 +61,20 @@ protected:
 
 private:
     void Form_Activate();
-    void startProgress(int imageCount);
+    void startProgress();
+    void setImageCount(int imageCount);
     void updateProgress();
     void stopProgress();
 
     Module1 &m_state;
     WorkSource *m_source = nullptr;
     ExiftoolRun m_run;
+    ImageCounter m_counter;
+    ExtractionResult m_extraction;
     bool m_activationDue = false;
     bool m_working = false;
     bool m_cancelled = false;
-    int m_imageCount = 0;
+    int m_imageCount = -1; // -1 while the count runs
 
     QLabel *lbl_travail;
     QLabel *Image1;

@@ -1,9 +1,12 @@
 #include "windows/frm_directory.h"
 
 #include "analysis/wording.h"
+#include "platform/folder_lock.h"
 #include "platform/geometry.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "run/extraction.h"
+#include "run/frm_travail.h"
 #include "run/module1.h"
 #include "stats/frm_stats.h"
 
@@ -372,8 +375,7 @@ void frm_directory::keyPressEvent(QKeyEvent *event) {
 
 bool frm_directory::removePreviousTagFiles() {
     auto &system = platform::platform();
-    if (!system.hasNormalFiles(m_state.dossier_temp))
-        return true;
+    // Hidden tag files too (".x.txt" of an image ".x.CR2"): the analysis reads them all.
     const QStringList locked = system.removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
     if (locked.isEmpty())
         return true;
@@ -408,6 +410,19 @@ void frm_directory::btc_scan_MouseUp() {
         return;
     }
 
+    // Two Kadrilo started from one program folder share its temp folder: one work cycle at a
+    // time, or the second would delete the tag files the first is writing.
+    platform::FolderLock cycle(m_state.dossier_temp);
+    if (!cycle.tryLock()) {
+        platform::showMessage(
+            this,
+            QStringLiteral("Une autre analyse est en cours avec le dossier temporaire « %1 ». "
+                           "Attendez qu'elle se termine, puis relancez celle-ci.")
+                .arg(QDir::toNativeSeparators(m_state.dossier_temp)),
+            QStringLiteral("Analyse en cours"), platform::MessageIcon::Information);
+        return;
+    }
+
     QApplication::setOverrideCursor(Qt::WaitCursor);
     if (!removePreviousTagFiles()) {
         platform::restoreDefaultPointer();
@@ -416,6 +431,7 @@ void frm_directory::btc_scan_MouseUp() {
     m_state.etape_travail = QStringLiteral("lectureraw");
 
     const auto ending = m_workWindow().showModal(*this);
+    cycle.unlock();
     if (ending == frm_travail::Ending::Cancelled) {
         // Stopped by the person: no results to show; the window stays for another try.
         m_stats.reset();
@@ -424,10 +440,25 @@ void frm_directory::btc_scan_MouseUp() {
         return;
     }
 
-    if (!system.hasNormalFiles(m_state.dossier_temp)) {
+    // What went wrong is told before the statistics, which show what could be read.
+    using Outcome = ExiftoolRun::Outcome;
+    const ExtractionResult &extraction = m_workWindow().lastExtraction();
+    const auto error = [this](const QString &text) {
+        platform::showMessage(this, text, QStringLiteral(" Erreur"),
+                              platform::MessageIcon::Critical);
+    };
+    if (extraction.outcome == Outcome::FailedToStart)
+        error(failedToStartText(extraction, m_state.chemin_exiftool));
+    else if (extraction.outcome == Outcome::Aborted)
+        error(abortedText(extraction));
+    else if (extraction.writeFailed)
+        error(writeFailedText(extraction, m_state.dossier_temp));
+    else if (system.listTagFiles(m_state.dossier_temp).isEmpty())
         platform::showMessage(this, wording::noTagFileError(), QStringLiteral(" Erreur"),
                               platform::MessageIcon::Question);
-    }
+    else if (!extraction.isComplete())
+        platform::showMessage(this, unreadImagesText(extraction),
+                              QStringLiteral("Lecture incomplète"), platform::MessageIcon::Warning);
     platform::restoreDefaultPointer();
     m_state.extraction_faite = false;
     showStatistics();

@@ -1,5 +1,6 @@
 #include "windows/frm_main.h"
 
+#include "platform/folder_lock.h"
 #include "platform/geometry.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
@@ -121,9 +122,13 @@ void frm_main::btc_propos_Click() {
 }
 
 void frm_main::btc_quitter_Click() {
-    // Nothing to report if a tag file stays: the program ends all the same.
-    if (!m_state.dossier_temp.isEmpty())
-        platform::platform().removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
+    // Nothing to report if a tag file stays: the program ends all the same. The tag files of
+    // another Kadrilo's cycle in the same temp folder are left to it.
+    if (!m_state.dossier_temp.isEmpty()) {
+        platform::FolderLock cycle(m_state.dossier_temp);
+        if (cycle.tryLock())
+            platform::platform().removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
+    }
     close();
 }
 

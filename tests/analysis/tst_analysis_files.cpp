@@ -36,9 +36,8 @@ Module1 stateFor(const QString &folder) {
 // Lists one more tag file than the folder holds: a file gone before it could be read.
 class VanishingFilePlatform : public platform::Platform {
 public:
-    QStringList listFiles(const QString &folder, const QStringList &patterns) const override {
-        return QStringList{QStringLiteral("0-gone.txt")} +
-               platform::Platform::listFiles(folder, patterns);
+    QStringList listTagFiles(const QString &folder) const override {
+        return QStringList{QStringLiteral("0-gone.txt")} + platform::Platform::listTagFiles(folder);
     }
 };
 

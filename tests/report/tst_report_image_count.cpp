@@ -19,7 +19,7 @@ private Q_SLOTS:
               "top/IMG_0001.cr2.txt", "top/notes.cr2x", "top/2010/IMG_0100.CRW",
               "top/2010/IMG_0101.cR2", "top/2010/juin/IMG_0200.CR2", "top/2010/juin/IMG_0201.jpg",
               "top/2010/juin/profond/encore/IMG_0300.crw", "top/jpeg/IMG_0400.jpg",
-              "flat/IMG_1.CR2"}) {
+              "flat/IMG_1.CR2", "flat/.IMG_2.cr2", "flat/.cache/IMG_3.CR2"}) {
             const QString path = m_root.filePath(QString::fromUtf8(name));
             QVERIFY(QDir().mkpath(QFileInfo(path).path()));
             QVERIFY2(QFile(path).open(QIODevice::WriteOnly), name);
@@ -27,6 +27,10 @@ private Q_SLOTS:
         // A folder named like an image is not an image.
         QVERIFY(QDir().mkpath(m_root.filePath(QStringLiteral("top/dossier.CR2"))));
         QVERIFY(QDir().mkpath(m_root.filePath(QStringLiteral("empty/vide"))));
+        // Linked folders are never followed, as ExifTool's -i SYMLINKS: neither a loop nor a
+        // second way to a folder counts twice.
+        QVERIFY(QFile::link(QStringLiteral(".."), m_root.filePath(QStringLiteral("top/2010/up"))));
+        QVERIFY(QFile::link(QStringLiteral("../top"), m_root.filePath(QStringLiteral("flat/top"))));
     }
 
     void counts_data() {
@@ -41,7 +45,7 @@ private Q_SLOTS:
         row("a sub-folder on its own", "top/2010", true, 4);
         row("a sub-folder without its own sub-folders", "top/2010", false, 2);
         row("jpeg only", "top/jpeg", true, 0);
-        row("flat folder, recursive changes nothing", "flat", true, 1);
+        row("hidden image counted, hidden folder and linked folder not", "flat", true, 2);
         row("empty tree", "empty", true, 0);
         row("missing folder counts nothing", "absent", true, 0);
     }

@@ -81,8 +81,10 @@ private Q_SLOTS:
     }
 
     void usageListsEveryExitStatus() {
-        for (const int status : {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing,
-                                 ExitNoTagFile, ExitTempFolderFailed, ExitInterrupted}) {
+        for (const int status :
+             {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing, ExitNoTagFile,
+              ExitTempFolderFailed, ExitExiftoolAborted, ExitTagFilesNotWritten, ExitImagesUnread,
+              ExitOutputFailed, ExitInterrupted}) {
             const QRegularExpression line(QStringLiteral("\n +%1  \\S").arg(status));
             QVERIFY2(usageText().contains(line), qPrintable(line.pattern()));
         }

@@ -2,6 +2,7 @@
 #include "analysis/analyse.h"
 #include "analysis/wording.h"
 #include "csv_reader.h"
+#include "platform/process.h"
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/captured_results.h"
@@ -401,48 +402,161 @@ private Q_SLOTS:
         QVERIFY(isEmptyFolder(m_tmp.path()));
     }
 
-    void interruptionRemovesThePrivateFolder_data() {
-        QTest::addColumn<int>("processes");
-        QTest::addRow("one process") << 1;
-        QTest::addRow("three processes") << 3;
+    // Endings that once looked like success. Each row is a bash command with R the program,
+    // P the photos, T the private folders' parent (TMPDIR) and S a scratch folder.
+    void endingsThatAreTold_data() {
+        QTest::addColumn<QByteArray>("exiftool"); // a stand-in's script; empty: the real one
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("needs"); // "root", "mount" or empty
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out"); // in standard output (empty: nothing there)
+        QTest::addColumn<QString>("err"); // in standard error
+        const auto row = [](const char *name, const QByteArray &exiftool, const char *command,
+                            const char *needs, int status, const char *out, const char *err) {
+            QTest::addRow("%s", name)
+                << exiftool << s(command) << s(needs) << status << s(out) << s(err);
+        };
+        row("ExifTool killed", "kill -KILL $$", R"("$R" "$P")", "", 7, "",
+            "(arrêté par le signal 9) : seules 0 des 3 images ont été lues");
+        row("exiftool.exe that is no program",
+            "\x7f"
+            "ELF",
+            R"("$R" "$P")", "", 4, "", "ExifTool n'a pas pu être lancé");
+        // A private folder on a 4-entry file system: the second tag file cannot be created.
+        row("no file entry left for the tag files", "",
+            R"(unshare -rm sh -c 'mount -t tmpfs -o nr_inodes=4 t "$T" && exec "$R" "$P"')",
+            "mount", 8, "", "n'accepte plus de nouveau fichier");
+        row("unreadable image, unreadable folder, path over 4096 bytes", "",
+            R"(mkdir -p "$S/p/locked" && cp "$P/a.CR2" "$P/b.cr2" "$S/p/" && cp "$P/a.CR2" "$S/p/locked/" &&
+               cp "$P/c.cr2" "$S/p/unreadable.cr2" && chmod 0 "$S/p/unreadable.cr2" "$S/p/locked" &&
+               (cd "$S/p" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
+               cp "$P/a.CR2" deep.CR2) && chmod -R a+rwX "$T" && chmod a+rx "$S" &&
+               setpriv --reuid=65534 --regid=65534 --clear-groups "$R" --recursif "$S/p")",
+            "root", 9, "2 Fichiers RAW Analysés",
+            "2 des 4 images n'ont pas pu être lues\nDossiers impossibles à ouvrir : « ");
+        row("current folder longer than 4096 bytes", "",
+            R"(cd "$S" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
+               cp "$P/a.CR2" . && "$R" .)",
+            "", 0, "1 Fichiers RAW Analysés", "");
+        row("only an image whose name starts with a dot", "",
+            R"(cp "$P/a.CR2" "$S/.only.cr2" && "$R" "$S")", "", 0, "1 Fichiers RAW Analysés", "");
+        row("standard output on a full device", "", R"("$R" "$P" > /dev/full)", "", 10, "",
+            "impossible d'écrire sur la sortie standard : plus de place sur le périphérique.");
+        row("standard output closed", "", R"("$R" "$P" >&-)", "", 10, "",
+            "impossible d'écrire sur la sortie standard : la sortie standard est fermée.");
     }
 
-    void interruptionRemovesThePrivateFolder() {
+    void endingsThatAreTold() {
+        QFETCH(QByteArray, exiftool);
+        QFETCH(QString, command);
+        QFETCH(QString, needs);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        if (needs == s("root") && ::geteuid() != 0)
+            QSKIP("setpriv needs root to run the report as an ordinary user");
+        if (needs == s("mount") &&
+            QProcess::execute(s("unshare"), {s("-rm"), s("mount"), s("-t"), s("tmpfs"), s("t"),
+                                             QDir::tempPath()}) != 0)
+            QSKIP("no private mount available (unshare -rm)");
+
+        const test::ProgramFolder folder(exiftool.isEmpty() ? Exiftool::Linked : Exiftool::Missing);
+        const QString program = folder.filePath(s("kadrilo-rapport"));
+        QVERIFY(QFile::copy(rapportPath, program));
+        if (!exiftool.isEmpty()) {
+            QFile script(folder.filePath(s("exiftool.exe")));
+            QVERIFY(script.open(QIODevice::WriteOnly));
+            script.write(exiftool.startsWith('\x7f') ? exiftool : "#!/bin/sh\n" + exiftool + '\n');
+            script.close();
+            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        }
+        QVERIFY(QFile::setPermissions(folder.path(),
+                                      QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ExeOwner | QFileDevice::ReadOther |
+                                          QFileDevice::ExeOther));
+        QTemporaryDir tmp, scratch;
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(s("TMPDIR"), tmp.path());
+        environment.insert(s("R"), program);
+        environment.insert(s("P"), images());
+        environment.insert(s("T"), tmp.path());
+        environment.insert(s("S"), scratch.path());
+        process.setProcessEnvironment(environment);
+        process.start(s("bash"), {s("-c"), command});
+        QVERIFY(process.waitForFinished(60000));
+        const QString shownOut = QString::fromUtf8(process.readAllStandardOutput());
+        const QString shownErr = QString::fromUtf8(process.readAllStandardError());
+        QCOMPARE(process.exitCode(), status);
+        QVERIFY2(out.isEmpty() ? shownOut.isEmpty() : shownOut.contains(out), qPrintable(shownOut));
+        QVERIFY2(shownErr.contains(err), qPrintable(shownErr));
+        QVERIFY(isEmptyFolder(tmp.path()));
+        // rm walks paths longer than the system's limit, which QDir cannot remove.
+        QProcess::execute(s("chmod"), {s("-R"), s("u+rwX"), scratch.path()});
+        QProcess::execute(s("rm"), {s("-rf"), scratch.path()});
+    }
+
+    // No ExifTool and no private folder outlives the report, however it ends.
+    void nothingOutlivesTheReport_data() {
+        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("status"); // -1: killed, no status
+        QTest::addColumn<int>("processes");
+        QTest::addRow("SIGTERM") << int(SIGTERM) << 130 << 1;
+        QTest::addRow("SIGINT") << int(SIGINT) << 130 << 1;
+        QTest::addRow("SIGHUP") << int(SIGHUP) << 130 << 1;
+        QTest::addRow("SIGKILL: the kernel ends ExifTool, the next report the folder")
+            << int(SIGKILL) << -1 << 1;
+        QTest::addRow("SIGINT with three processes") << int(SIGINT) << 130 << 3;
+        QTest::addRow("SIGKILL with three processes") << int(SIGKILL) << -1 << 3;
+    }
+
+    void nothingOutlivesTheReport() {
+        QFETCH(int, signal);
+        QFETCH(int, status);
         QFETCH(int, processes);
-        // An ExifTool that never ends, in a program folder of its own; it notes its process.
+        // An ExifTool that never ends; stopped politely, it is a wrapper with a child of its own.
+        // Each notes its process on a line of its own.
         const test::ProgramFolder folder(test::ProgramFolder::Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
+        const QString pidFile = folder.filePath(s("pid"));
+        const QString childFile = folder.filePath(s("child"));
         QFile exiftool(folder.filePath(s("exiftool.exe")));
         QVERIFY(exiftool.open(QIODevice::WriteOnly));
-        exiftool.write("#!/bin/sh\necho $$ >> \"$0.pids\"\nexec sleep 60\n");
+        exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\n" +
+                       (signal == SIGKILL
+                            ? QByteArray("exec sleep 60\n")
+                            : "sleep 60 &\necho $! >> '" + childFile.toUtf8() + "'\nwait\n"));
         exiftool.close();
         QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
-        QFile pids(folder.filePath(s("exiftool.exe.pids")));
-        const auto startedProcesses = [&pids] {
-            const QByteArray noted = pids.open(QIODevice::ReadOnly) ? pids.readAll() : QByteArray();
-            pids.close();
-            return int(noted.count('\n'));
+        const auto noted = [](const QString &file) {
+            QFile lines(file);
+            return lines.open(QIODevice::ReadOnly) ? lines.readAll().split('\n') : QByteArrayList();
         };
 
         QTemporaryDir tmp;
         QProcess process;
+        // The folder holds three images: one for each process.
         start(process, program, {s("--processus"), QString::number(processes), images()},
               tmp.path());
-        // Every ExifTool has started (the folder holds three images).
-        QTRY_COMPARE_WITH_TIMEOUT(startedProcesses(), processes, 10000);
-        process.terminate();
+        QTRY_COMPARE_WITH_TIMEOUT(noted(signal == SIGKILL ? pidFile : childFile).size(),
+                                  qsizetype(processes + 1), 10000);
+        ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(10000));
-        QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(process.exitCode(), 130);
-        QCOMPARE(process.readAllStandardOutput(), QByteArray());
-        QVERIFY(isEmptyFolder(tmp.path()));
-        // No ExifTool outlives the report.
-        QVERIFY(pids.open(QIODevice::ReadOnly));
-        for (const QByteArray &pid : pids.readAll().split('\n')) {
-            if (!pid.isEmpty())
-                QVERIFY2(::kill(pid.toInt(), 0) != 0, pid.constData());
+        if (status >= 0) {
+            QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(process.exitCode(), status);
+            QCOMPARE(process.readAllStandardOutput(), QByteArray());
         }
+        for (const QString &file : {pidFile, childFile}) {
+            for (const QByteArray &pid : noted(file))
+                QTRY_VERIFY2(!platform::processRuns(pid.toLongLong()), pid.constData());
+        }
+        if (status < 0) {
+            QVERIFY(!isEmptyFolder(tmp.path())); // left by the killed report...
+            QCOMPARE(runProgram(rapportPath, {images()}, tmp.path()).status, 0);
+        }
+        QVERIFY(isEmptyFolder(tmp.path())); // ...and removed by the next one
     }
 
 private:

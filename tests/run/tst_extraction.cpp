@@ -1,19 +1,26 @@
+#include "platform/process.h"
+#include "platform/termination.h"
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
 #include "support/program_folder.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include <csignal>
+
 using kadrilo::ExiftoolRun;
 using kadrilo::Module1;
 using kadrilo::test::Cr2Fixture;
 using kadrilo::test::ProgramFolder;
+
+Q_DECLARE_METATYPE(ExiftoolRun::Outcome)
 
 namespace {
 
@@ -60,9 +67,7 @@ class TestExtraction : public QObject {
 
 private Q_SLOTS:
 
-    void initTestCase() {
-        KADRILO_REQUIRE_EXIFTOOL();
-    }
+    void initTestCase() { KADRILO_REQUIRE_EXIFTOOL(); }
 
     void writes_one_tag_file_per_image_data() {
         QTest::addColumn<int>("recursive");
@@ -95,9 +100,11 @@ private Q_SLOTS:
             QVERIFY(writeImage(path, iso));
 
         Module1 state = stateFor(program, recursive);
-        const auto outcome = kadrilo::extraire_exif(state, images);
+        const auto result = kadrilo::extraire_exif(state, images);
 
-        QCOMPARE(outcome, ExiftoolRun::Outcome::Finished);
+        QCOMPARE(result.outcome, ExiftoolRun::Outcome::Finished);
+        QVERIFY(result.isComplete());
+        QCOMPARE(result.imagesFound, int(expected.size()));
         QVERIFY(state.extraction_faite);
         QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
         QCOMPARE(tagFiles(state), expected);
@@ -126,7 +133,7 @@ private Q_SLOTS:
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0100.CR2"), 6400));
 
         Module1 state = stateFor(program, 0);
-        QCOMPARE(kadrilo::extraire_exif(state, images), ExiftoolRun::Outcome::Finished);
+        QCOMPARE(kadrilo::extraire_exif(state, images).outcome, ExiftoolRun::Outcome::Finished);
         QCOMPARE(tagFiles(state), QStringList{QStringLiteral("IMG_0100.txt")});
         QVERIFY(
             contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
@@ -139,7 +146,7 @@ private Q_SLOTS:
 
         ProgramFolder program;
         Module1 state = stateFor(program, 0);
-        QCOMPARE(kadrilo::extraire_exif(state, samples), ExiftoolRun::Outcome::Finished);
+        QCOMPARE(kadrilo::extraire_exif(state, samples).outcome, ExiftoolRun::Outcome::Finished);
 
         // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
         const QStringList files = tagFiles(state);
@@ -155,22 +162,41 @@ private Q_SLOTS:
 
     void a_tool_that_cannot_start_is_given_up_data() {
         QTest::addColumn<QString>("kind");
-        QTest::addRow("file gone since start-up") << QStringLiteral("missing");
-        QTest::addRow("file that is not a program") << QStringLiteral("not executable");
+        QTest::addColumn<QString>("reason");
+        QTest::addRow("file gone since start-up")
+            << QStringLiteral("missing") << QStringLiteral("introuvable");
+        QTest::addRow("file without the right to run")
+            << QStringLiteral("not executable") << QStringLiteral("droit d'exécution");
+        QTest::addRow("file that is not a program")
+            << QStringLiteral("not a program") << QStringLiteral("pas un programme");
     }
 
     void a_tool_that_cannot_start_is_given_up() {
         QFETCH(QString, kind);
+        QFETCH(QString, reason);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         if (kind == QLatin1String("not executable"))
             QVERIFY(!writeScript(state.chemin_exiftool, "exit 0", false).isEmpty());
+        if (kind == QLatin1String("not a program")) {
+            QFile garbage(state.chemin_exiftool);
+            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\x7f"
+                                                                        "ELF junk") > 0);
+            garbage.close();
+            QVERIFY(garbage.setPermissions(garbage.permissions() | QFile::ExeOwner));
+        }
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
         ExiftoolRun run;
         QSignalSpy started(&run, &ExiftoolRun::started);
-        QCOMPARE(kadrilo::extraire_exif(state, images, &run), ExiftoolRun::Outcome::FailedToStart);
+        const auto result = kadrilo::extraire_exif(state, images, &run);
+        QCOMPARE(result.outcome, ExiftoolRun::Outcome::FailedToStart);
+        // The message names ExifTool and why it could not start.
+        const QString text = kadrilo::failedToStartText(result, state.chemin_exiftool);
+        QVERIFY2(text.startsWith(QStringLiteral("ExifTool n'a pas pu être lancé")),
+                 qPrintable(text));
+        QVERIFY2(text.contains(reason), qPrintable(text));
         // The run still counts as done; the empty temp folder tells the rest of the program.
         QVERIFY(state.extraction_faite);
         QVERIFY(!state.ligne_commande.isEmpty());
@@ -179,24 +205,46 @@ private Q_SLOTS:
         QVERIFY(!run.isRunning());
     }
 
-    void cancel_kills_the_running_tool() {
+    // A cancel, or a signal to the program, ends ExifTool together with what it started.
+    void cancel_kills_the_tool_and_its_children_data() {
+        QTest::addColumn<bool>("bySignal");
+        QTest::addRow("cancel") << false;
+        QTest::addRow("SIGTERM to the program") << true;
+    }
+
+    void cancel_kills_the_tool_and_its_children() {
+        QFETCH(bool, bySignal);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         const QString pidFile = program.filePath(QStringLiteral("pid"));
-        state.chemin_exiftool = writeScript(state.chemin_exiftool,
-                                            "echo $$ > '" + pidFile.toUtf8() + "'\nexec sleep 60");
+        const QString childFile = program.filePath(QStringLiteral("child"));
+        // A wrapper script whose own child would outlive it if only the script were killed.
+        state.chemin_exiftool =
+            writeScript(state.chemin_exiftool, "sleep 60 &\necho $! > '" + childFile.toUtf8() +
+                                                   "'\necho $$ > '" + pidFile.toUtf8() + "'\nwait");
 
+        kadrilo::platform::TerminationWatch watch;
+        connect(&watch, &kadrilo::platform::TerminationWatch::requested, &watch,
+                [] { ExiftoolRun::cancelAll(); });
         ExiftoolRun run;
-        connect(&run, &ExiftoolRun::started, &run,
-                [&run] { QTimer::singleShot(300, &run, &ExiftoolRun::cancel); });
-        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run),
+        connect(&run, &ExiftoolRun::started, &run, [&] {
+            QTimer::singleShot(300, &run, [&] {
+                if (bySignal)
+                    ::raise(SIGTERM);
+                else
+                    run.cancel();
+            });
+        });
+        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run).outcome,
                  ExiftoolRun::Outcome::Cancelled);
         QVERIFY(!run.isRunning());
+        QCOMPARE(kadrilo::platform::TerminationWatch::received(), bySignal ? SIGTERM : 0);
 
-        const QByteArray pid = contentOf(pidFile).trimmed();
-        QVERIFY(!pid.isEmpty());
-        // Killed and reaped: no child of ours is left, not even as a zombie.
-        QVERIFY(!QFile::exists(QStringLiteral("/proc/") + QString::fromLatin1(pid)));
+        for (const QString &file : {pidFile, childFile}) {
+            const qint64 pid = contentOf(file).trimmed().toLongLong();
+            QVERIFY(pid > 0);
+            QTRY_VERIFY(!kadrilo::platform::processRuns(pid));
+        }
     }
 
     void interface_keeps_answering_while_exiftool_runs() {
@@ -212,11 +260,165 @@ private Q_SLOTS:
 
         ExiftoolRun run;
         QSignalSpy ticks(&run, &ExiftoolRun::tick);
-        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run),
+        QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run).outcome,
                  ExiftoolRun::Outcome::Finished);
         // A blocking wait would deliver none of these until the tool ended.
         QVERIFY2(timerEvents >= 10, qPrintable(QString::number(timerEvents)));
         QVERIFY(ticks.count() >= 3);
+    }
+
+    // Paths that once sent tag files astray, made a run endless or counted a photo twice.
+    void hostile_paths_data() {
+        QTest::addColumn<QString>("programFolder");
+        QTest::addColumn<QStringList>("images"); // under the image folder
+        QTest::addColumn<QStringList>("links");  // "link=target", under the image folder
+        QTest::addColumn<int>("recursive");
+        QTest::addColumn<int>("expected"); // images found, and tag files written
+        const QString name251 = QString(247, QLatin1Char('N')) + QStringLiteral(".CR2");
+        const auto row = [](const char *name, const QString &programFolder,
+                            const QStringList &images, const QStringList &links, int recursive,
+                            int expected) {
+            QTest::addRow("%s", name) << programFolder << images << links << recursive << expected;
+        };
+        const QString plain = QStringLiteral("k");
+        row("format codes in the program folder", QStringLiteral("Mes %d %f %-c %% outils 100%"),
+            {QStringLiteral("a.CR2"), QStringLiteral("b.CR2")}, {}, 0, 2);
+        row("link to a parent folder: no endless run", plain, {QStringLiteral("a/b/x.CR2")},
+            {QStringLiteral("a/b/up=..")}, 1, 1);
+        row("link to a sibling folder: its photo once", plain,
+            {QStringLiteral("a/x.CR2"), QStringLiteral("b/y.CR2")},
+            {QStringLiteral("b/alias=../a")}, 1, 2);
+        row("hidden image read, hidden folder left out", plain,
+            {QStringLiteral(".x.CR2"), QStringLiteral("y.CR2"), QStringLiteral(".cache/z.CR2")}, {},
+            1, 2);
+        row("two 251-byte names in two sub-folders", plain,
+            {QStringLiteral("s1/") + name251, QStringLiteral("s2/") + name251}, {}, 1, 2);
+    }
+
+    void hostile_paths() {
+        QFETCH(QString, programFolder);
+        QFETCH(QStringList, images);
+        QFETCH(QStringList, links);
+        QFETCH(int, recursive);
+        QFETCH(int, expected);
+
+        QTemporaryDir scratch;
+        const QDir root(scratch.path());
+        QVERIFY(root.mkpath(programFolder + QStringLiteral("/temp")) &&
+                root.mkpath(QStringLiteral("photos")));
+        const QString photos = root.filePath(QStringLiteral("photos"));
+        for (const QString &image : images) {
+            QVERIFY(QDir(photos).mkpath(QFileInfo(image).path()));
+            QVERIFY(writeImage(photos + QLatin1Char('/') + image, 400));
+        }
+        for (const QString &link : links) {
+            const QStringList parts = link.split(QLatin1Char('='));
+            QVERIFY(QFile::link(parts[1], photos + QLatin1Char('/') + parts[0]));
+        }
+
+        Module1 state;
+        state.type_raw = QStringLiteral("Canon");
+        state.option_recursive = recursive;
+        state.chemin_exiftool = kadrilo::test::installedExiftool();
+        state.dossier_temp = root.filePath(programFolder + QStringLiteral("/temp/"));
+        const auto result = kadrilo::extraire_exif(state, photos);
+
+        QCOMPARE(result.outcome, ExiftoolRun::Outcome::Finished);
+        QCOMPARE(result.imagesFound, expected);
+        QCOMPARE(result.tagFiles, expected);
+        QVERIFY(result.isComplete());
+        // Every tag file is in the temp folder, none strayed elsewhere.
+        QDirIterator all(scratch.path(), {QStringLiteral("*.txt")}, QDir::Files | QDir::Hidden,
+                         QDirIterator::Subdirectories);
+        int written = 0;
+        for (; all.hasNext(); ++written)
+            QCOMPARE(QFileInfo(all.next()).absolutePath() + QLatin1Char('/'), state.dossier_temp);
+        QCOMPARE(written, expected);
+        QCOMPARE(kadrilo::platform::platform().listTagFiles(state.dossier_temp).size(), expected);
+    }
+
+    // How ExifTool's ending is told apart; stand-ins end in ways the real tool only does by
+    // accident.
+    void exiftool_endings_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<ExiftoolRun::Outcome>("outcome");
+        QTest::addColumn<QString>("told"); // part of the text for the person
+        QTest::addRow("killed") << QByteArray("kill -KILL $$") << ExiftoolRun::Outcome::Aborted
+                                << QStringLiteral("arrêté par le signal 9");
+        QTest::addRow("crashed") << QByteArray("kill -SEGV $$") << ExiftoolRun::Outcome::Aborted
+                                 << QStringLiteral("arrêté par le signal 11");
+        QTest::addRow("failed, saying why")
+            << QByteArray("echo 'Compilation failed in require' >&2; exit 2")
+            << ExiftoolRun::Outcome::Aborted
+            << QStringLiteral("(code de sortie 2) : seules 0 des 1 images ont été lues, les "
+                              "statistiques sont incomplètes.\nExifTool : Compilation failed");
+        QTest::addRow("tag file it could not create")
+            << QByteArray("echo 'Error creating /t/IMG_0001.txt' >&2; exit 1")
+            << ExiftoolRun::Outcome::Finished
+            << QStringLiteral("n'accepte plus de nouveau fichier. Les statistiques sont "
+                              "incomplètes.\nExifTool : Error creating /t/IMG_0001.txt");
+    }
+
+    void exiftool_endings() {
+        QFETCH(QByteArray, script);
+        QFETCH(ExiftoolRun::Outcome, outcome);
+        QFETCH(QString, told);
+        ProgramFolder program(ProgramFolder::Exiftool::Missing);
+        Module1 state = stateFor(program, 0);
+        writeScript(state.chemin_exiftool, script);
+        const QString images = program.makeFolder(QStringLiteral("photos"));
+        QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
+
+        const auto result = kadrilo::extraire_exif(state, images);
+        QCOMPARE(result.outcome, outcome);
+        QVERIFY(!result.isComplete());
+        const QString text = outcome == ExiftoolRun::Outcome::Aborted
+                                 ? kadrilo::abortedText(result)
+                                 : kadrilo::writeFailedText(result, state.dossier_temp);
+        QVERIFY2(text.contains(told), qPrintable(text));
+    }
+
+    // Images found, tag files written and ExifTool's error lines, weighed together.
+    void images_left_unread_are_counted_data() {
+        QTest::addColumn<int>("found");
+        QTest::addColumn<int>("written");
+        QTest::addColumn<QStringList>("errorLines");
+        QTest::addColumn<int>("emptyFiles");
+        QTest::addColumn<QString>("told"); // empty: complete
+        QTest::addRow("every image read") << 3 << 3 << QStringList() << 0 << QString();
+        QTest::addRow("tag files missing")
+            << 5 << 2 << QStringList() << 0
+            << QStringLiteral("3 des 5 images n'ont pas pu être lues");
+        QTest::addRow("an image named by ExifTool only")
+            << 2 << 2 << QStringList{QStringLiteral("Error: File not found - /p/x.CR2")} << 0
+            << QStringLiteral("1 des 3 images n'ont pas pu être lues");
+        QTest::addRow("a folder ExifTool could not open")
+            << 1 << 1 << QStringList{QStringLiteral("Error opening directory /p/locked")} << 0
+            << QStringLiteral("Dossiers impossibles à ouvrir : « /p/locked »");
+        QTest::addRow("empty tag file: full disk")
+            << 2 << 2 << QStringList() << 1 << QStringLiteral("le disque est plein");
+    }
+
+    void images_left_unread_are_counted() {
+        QFETCH(int, found);
+        QFETCH(int, written);
+        QFETCH(QStringList, errorLines);
+        QFETCH(int, emptyFiles);
+        QFETCH(QString, told);
+        ExiftoolRun::Ending ending;
+        ending.errorLines = errorLines;
+        kadrilo::platform::RawImageScan images;
+        images.images = found;
+        kadrilo::platform::TagFolder tags;
+        for (int i = 0; i < written; ++i)
+            tags.names << QStringLiteral("%1.txt").arg(i);
+        tags.emptyFiles = emptyFiles;
+
+        const auto result = kadrilo::checkExtraction(ending, images, tags);
+        QCOMPARE(result.isComplete(), told.isEmpty());
+        const QString text = result.writeFailed ? kadrilo::writeFailedText(result, {})
+                                                : kadrilo::unreadImagesText(result);
+        QVERIFY2(text.contains(told), qPrintable(text));
     }
 };
 

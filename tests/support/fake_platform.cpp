@@ -1,5 +1,7 @@
 #include "support/fake_platform.h"
 
+#include <QThread>
+
 namespace kadrilo::test {
 
 FakePlatform::FakePlatform()
@@ -27,6 +29,12 @@ QString FakePlatform::programName() const {
 bool FakePlatform::startDetached(const QString &program, const QStringList &arguments) {
     detachedStarts << StartedProgram{program, arguments};
     return detachedStartSucceeds;
+}
+
+platform::RawImageScan FakePlatform::findRawImages(const QString &folder, bool recursive,
+                                                   const std::atomic<bool> *stop) const {
+    QThread::msleep(rawImageScanMilliseconds);
+    return Platform::findRawImages(folder, recursive, stop);
 }
 
 } // namespace kadrilo::test

@@ -35,10 +35,14 @@ public:
     QString programFolder() const override;
     QString programName() const override;
     bool startDetached(const QString &program, const QStringList &arguments) override;
+    platform::RawImageScan findRawImages(const QString &folder, bool recursive,
+                                         const std::atomic<bool> *stop) const override;
 
     QString fakeProgramFolder; // empty: the real one
     QString fakeProgramName;   // empty: the real one
     bool detachedStartSucceeds = true;
+    // How long the count of raw images takes at the least, as on a large tree.
+    int rawImageScanMilliseconds = 0;
     // Called while a message box "is shown", before it is answered.
     std::function<void(const ShownMessage &)> onMessage;
 

@@ -1,6 +1,7 @@
 // Whole work cycles driven as a person drives them: the main window's statistics button,
 // the folder window, "Go !", the work window running ExifTool, the statistics window.
 
+#include "platform/folder_lock.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -20,6 +21,8 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <optional>
+
 using kadrilo::frm_directory;
 using kadrilo::frm_stats;
 using kadrilo::frm_travail;
@@ -30,8 +33,9 @@ using kadrilo::test::ProgramFolder;
 namespace {
 
 // Real: the installed ExifTool. Silent: ends at once, writes nothing. Slow: writes two tag
-// files, then waits.
-enum class Exiftool { Real, Silent, Slow };
+// files, then waits. Killed: dies at once by SIGKILL. Locked: the real one, while another
+// Kadrilo holds the temp folder.
+enum class Exiftool { Real, Silent, Slow, Killed, Locked };
 
 void writeImages(const QString &folder, int count, int first) {
     kadrilo::test::Cr2Fixture fixture;
@@ -49,12 +53,16 @@ void clickButton(const QWidget &window, const char *name) {
 // "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
 struct Program {
     Program(Exiftool exiftool, int images, int imagesInSubFolder = 0)
-        : folder(exiftool == Exiftool::Real ? ProgramFolder::Exiftool::Linked
-                                            : ProgramFolder::Exiftool::Missing)
+        : folder(exiftool == Exiftool::Real || exiftool == Exiftool::Locked
+                     ? ProgramFolder::Exiftool::Linked
+                     : ProgramFolder::Exiftool::Missing)
         , raws(folder.makeFolder(QStringLiteral("photos/raws")))
         , pidFile(folder.filePath(QStringLiteral("exiftool.pid")))
         , current(folder.filePath(QStringLiteral("photos"))) {
-        if (exiftool != Exiftool::Real)
+        if (exiftool == Exiftool::Killed)
+            kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
+                                             QString(), 0, "kill -KILL $$");
+        else if (exiftool == Exiftool::Silent || exiftool == Exiftool::Slow)
             kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
                                              exiftool == Exiftool::Slow ? pidFile : QString(), 2);
         writeImages(raws, images, 1);
@@ -149,6 +157,17 @@ void tst_work_cycle::cycle_data() {
         << QStringLiteral(" Erreur|Une erreur inconnue s'est produite; les fichier .txt n'ont "
                           "pas été créés")
         << 0 << 1;
+    QTest::addRow("ExifTool killed: told before the statistics")
+        << int(Exiftool::Killed) << 2 << 0 << false << left
+        << QStringLiteral(" Erreur|ExifTool s'est arrêté avant la fin (arrêté par le signal 9) : "
+                          "seules 0 des 2 images ont été lues, les statistiques sont incomplètes.")
+        << 0 << 1;
+    QTest::addRow("another Kadrilo's cycle: nothing deleted, nothing run")
+        << int(Exiftool::Locked) << 2 << 0 << false << left
+        << QStringLiteral("Analyse en cours|Une autre analyse est en cours avec le dossier "
+                          "temporaire « %1 ». Attendez qu'elle se termine, puis relancez "
+                          "celle-ci.")
+        << -1 << 1;
     QTest::addRow("Annuler runs nothing") << real << 2 << 0 << false << 0 << QString() << -1 << 1;
 }
 
@@ -164,6 +183,15 @@ void tst_work_cycle::cycle() {
 
     Program program(Exiftool(exiftool), images, imagesInSubFolder);
     QVERIFY(program.start());
+    // The other Kadrilo holds the lock, and its first tag file stands in the temp folder.
+    std::optional<kadrilo::platform::FolderLock> otherCycle;
+    if (Exiftool(exiftool) == Exiftool::Locked) {
+        otherCycle.emplace(program.tempFolder());
+        QVERIFY(otherCycle->tryLock());
+        QVERIFY(QFile(program.tempFolder() + QStringLiteral("/IMG_0001.txt"))
+                    .open(QIODevice::WriteOnly));
+        message = message.arg(QDir::toNativeSeparators(program.tempFolder() + QLatin1Char('/')));
+    }
     QPointer<frm_travail> work;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         QPointer<frm_directory> folderWindow;
@@ -209,7 +237,11 @@ void tst_work_cycle::cycle() {
         if (!message.isEmpty()) {
             const auto &shown = program.fake.messages.first();
             QCOMPARE(shown.title + QLatin1Char('|') + shown.text, message);
-            QCOMPARE(shown.icon, kadrilo::platform::MessageIcon::Question);
+            const auto icon = shown.text.startsWith(QLatin1String("ExifTool"))
+                                  ? kadrilo::platform::MessageIcon::Critical
+                              : otherCycle ? kadrilo::platform::MessageIcon::Information
+                                           : kadrilo::platform::MessageIcon::Question;
+            QCOMPARE(shown.icon, icon);
         }
         QCOMPARE(program.state.type_raw, QStringLiteral("Canon"));
         QVERIFY(QGuiApplication::overrideCursor() == nullptr);
@@ -223,6 +255,7 @@ void tst_work_cycle::cycle() {
             QVERIFY(!program.window.findChild<frm_travail *>());
             QVERIFY(program.state.etape_travail.isEmpty());
             QVERIFY(program.state.ligne_commande.isEmpty());
+            QCOMPARE(program.tagFiles(), otherCycle ? 1 : 0);
             continue;
         }
         QCOMPARE(program.tagFiles(), analysedFiles);
@@ -237,6 +270,10 @@ void tst_work_cycle::cycle() {
         QVERIFY(works.size() == 1 && !works.first()->isVisible() && (!work || work == works[0]));
         work = works.first();
     }
+    // "Quitter" leaves another cycle's tag files, and deletes them once it has ended.
+    clickButton(program.window, "btc_quitter");
+    QCOMPARE(program.tagFiles(), otherCycle ? 1 : 0);
+    otherCycle.reset();
     clickButton(program.window, "btc_quitter");
     QCOMPARE(program.tagFiles(), 0);
     QVERIFY(QFileInfo(program.tempFolder()).isDir());
@@ -245,6 +282,8 @@ void tst_work_cycle::cycle() {
 
 void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     Program program(Exiftool::Slow, 3);
+    // A count as long as on a large tree: ExifTool runs and the window answers meanwhile.
+    program.fake.rawImageScanMilliseconds = 1500;
     QVERIFY(program.start());
 
     QStringList seen;
@@ -252,6 +291,18 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     script.onModal<frm_directory>(QStringLiteral("folder window"), [](frm_directory &w) {
         openRawsAndGo(w, false, Qt::LeftButton);
     });
+    script.when(
+        QStringLiteral("a busy bar while the images are counted"),
+        [&] {
+            auto *work = activeModal<frm_travail>();
+            auto *count =
+                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
+            return count && count->isVisible() && count->text() == QStringLiteral("2 / …");
+        },
+        [&] {
+            const auto *progress = activeModal<frm_travail>()->findChild<QProgressBar *>();
+            seen << QStringLiteral("busy %1").arg(progress->maximum());
+        });
     script.when(
         QStringLiteral("two of three tag files counted"),
         [&] {
@@ -287,7 +338,8 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     QVERIFY(program.run(script));
     QVERIFY(clock.elapsed() < 20000);
 
-    QCOMPARE(seen, QStringList({QStringLiteral("Lecture des informations EXIF...."),
+    QCOMPARE(seen, QStringList({QStringLiteral("busy 0"),
+                                QStringLiteral("Lecture des informations EXIF...."),
                                 QStringLiteral("L'analyse est en cours .....Cela peut prendre un "
                                                "certain temps suivant le nombre de fichiers à "
                                                "analyser.(1000 à 2000 fichiers lu par minute....)"),
