@@ -17,8 +17,7 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     if (state.dossier_temp.isEmpty())
         return stats;
 
-    const QStringList names =
-        platform::platform().listTagFiles(state.dossier_temp);
+    const QStringList names = platform::platform().listTagFiles(state.dossier_temp);
     stats.nb_fichiers = int(names.size());
 
     const QString folder = platform::withTrailingSeparator(state.dossier_temp);
