@@ -17,8 +17,7 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     if (state.dossier_temp.isEmpty())
         return stats;
 
-    const QStringList names =
-        platform::platform().listTagFiles(state.dossier_temp);
+    const QStringList names = platform::platform().listTagFiles(state.dossier_temp);
     stats.nb_fichiers = int(names.size());
 
     const QString folder = platform::withTrailingSeparator(state.dossier_temp);
@@ -28,6 +27,18 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
         // in it.
         if (reader.read(folder + name))
             countContent(reader.content(), stats, state);
+    }
+    return stats;
+}
+
+statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots) {
+    clearLenses(state);
+    statistiques_exif stats;
+    stats.nb_fichiers = int(paths.size());
+    TagFileReader reader;
+    for (const QString &path : paths) {
+        if (reader.read(path))
+            countContent(reader.content(), stats, state, shots);
     }
     return stats;
 }

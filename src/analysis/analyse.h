@@ -3,6 +3,7 @@
 #include "analysis/results.h"
 
 #include <QString>
+#include <QStringList>
 
 namespace kadrilo {
 
@@ -11,6 +12,11 @@ struct Module1;
 // Reads every tag file of `state.dossier_temp` (sorted by name), refills the lens list of
 // `state` and counts the classes.
 statistiques_exif lire_fichiers_tags(Module1 &state);
+
+// Reads the tag files at `paths`, in that order, refilling the lens list of `state`: the
+// report's reading, which also counts its focal lengths, exposure times and models into
+// `shots`. Every path counts as an analysed file, also one that cannot be read.
+statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots);
 
 // Reads the tag files and shows their results in `view` (the statistics window), as one
 // value. `dossierAnalyse` is the analysed folder, as shown to the person.

@@ -24,6 +24,20 @@ void fillClasses(std::array<ClassResult, N> &classes, ChartTable &table,
     }
 }
 
+QVector<NamedClassResult> namedClasses(const QVector<CountedValue> &counted, int total) {
+    QVector<NamedClassResult> classes;
+    classes.reserve(counted.size());
+    for (const CountedValue &value : counted) {
+        NamedClassResult result;
+        result.name = value.name;
+        result.count = value.count;
+        result.percent = percentage(value.count, total);
+        result.caption = resultCaption(result.count, result.percent);
+        classes.append(result);
+    }
+    return classes;
+}
+
 } // namespace
 
 int percentage(int count, int total) {
@@ -44,7 +58,7 @@ QString resultCaption(int count, int percent) {
 }
 
 StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
-                                 const QString &dossierAnalyse) {
+                                 const QString &dossierAnalyse, const ShotCounts *shots) {
     StatisticsResults results;
     const int total = stats.nb_fichiers;
     results.files = total;
@@ -66,6 +80,12 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
         lens.caption = resultCaption(lens.count, lens.percent);
         results.lensTable[0][c] = lens.percent;
         results.lenses.append(lens);
+    }
+
+    if (shots) {
+        results.focalLengths = namedClasses(shots->focalLengths(), total);
+        results.exposureTimes = namedClasses(shots->exposureTimes(), total);
+        results.models = namedClasses(shots->models(), total);
     }
 
     results.fileCountLine = QString::number(total) + QStringLiteral(" Fichiers RAW Analysés");

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "analysis/shot_classes.h"
 #include "analysis/statistiques.h"
 
 #include <QString>
@@ -19,10 +20,11 @@ struct ClassResult {
     QString caption;
 };
 
-// One collected lens, in slot order.
-struct LensResult : ClassResult {
+// A class known by its name: a collected lens, in slot order, or a class of the report's own.
+struct NamedClassResult : ClassResult {
     QString name;
 };
+using LensResult = NamedClassResult;
 
 // Everything one analysis shows: per class its count, percentage and caption, the three
 // summary lines and the five chart tables. The one value of an analysis: the statistics
@@ -37,6 +39,11 @@ struct StatisticsResults {
     std::array<ClassResult, 2> drive;     // drive modes 1..2, Label9(1..2)
     std::array<ClassResult, 24> aperture; // aperture buckets 1..24, Label11(1..24)
     QVector<LensResult> lenses;           // nb_objectifs entries
+    // Counted for the report only; the window shows a notice instead. Empty unless the
+    // analysis counted them.
+    QVector<NamedClassResult> focalLengths;  // "55 mm", ascending
+    QVector<NamedClassResult> exposureTimes; // "1/250", from the shortest
+    QVector<NamedClassResult> models;        // in order of first appearance
 
     QString fileCountLine; // Label1: "<n> Fichiers RAW Analysés"
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"
@@ -69,8 +76,9 @@ int percentage(int count, int total);
 QString resultCaption(int count, int percent);
 
 // Computes all results of one analysis. The lens names come from the lens list of `state`,
-// the raw type from `state.type_raw`; `dossierAnalyse` is the analysed folder.
+// the raw type from `state.type_raw`; `dossierAnalyse` is the analysed folder. With `shots`,
+// the report's focal lengths, exposure times and models too, worded and rounded alike.
 StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
-                                 const QString &dossierAnalyse);
+                                 const QString &dossierAnalyse, const ShotCounts *shots = nullptr);
 
 } // namespace kadrilo

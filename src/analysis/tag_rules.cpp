@@ -215,18 +215,15 @@ void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state) {
     }
 }
 
-void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
+namespace {
+
+// Calls `count` with every line of `content`, without its end-of-line characters.
+template <typename Count> void forEachLine(QByteArrayView content, const Count &count) {
     const char *const data = content.data();
     const qsizetype size = content.size();
     const auto find = [data, size](qsizetype from, qsizetype to, char c) {
         const void *hit = std::memchr(data + from, c, size_t(to - from));
         return hit ? static_cast<const char *>(hit) - data : to;
-    };
-    // A full listing has some 300 lines, of which five are counted: a line whose first
-    // byte starts none of the counted tags is passed over without classifying it.
-    const auto count = [&stats, &state](QByteArrayView line) {
-        if (!line.isEmpty() && mayStartCountedTag(line.front()))
-            countLine(line, stats, state);
     };
 
     // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
@@ -251,6 +248,28 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
         if (cr < nextLf && start == nextLf)
             ++start;
     }
+}
+
+} // namespace
+
+void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
+    // A full listing has some 300 lines, of which five are counted: a line whose first
+    // byte starts none of the counted tags is passed over without classifying it.
+    forEachLine(content, [&stats, &state](QByteArrayView line) {
+        if (!line.isEmpty() && mayStartCountedTag(line.front()))
+            countLine(line, stats, state);
+    });
+}
+
+void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
+                  ShotCounts &shots) {
+    forEachLine(content, [&stats, &state, &shots](QByteArrayView line) {
+        if (line.isEmpty())
+            return;
+        if (mayStartCountedTag(line.front()))
+            countLine(line, stats, state);
+        shots.countLine(line);
+    });
 }
 
 } // namespace kadrilo

@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QStorageInfo>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <climits>
@@ -59,9 +61,10 @@ int openFolder(const QByteArray &path) {
 
 class RawImageWalk {
 public:
-    RawImageWalk(bool recursive, const std::atomic<bool> *stop)
+    RawImageWalk(bool recursive, const std::atomic<bool> *stop, bool listPaths = false)
         : m_recursive(recursive)
-        , m_stop(stop) {}
+        , m_stop(stop)
+        , m_listPaths(listPaths) {}
 
     // Takes `fd` over.
     void walk(int fd, const QByteArray &path) {
@@ -110,6 +113,8 @@ public:
                 continue;
             }
             ++m_scan.images;
+            if (m_listPaths)
+                m_scan.paths << path + '/' + name;
         }
         ::closedir(dir);
     }
@@ -119,6 +124,7 @@ public:
 private:
     bool m_recursive;
     const std::atomic<bool> *m_stop;
+    bool m_listPaths;
 };
 #endif
 
@@ -210,6 +216,32 @@ RawImageScan Platform::findRawImages(const QString &folder, bool recursive,
     }
     return scan;
 #endif
+}
+
+RawImageScan Platform::listRawImages(const QString &folder, bool recursive) const {
+    RawImageScan scan;
+#ifdef Q_OS_UNIX
+    RawImageWalk walk(recursive, nullptr, true);
+    QByteArray path = QFile::encodeName(folder);
+    while (path.size() > 1 && path.endsWith('/'))
+        path.chop(1);
+    const int fd = openFolder(path);
+    if (fd < 0)
+        walk.m_scan.unreadableFolders << folder;
+    else
+        walk.walk(fd, path == "/" ? QByteArray() : path);
+    scan = walk.m_scan;
+#else
+    const QDirIterator::IteratorFlags flags =
+        recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags;
+    QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},
+                    QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, flags);
+    while (it.hasNext())
+        scan.paths << QFile::encodeName(QDir::toNativeSeparators(it.next()));
+    scan.images = int(scan.paths.size());
+#endif
+    std::sort(scan.paths.begin(), scan.paths.end());
+    return scan;
 }
 
 QString Platform::currentFolder() const {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -16,6 +18,10 @@ struct RawImageScan {
     // Folders that could not be opened: what they hold is unknown.
     QStringList unreadableFolders;
     bool stopped = false; // the scan was asked to stop before its end
+    // The images' paths in the system's encoding, sorted: exactly the bytes to hand ExifTool,
+    // also for a name that is not valid in the system's character set. Filled by
+    // listRawImages() only.
+    QList<QByteArray> paths;
 };
 
 // The tag files that a run left in a temp folder.
@@ -78,6 +84,9 @@ public:
     // walked all the same. Runs on any thread; stops early once `stop` turns true.
     virtual RawImageScan findRawImages(const QString &folder, bool recursive,
                                        const std::atomic<bool> *stop = nullptr) const;
+    // The same images, one by one, so that they can be shared among several ExifTool
+    // processes.
+    virtual RawImageScan listRawImages(const QString &folder, bool recursive) const;
 
     // The current folder, also when its path is longer than the system's path limit (where
     // QDir::currentPath() gives nothing). Empty when it cannot be found.

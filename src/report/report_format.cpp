@@ -8,6 +8,8 @@
 #include <QJsonObject>
 #include <QVector>
 
+#include <algorithm>
+
 namespace kadrilo::report {
 
 namespace {
@@ -34,8 +36,19 @@ ReportCategory category(const char16_t *key, const QStringList &names, QString (
     return category;
 }
 
-// The five categories in the order of the window's tabs. The aperture classes take the
-// photographer's name ("F/2.8"), not the chart's row label, which lost a slash on row 8.
+// A category whose classes are known by name: the lenses and the report's own three. The
+// names come from the files: each format shows their control characters.
+ReportCategory namedCategory(const char16_t *key, const QVector<NamedClassResult> &results) {
+    ReportCategory category{key, {}};
+    for (const NamedClassResult &result : results)
+        category.classes.append(
+            {result.name, visibleText(result.name) + QStringLiteral(" :"), &result});
+    return category;
+}
+
+// The five categories in the order of the window's tabs, then the report's own three. The
+// aperture classes take the photographer's name ("F/2.8"), not the chart's row label, which
+// lost a slash on row 8.
 QVector<ReportCategory> categories(const StatisticsResults &results) {
     QStringList apertureNames;
     for (int bucket = 1; bucket <= 24; ++bucket)
@@ -48,10 +61,10 @@ QVector<ReportCategory> categories(const StatisticsResults &results) {
                     results.drive);
     all << category(keyAutofocus, wording::rowLabels(Chart::Autofocus), wording::autofocusCaption,
                     results.autofocus);
-    ReportCategory lenses{keyLens, {}};
-    for (const LensResult &lens : results.lenses)
-        lenses.classes.append({lens.name, lens.name + QStringLiteral(" :"), &lens});
-    all << lenses;
+    all << namedCategory(keyLens, results.lenses);
+    all << namedCategory(keyFocal, results.focalLengths);
+    all << namedCategory(keyExposure, results.exposureTimes);
+    all << namedCategory(keyModel, results.models);
     return all;
 }
 
@@ -60,8 +73,17 @@ void appendClasses(QString &text, const ReportCategory &category) {
         text += item.caption + item.result->caption + QLatin1Char('\n');
 }
 
+void appendSection(QString &text, const QString &name) {
+    text += QStringLiteral("\n[") + name + QStringLiteral("]\n");
+}
+
 void appendTab(QString &text, wording::Tab tab) {
-    text += QStringLiteral("\n[") + wording::tabName(tab) + QStringLiteral("]\n");
+    appendSection(text, wording::tabName(tab));
+}
+
+bool isShownEscaped(QChar c) {
+    const char16_t u = c.unicode();
+    return u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029;
 }
 
 } // namespace
@@ -71,7 +93,7 @@ QString formatTexte(const StatisticsResults &results) {
     QString text;
     text += results.fileCountLine + QLatin1Char('\n');
     text += results.rawTypeLine + QLatin1Char('\n');
-    text += results.folderLine + QLatin1Char('\n');
+    text += visibleText(results.folderLine) + QLatin1Char('\n');
 
     const QString notice = wording::notAvailableNotice() + QLatin1Char('\n');
     appendTab(text, wording::Tab::Iso);
@@ -88,17 +110,44 @@ QString formatTexte(const StatisticsResults &results) {
     appendClasses(text, all[4]);
     appendTab(text, wording::Tab::Focal);
     text += notice;
+
+    // The report's own categories, which the window's tabs do not show.
+    appendSection(text, QStringLiteral("Focales utilisées"));
+    appendClasses(text, all[5]);
+    appendSection(text, QStringLiteral("Vitesses d'obturation"));
+    appendClasses(text, all[6]);
+    appendSection(text, QStringLiteral("Boîtiers"));
+    appendClasses(text, all[7]);
     return text;
 }
 
+QString visibleText(const QString &text) {
+    if (std::none_of(text.begin(), text.end(), isShownEscaped))
+        return text;
+    QString shown;
+    shown.reserve(text.size() + 16);
+    for (const QChar c : text) {
+        if (isShownEscaped(c))
+            shown += QStringLiteral("\\u") +
+                     QString::number(c.unicode(), 16).toUpper().rightJustified(4, QLatin1Char('0'));
+        else
+            shown += c;
+    }
+    return shown;
+}
+
 QString csvField(const QString &field) {
-    const bool needsQuotes = field.contains(QLatin1Char(',')) || field.contains(QLatin1Char('"')) ||
-                             field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'));
+    // A spreadsheet runs a cell that begins with one of these as a formula (a tab or carriage
+    // return is skipped by some before they look).
+    static const QString formulaStarts = QStringLiteral("=+-@\t\r");
+    QString cell = visibleText(field);
+    if (!field.isEmpty() && formulaStarts.contains(field.front()))
+        cell.prepend(QLatin1Char('\''));
+    const bool needsQuotes = cell.contains(QLatin1Char(',')) || cell.contains(QLatin1Char('"'));
     if (!needsQuotes)
-        return field;
-    QString quoted = field;
-    quoted.replace(QLatin1Char('"'), QStringLiteral("\"\""));
-    return QLatin1Char('"') + quoted + QLatin1Char('"');
+        return cell;
+    cell.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + cell + QLatin1Char('"');
 }
 
 QString formatCsv(const StatisticsResults &results) {
@@ -118,16 +167,16 @@ QByteArray formatJson(const StatisticsResults &results) {
     QJsonObject summary;
     summary.insert(QStringLiteral("fichiers"), results.files);
     summary.insert(QStringLiteral("type"), results.rawType);
-    summary.insert(QStringLiteral("dossier"), results.folder);
-    summary.insert(QStringLiteral("lignes"),
-                   QJsonArray{results.fileCountLine, results.rawTypeLine, results.folderLine});
+    summary.insert(QStringLiteral("dossier"), visibleText(results.folder));
+    summary.insert(QStringLiteral("lignes"), QJsonArray{results.fileCountLine, results.rawTypeLine,
+                                                        visibleText(results.folderLine)});
 
     QJsonObject root;
     root.insert(QStringLiteral("resume"), summary);
     for (const ReportCategory &category : categories(results)) {
         QJsonArray classes;
         for (const ReportClass &item : category.classes) {
-            classes.append(QJsonObject{{QStringLiteral("classe"), item.name},
+            classes.append(QJsonObject{{QStringLiteral("classe"), visibleText(item.name)},
                                        {QStringLiteral("photos"), item.result->count},
                                        {QStringLiteral("pourcentage"), item.result->percent}});
         }

@@ -17,21 +17,34 @@ inline constexpr char16_t keyAperture[] = u"diaphragme";
 inline constexpr char16_t keyDrive[] = u"motorisation";
 inline constexpr char16_t keyAutofocus[] = u"mode_af";
 inline constexpr char16_t keyLens[] = u"objectifs";
+// The report's own categories, after the window's five.
+inline constexpr char16_t keyFocal[] = u"focales";
+inline constexpr char16_t keyExposure[] = u"vitesses";
+inline constexpr char16_t keyModel[] = u"boitiers";
 
 // What the statistics window shows, tab by tab, in French: the three summary lines, then
 // for each tab its name in brackets and one line per class, the window's caption followed
-// by its result text. Lines end with "\n".
+// by its result text; then the report's own three categories in the same form. Lines end
+// with "\n".
 QString formatTexte(const StatisticsResults &results);
 
 // One row per class: categorie,classe,photos,pourcentage, after that header line. Fields
-// holding a comma, a double quote or a line break are quoted, quotes doubled.
+// holding a comma, a double quote or a line break are quoted, quotes doubled; a field that a
+// spreadsheet would take for a formula gets a leading apostrophe.
 QString formatCsv(const StatisticsResults &results);
-// A field as it goes into a CSV row.
+// A field as it goes into a CSV row: control characters shown (visibleText), a leading "=",
+// "+", "-", "@", tab or carriage return guarded by an apostrophe, then quoted where needed.
 QString csvField(const QString &field);
 
 // One object: "resume" (fichiers, type, dossier and the three summary lines), then one array
 // per category of {classe, photos, pourcentage} objects.
 QByteArray formatJson(const StatisticsResults &results);
+
+// `text` with every control character (U+0000 to U+001F, U+007F to U+009F) and the line and
+// paragraph separators U+2028 and U+2029 written as the six visible characters "\uXXXX"
+// (upper-case hexadecimal). Lens and camera names and folder names come from files anyone can
+// write: the report shows such characters, it never passes them to a terminal or a reader.
+QString visibleText(const QString &text);
 
 // The results in the chosen format, as UTF-8 bytes.
 QByteArray formatReport(const StatisticsResults &results, ReportFormat format);

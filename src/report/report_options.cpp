@@ -16,6 +16,16 @@ bool formatFromName(const QString &name, ReportFormat &format) {
     return true;
 }
 
+// A whole number of processes from 1 to maxProcesses, written in plain digits.
+bool processesFromText(const QString &text, int &processes) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < 1 || number > maxProcesses || text.front() == QLatin1Char('+'))
+        return false;
+    processes = number;
+    return true;
+}
+
 ParsedArguments failure(const QString &error) {
     ParsedArguments parsed;
     parsed.action = ParsedArguments::Action::Error;
@@ -28,6 +38,8 @@ ParsedArguments failure(const QString &error) {
 ParsedArguments parseReportArguments(const QStringList &arguments) {
     const QString formatOption = QStringLiteral("--format");
     const QString formatPrefix = QStringLiteral("--format=");
+    const QString processesOption = QStringLiteral("--processus");
+    const QString processesPrefix = QStringLiteral("--processus=");
 
     ParsedArguments parsed;
     QStringList folders;
@@ -59,6 +71,19 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             if (!formatFromName(name, parsed.options.format))
                 return failure(
                     QStringLiteral("format inconnu : « %1 » (texte, csv ou json).").arg(name));
+        } else if (argument == processesOption || argument.startsWith(processesPrefix)) {
+            QString number;
+            if (argument == processesOption) {
+                if (i + 1 >= arguments.size())
+                    return failure(QStringLiteral("l'option --processus attend un nombre."));
+                number = arguments.at(++i);
+            } else {
+                number = argument.mid(processesPrefix.size());
+            }
+            if (!processesFromText(number, parsed.options.processes))
+                return failure(QStringLiteral("nombre de processus invalide : « %1 » (de 1 à %2).")
+                                   .arg(number)
+                                   .arg(maxProcesses));
         } else {
             return failure(QStringLiteral("option inconnue : « %1 ».").arg(argument));
         }
@@ -77,13 +102,16 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
 
 QString usageText() {
     return QStringLiteral(
-        "Utilisation : kadrilo-rapport [--recursif] [--format texte|csv|json] DOSSIER\n"
+        "Utilisation : kadrilo-rapport [--recursif] [--format texte|csv|json] [--processus N] "
+        "DOSSIER\n"
         "\n"
         "Affiche sans fenêtre les statistiques de prise de vue des fichiers RAW Canon\n"
         "(CR2, CRW) de DOSSIER, comme la fenêtre des statistiques de Kadrilo.\n"
         "\n"
         "  --recursif       inclure les sous-dossiers\n"
         "  --format FORMAT  texte (par défaut), csv ou json\n"
+        "  --processus N    répartir les images entre N processus ExifTool (de 1 à 64 ;\n"
+        "                   par défaut, un par cœur du processeur)\n"
         "  --help           afficher cette aide\n"
         "\n"
         "Le fichier exiftool.exe doit se trouver dans le même dossier que kadrilo-rapport.\n"

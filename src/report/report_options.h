@@ -12,7 +12,12 @@ struct ReportOptions {
     bool recursive = false;
     ReportFormat format = ReportFormat::Texte;
     QString folder;
+    // ExifTool processes sharing the images; 0: one per core (QThread::idealThreadCount()).
+    int processes = 0;
 };
+
+// The most ExifTool processes a report starts.
+inline constexpr int maxProcesses = 64;
 
 struct ParsedArguments {
     enum class Action {
@@ -41,8 +46,9 @@ enum ExitStatus : int {
 };
 
 // Reads the arguments that follow the program name:
-// [--recursif] [--format texte|csv|json] DOSSIER, options in any order, "--format=csv"
-// accepted too, "--" ending the options so that a folder may begin with "-".
+// [--recursif] [--format texte|csv|json] [--processus N] DOSSIER, options in any order,
+// "--format=csv" and "--processus=2" accepted too, "--" ending the options so that a folder
+// may begin with "-".
 ParsedArguments parseReportArguments(const QStringList &arguments);
 
 // The French usage text, exit statuses included.

@@ -4,6 +4,7 @@
 #include "analysis/wording.h"
 #include "platform/folder_lock.h"
 #include "platform/platform.h"
+#include "report/parallel_extraction.h"
 #include "report/report_format.h"
 #include "run/extraction.h"
 #include "run/image_count.h"
@@ -12,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <memory>
 
@@ -29,6 +31,55 @@ int tagFilesWritten(const QString &tempFolder) {
 
 ReportOutcome interrupted() {
     return failure(ExitInterrupted, QStringLiteral("interrompu."));
+}
+
+// One ExifTool over the whole folder, writing into the private folder itself.
+ExtractionResult extractAtOnce(Module1 &state, const QString &folder,
+                               const ReportSettings &settings) {
+    ExiftoolRun run;
+    if (settings.interruption)
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
+                         &ExiftoolRun::cancel);
+    ImageCounter counter;
+    if (!settings.progress)
+        return extraire_exif(state, folder, &run, &counter, reportExtraTags());
+    // The total shows once the count beside ExifTool has ended: -1 until then.
+    const QString temp = state.dossier_temp;
+    const auto progress = settings.progress;
+    auto total = std::make_shared<int>(-1);
+    QObject::connect(&run, &ExiftoolRun::tick, &run,
+                     [temp, total, progress] { progress(tagFilesWritten(temp), *total); });
+    QObject::connect(&counter, &ImageCounter::counted, &run, [temp, total, progress](int n) {
+        *total = n;
+        progress(tagFilesWritten(temp), n);
+    });
+    const ExtractionResult extraction =
+        extraire_exif(state, folder, &run, &counter, reportExtraTags());
+    progress(tagFilesWritten(temp), *total);
+    return extraction;
+}
+
+// The images shared among `processes` ExifTool processes, each writing into a tag folder of
+// its own inside the private folder; `tagFolders` receives those folders.
+ExtractionResult extractInParts(Module1 &state, const QString &folder, int processes,
+                                const ReportSettings &settings, QStringList &tagFolders) {
+    ParallelExtraction extraction;
+    if (settings.interruption)
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
+                         &ParallelExtraction::cancel);
+    if (settings.progress) {
+        const auto progress = settings.progress;
+        const auto show = [&extraction, progress] {
+            progress(extraction.tagFilesWritten(), extraction.images());
+        };
+        QObject::connect(&extraction, &ParallelExtraction::listed, &extraction, show);
+        QObject::connect(&extraction, &ParallelExtraction::tick, &extraction, show);
+    }
+    const ExtractionResult result = extraction.run(state, folder, processes, reportExtraTags());
+    if (settings.progress)
+        settings.progress(extraction.tagFilesWritten(), extraction.images());
+    tagFolders = extraction.tagFolders();
+    return result;
 }
 
 } // namespace
@@ -99,31 +150,13 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     state.dossier_temp =
         platform::withTrailingSeparator(QDir::toNativeSeparators(tempFolder.path()));
 
-    ExiftoolRun run;
-    if (settings.interruption) {
-        if (settings.interruption->isInterrupted())
-            return interrupted();
-        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &run,
-                         &ExiftoolRun::cancel);
-    }
-    ImageCounter counter;
-    ExtractionResult extraction;
-    if (settings.progress) {
-        // The total shows once the count beside ExifTool has ended: -1 until then.
-        const QString temp = state.dossier_temp;
-        const auto progress = settings.progress;
-        auto total = std::make_shared<int>(-1);
-        QObject::connect(&run, &ExiftoolRun::tick, &run,
-                         [temp, total, progress] { progress(tagFilesWritten(temp), *total); });
-        QObject::connect(&counter, &ImageCounter::counted, &run, [temp, total, progress](int n) {
-            *total = n;
-            progress(tagFilesWritten(temp), n);
-        });
-        extraction = extraire_exif(state, folder, &run, &counter);
-        progress(tagFilesWritten(temp), *total);
-    } else {
-        extraction = extraire_exif(state, folder, &run, &counter);
-    }
+    if (settings.interruption && settings.interruption->isInterrupted())
+        return interrupted();
+    const int processes = options.processes > 0 ? options.processes : QThread::idealThreadCount();
+    QStringList tagFolders{state.dossier_temp};
+    const ExtractionResult extraction =
+        processes > 1 ? extractInParts(state, folder, processes, settings, tagFolders)
+                      : extractAtOnce(state, folder, settings);
     using Outcome = ExiftoolRun::Outcome;
     if (extraction.outcome == Outcome::Cancelled)
         return interrupted();
@@ -135,15 +168,17 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         return failure(ExitTagFilesNotWritten,
                        writeFailedText(extraction, QDir::toNativeSeparators(QDir::tempPath())));
     if (extraction.tagFiles == 0) {
-        QString error = wording::noTagFileError() +
-                        QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).")
-                            .arg(options.folder);
+        QString error =
+            wording::noTagFileError() +
+            QStringLiteral(" (aucune image RAW Canon traitée dans « %1 »).").arg(options.folder);
         if (!extraction.isComplete())
             error += QLatin1Char('\n') + unreadImagesText(extraction) + QLatin1Char('.');
         return failure(ExitNoTagFile, error);
     }
 
-    const StatisticsResults results = computeResults(lire_fichiers_tags(state), state, shownFolder);
+    ShotCounts shots;
+    const statistiques_exif stats = countTagFiles(tagFilesByName(tagFolders), state, shots);
+    const StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), {}};
     // The statistics of the images read still stand; the images left out are told apart.
     if (!extraction.isComplete()) {

@@ -2,11 +2,19 @@
 
 namespace kadrilo {
 
-QString optionsPiece(int recursive) {
-    if (recursive == 1)
-        return QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens "
-                              "-LensID -r -i SYMLINKS -w ");
+QString optionsPiece(int recursive, const QStringList &extraTags) {
+    if (recursive == 1) {
+        QString piece =
+            QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens -LensID");
+        for (const QString &tag : extraTags)
+            piece += QStringLiteral(" -") + tag;
+        return piece + QStringLiteral(" -r -i SYMLINKS -w ");
+    }
     return QStringLiteral(" -s -s -w ");
+}
+
+QStringList reportExtraTags() {
+    return {QStringLiteral("ExposureTime"), QStringLiteral("Model")};
 }
 
 QString lowerFirstCharacter(const QString &folder) {
@@ -34,7 +42,7 @@ ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input) {
     }
     const QString outputPath = outputFolder + input.separator + QString::fromUtf16(tagFilePattern);
     const QString folder = lowerFirstCharacter(input.imageFolder);
-    const QString options = optionsPiece(input.recursive);
+    const QString options = optionsPiece(input.recursive, input.extraTags);
 
     command.program = input.exiftoolPath;
     command.line = input.exiftoolPath + input.extensionFilter + options + outputPath +

@@ -24,6 +24,9 @@ struct ExiftoolCommandInput {
     QString tempShortPath;   // the temp folder's short path, without a final separator
     QString imageFolder;     // the folder to analyse, as chosen
     QChar separator = QLatin1Char('/');
+    // Tags asked for after the seven of the form with sub-folders (the report's own); the
+    // form for this folder only writes every tag anyway.
+    QStringList extraTags;
 };
 
 // Each image gets a tag file of its own: the copy number keeps IMG_0001.CR2 and IMG_0001.CRW,
@@ -36,8 +39,13 @@ inline constexpr char16_t canonExtensionFilter[] = u" -ext .cr2 -ext .crw";
 
 // The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
 // With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder
-// would make the run endless, a link to a sibling would read its photos twice.
-QString optionsPiece(int recursive);
+// would make the run endless, a link to a sibling would read its photos twice. `extraTags`
+// come after the seven.
+QString optionsPiece(int recursive, const QStringList &extraTags = {});
+
+// The tags the report counts beyond the window's: exposure time and camera model (the seven
+// already hold FocalLength).
+QStringList reportExtraTags();
 // The image folder with its first character lower-cased (a drive letter C becomes c).
 QString lowerFirstCharacter(const QString &folder);
 // The folder between double quotes when it holds a blank (U+0020), unchanged otherwise.

@@ -50,7 +50,7 @@ ExtractionResult checkExtraction(const ExiftoolRun::Ending &ending,
 }
 
 ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run,
-                               ImageCounter *counter) {
+                               ImageCounter *counter, const QStringList &extraTags) {
     if (state.type_raw == QLatin1String("Canon"))
         state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
 
@@ -61,6 +61,7 @@ ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolR
     input.tempShortPath = platform::platform().shortPath(state.dossier_temp);
     input.imageFolder = dossier;
     input.separator = platform::separator();
+    input.extraTags = extraTags;
     const ExiftoolCommand command = buildExiftoolCommand(input);
     state.ligne_commande = command.line;
 

@@ -174,6 +174,52 @@ private Q_SLOTS:
         QCOMPARE(stats.compte_objectifs[0], 1);
     }
 
+    // The report's classes, counted from tag file contents (the window's five beside them):
+    // each category as "class=count" in its order.
+    void shotClasses_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("focal");
+        QTest::addColumn<QString>("exposure");
+        QTest::addColumn<QString>("models");
+        QTest::addRow("17.5 mm floors to 17 mm, ascending")
+            << QByteArray("FocalLength: 18.0 mm\nFocalLength: 17.5 mm\nFocalLength: 17.0 mm\n")
+            << QStringLiteral("17 mm=2; 18 mm=1") << QString() << QString();
+        QTest::addRow("exposure times from 1/8000 to 30")
+            << QByteArray("ExposureTime: 30\nExposureTime: 0.5\nExposureTime: 1/8000\n"
+                          "ExposureTime: 1/250\nExposureTime: 1\nExposureTime: 1/250\n")
+            << QString() << QStringLiteral("1/8000=1; 1/250=2; 0.5=1; 1=1; 30=1") << QString();
+        QTest::addRow("two bodies in order of first appearance")
+            << QByteArray("Model: Canon EOS 350D DIGITAL\r\nModel: Canon EOS DIGITAL REBEL\r\n"
+                          "Model: Canon EOS 350D DIGITAL\r\n")
+            << QString() << QString()
+            << QStringLiteral("Canon EOS 350D DIGITAL=2; Canon EOS DIGITAL REBEL=1");
+        QTest::addRow("missing values and look-alike tags count nowhere")
+            << QByteArray("FocalLength: 0.0 mm\nFocalLengthIn35mmFormat: 88 mm\n"
+                          "FocalLength35efl: 55.0 mm\nExposureTime: \nModel:\n"
+                          "CanonModelID: EOS 350D\nLensModel: EF-S 18-55mm\nModelX: 1\n")
+            << QString() << QString() << QString();
+    }
+
+    void shotClasses() {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, focal);
+        QFETCH(QString, exposure);
+        QFETCH(QString, models);
+        Module1 state;
+        statistiques_exif stats;
+        ShotCounts shots;
+        countContent(content, stats, state, shots);
+        const auto listed = [](const QVector<CountedValue> &classes) {
+            QStringList list;
+            for (const CountedValue &value : classes)
+                list << value.name + u'=' + QString::number(value.count);
+            return list.join(QStringLiteral("; "));
+        };
+        QCOMPARE(listed(shots.focalLengths()), focal);
+        QCOMPARE(listed(shots.exposureTimes()), exposure);
+        QCOMPARE(listed(shots.models()), models);
+    }
+
     // Odd line ends the files test does not write; the last line has no end at all.
     void oddLineEndings() {
         for (const QByteArray &end : {QByteArray("\r\r\n"), QByteArray("\n\r")}) {

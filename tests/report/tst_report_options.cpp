@@ -18,9 +18,11 @@ QString outcome(const ParsedArguments &parsed) {
         return QString::fromLatin1(parsed.action == Action::Help ? "help" : "error");
     const char *formats[] = {"texte", "csv", "json"};
     const ReportOptions &options = parsed.options;
-    return QStringLiteral("%1 %2[%3]")
+    return QStringLiteral("%1 %2%3[%4]")
         .arg(QString::fromUtf8(formats[int(options.format)]),
-             options.recursive ? QStringLiteral("recursif ") : QString(), options.folder);
+             options.recursive ? QStringLiteral("recursif ") : QString(),
+             options.processes ? QStringLiteral("p%1 ").arg(options.processes) : QString(),
+             options.folder);
 }
 
 } // namespace
@@ -51,6 +53,9 @@ private Q_SLOTS:
         row("folder with blanks and accents stays whole", {"/mes photos/été"},
             "texte [/mes photos/été]");
         row("a lone dash is a folder name", {"-"}, "texte [-]");
+        row("processes as two arguments", {"--processus", "3", "/photos"}, "texte p3 [/photos]");
+        row("processes with an equals sign, 64 at most", {"--processus=64", "/photos"},
+            "texte p64 [/photos]");
         row("help", {"--help"}, "help");
         row("short help, even after other arguments", {"/photos", "-h"}, "help");
 
@@ -63,6 +68,10 @@ private Q_SLOTS:
         row("format without its value", {"/photos", "--format"}, "error");
         row("english recursive option is unknown", {"--recursive", "/photos"}, "error");
         row("unknown short option", {"-r", "/photos"}, "error");
+        row("zero processes", {"--processus", "0", "/photos"}, "error");
+        row("more processes than allowed", {"--processus=65", "/photos"}, "error");
+        row("processes not a number", {"--processus", "deux", "/photos"}, "error");
+        row("processes without its number", {"/photos", "--processus"}, "error");
     }
 
     void parses() {
@@ -72,10 +81,10 @@ private Q_SLOTS:
     }
 
     void usageListsEveryExitStatus() {
-        for (const int status : {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing,
-                                 ExitNoTagFile, ExitTempFolderFailed, ExitExiftoolAborted,
-                                 ExitTagFilesNotWritten, ExitImagesUnread, ExitOutputFailed,
-                                 ExitInterrupted}) {
+        for (const int status :
+             {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing, ExitNoTagFile,
+              ExitTempFolderFailed, ExitExiftoolAborted, ExitTagFilesNotWritten, ExitImagesUnread,
+              ExitOutputFailed, ExitInterrupted}) {
             const QRegularExpression line(QStringLiteral("\n +%1  \\S").arg(status));
             QVERIFY2(usageText().contains(line), qPrintable(line.pattern()));
         }

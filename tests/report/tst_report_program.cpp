@@ -57,9 +57,22 @@ Run runProgram(const QString &program, const QStringList &arguments, const QStri
     return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
 }
 
+// The report's own classes of a fixture: focal length (0: none), exposure time as a
+// fraction (0: none) and body.
+struct Shot {
+    double focalLength;
+    int exposureNumerator;
+    int exposureDenominator;
+    const char *model;
+};
+
 bool writePhoto(const QString &path, int iso, double fNumber, int focusMode, int drive, int lens,
-                int selfTimer = 0) {
+                const Shot &shot, int selfTimer = 0) {
     test::Cr2Fixture fixture;
+    fixture.focalLength = shot.focalLength;
+    fixture.exposureNumerator = shot.exposureNumerator;
+    fixture.exposureDenominator = shot.exposureDenominator;
+    fixture.model = QString::fromUtf8(shot.model);
     fixture.iso = iso;
     fixture.fNumber = fNumber;
     fixture.focusMode = focusMode;
@@ -83,11 +96,6 @@ QStringList windowLines(QString (*caption)(int),
     return lines;
 }
 
-qint64 readPid(const QString &file) {
-    QFile pid(file);
-    return pid.open(QIODevice::ReadOnly) ? pid.readAll().trimmed().toLongLong() : 0;
-}
-
 bool isEmptyFolder(const QString &path) {
     return QDir(path).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::System |
                               QDir::NoDotAndDotDot);
@@ -106,12 +114,16 @@ private Q_SLOTS:
 
         const QDir photos(images());
         QVERIFY(QDir().mkpath(photos.filePath(s("sub"))));
-        QVERIFY(writePhoto(photos.filePath(s("a.CR2")), 100, 2.8, 0, 0, 0));
-        QVERIFY(writePhoto(photos.filePath(s("b.cr2")), 200, 5.6, 1, 1, 3));
-        QVERIFY(writePhoto(photos.filePath(s("c.cr2")), 3200, 8, 3, 0, 0));
+        const Shot fiveD{17.5, 1, 8000, "Canon EOS 5D Mark II"};
+        QVERIFY(writePhoto(photos.filePath(s("a.CR2")), 100, 2.8, 0, 0, 0, fiveD));
+        QVERIFY(writePhoto(photos.filePath(s("b.cr2")), 200, 5.6, 1, 1, 3,
+                           {55, 30, 1, "Canon EOS 350D DIGITAL"}));
+        // Neither focal length nor exposure time recorded.
+        QVERIFY(writePhoto(photos.filePath(s("c.cr2")), 3200, 8, 3, 0, 0, {0, 0, 1, fiveD.model}));
         QVERIFY(QFile(photos.filePath(s("d.jpg"))).open(QIODevice::WriteOnly));
         // In the sub-folder: a self-timer shot, counted in no drive mode.
-        QVERIFY(writePhoto(photos.filePath(s("sub/e.CR2")), 12800, 22, 2, 0, 9, 100));
+        QVERIFY(writePhoto(photos.filePath(s("sub/e.CR2")), 12800, 22, 2, 0, 9,
+                           {17, 1, 8000, "Canon EOS 350D DIGITAL"}, 100));
 
         for (const char *format : {"texte", "csv", "json"}) {
             for (const bool recursive : {false, true}) {
@@ -132,19 +144,44 @@ private Q_SLOTS:
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<int>("files");
         QTest::addColumn<QStringList>("lenses"); // the texte lines of the lens tab
+        QTest::addColumn<QStringList>("shots");  // the texte lines of the report's own
         const QString ef50 = lensName(0) + s(" : 2 photos, soit ");
         QTest::addRow("this folder only")
-            << false << 3 << QStringList{ef50 + s("66%"), lensName(3) + s(" : 1 photos, soit 33%")};
+            << false << 3 << QStringList{ef50 + s("66%"), lensName(3) + s(" : 1 photos, soit 33%")}
+            << QStringList{s("[Focales utilisées]"),
+                           s("17 mm : 1 photos, soit 33%"),
+                           s("55 mm : 1 photos, soit 33%"),
+                           QString(),
+                           s("[Vitesses d'obturation]"),
+                           s("1/8000 : 1 photos, soit 33%"),
+                           s("30 : 1 photos, soit 33%"),
+                           QString(),
+                           s("[Boîtiers]"),
+                           s("Canon EOS 5D Mark II : 2 photos, soit 66%"),
+                           s("Canon EOS 350D DIGITAL : 1 photos, soit 33%")};
+        // The form with sub-folders asks ExifTool for the exposure time and the model too.
         QTest::addRow("with sub-folders")
             << true << 4
             << QStringList{ef50 + s("50%"), lensName(3) + s(" : 1 photos, soit 25%"),
-                           lensName(9) + s(" : 1 photos, soit 25%")};
+                           lensName(9) + s(" : 1 photos, soit 25%")}
+            << QStringList{s("[Focales utilisées]"),
+                           s("17 mm : 2 photos, soit 50%"),
+                           s("55 mm : 1 photos, soit 25%"),
+                           QString(),
+                           s("[Vitesses d'obturation]"),
+                           s("1/8000 : 2 photos, soit 50%"),
+                           s("30 : 1 photos, soit 25%"),
+                           QString(),
+                           s("[Boîtiers]"),
+                           s("Canon EOS 5D Mark II : 2 photos, soit 50%"),
+                           s("Canon EOS 350D DIGITAL : 2 photos, soit 50%")};
     }
 
     void texteIsTheWindowAndJsonParses() {
         QFETCH(bool, recursive);
         QFETCH(int, files);
         QFETCH(QStringList, lenses);
+        QFETCH(QStringList, shots);
         // What the statistics window receives from the same folder, through the same analysis.
         QTemporaryDir temp;
         Module1 state;
@@ -174,6 +211,7 @@ private Q_SLOTS:
                                        << windowLines(labels::autofocusCaption, window.autofocus));
         tab("[Objectifs]", lenses);
         tab("[Focales]", {labels::notAvailableNotice()});
+        expected << QString() << shots;
         expected << QString(); // the last line ends too
         QCOMPARE(QString::fromUtf8(output("texte", recursive)).split(u'\n'), expected);
 
@@ -190,9 +228,10 @@ private Q_SLOTS:
         QStringList members;
         for (auto it = root.constBegin(); it != root.constEnd(); ++it)
             members << it.key() + u':' + QString::number(it.value().toArray().size());
-        QCOMPARE(members,
-                 QStringList({s("diaphragme:24"), s("iso:8"), s("mode_af:4"), s("motorisation:2"),
-                              s("objectifs:%1").arg(lenses.size()), s("resume:0")}));
+        QCOMPARE(members, QStringList({s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
+                                       s("iso:8"), s("mode_af:4"), s("motorisation:2"),
+                                       s("objectifs:%1").arg(lenses.size()), s("resume:0"),
+                                       s("vitesses:2")}));
         const QJsonObject lens = root.value(s("objectifs")).toArray().at(1).toObject();
         QCOMPARE(lens.value(s("classe")).toString(), lensName(3));
         QCOMPARE(lens.value(s("photos")).toInt(), 1);
@@ -229,6 +268,68 @@ private Q_SLOTS:
         QVERIFY2(rows.contains(row), qPrintable(rows.join(u'\n')));
         // Every photo is counted once per category where it matched a class.
         QCOMPARE(iso, recursive ? 4 : 3);
+    }
+
+    // The two real Canon files: a 350D and a Digital Rebel, 55 mm at 1/15 and 24 mm at 1/64.
+    void realSamples() {
+        const QString samples = test::samplesFolder();
+        if (samples.isEmpty())
+            QSKIP("the real Canon samples are absent (KADRILO_SAMPLES_DIR)");
+        const Run run =
+            runProgram(rapportPath, {s("--recursif"), s("--format=csv"), samples}, m_tmp.path());
+        QCOMPARE(run.status, 0);
+        QStringList rows;
+        for (const QStringList &fields : test::parseCsv(QString::fromUtf8(run.out))) {
+            if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
+                fields.value(0) == s("boitiers"))
+                rows << fields.join(u',');
+        }
+        QCOMPARE(rows, QStringList({s("focales,24 mm,1,50"), s("focales,55 mm,1,50"),
+                                    s("vitesses,1/64,1,50"), s("vitesses,1/15,1,50"),
+                                    s("boitiers,Canon EOS 350D DIGITAL,1,50"),
+                                    s("boitiers,Canon EOS DIGITAL REBEL,1,50")}));
+    }
+
+    // Images shared among three processes give the very report of one: nested folders, equal
+    // names in several of them, accents, blanks, a line break, hidden files and folders.
+    void threeProcessesReportAsOne() {
+        QTemporaryDir root;
+        const QDir photos(root.filePath(s("mes photos")));
+        QVERIFY(photos.mkpath(s("été 2010/sous dossier")) && photos.mkpath(s("hiver 2011")) &&
+                photos.mkpath(s(".cache")));
+        // Equal names share their lens and body, so even their order cannot differ.
+        const char *const images[] = {"IMG_0001.CR2",
+                                      "été 2010/IMG_0001.CR2",
+                                      "été 2010/sous dossier/IMG_0001.cr2",
+                                      "hiver 2011/IMG_0001.CR2",
+                                      "été 2010/photo à la mer.cr2",
+                                      "hiver 2011/Zèbre.CR2",
+                                      "hiver 2011/retour\nà la ligne.cr2",
+                                      "hiver 2011/.cachée.CR2",
+                                      ".cache/IMG_0009.CR2",
+                                      "été 2010/IMG_0002.CR2"};
+        int i = 0;
+        for (const char *image : images) {
+            const QString name = QFileInfo(s(image)).fileName();
+            const int lens = name.startsWith(s("IMG_0001")) ? 1 : 2 + i % 4;
+            const Shot shot{18.0 + i, 1, 60 << (i % 3),
+                            lens == 1 ? "Canon EOS 5D Mark II" : "Canon EOS 350D DIGITAL"};
+            QVERIFY(writePhoto(photos.filePath(s(image)), 100 << (i % 5), 2.8, i % 3, i % 2, lens,
+                               shot));
+            ++i;
+        }
+        QByteArray outputs[2];
+        for (const int processes : {1, 3}) {
+            const Run run = runProgram(
+                rapportPath,
+                {s("--recursif"), s("--processus"), QString::number(processes), photos.path()},
+                m_tmp.path());
+            QCOMPARE(run.status, 0);
+            outputs[processes / 3] = run.out;
+        }
+        QVERIFY2(outputs[0].startsWith("9 Fichiers RAW Analysés\n"), outputs[0].constData());
+        QCOMPARE(outputs[1], outputs[0]);
+        QVERIFY(isEmptyFolder(m_tmp.path()));
     }
 
     void failures_data() {
@@ -399,17 +500,22 @@ private Q_SLOTS:
     void nothingOutlivesTheReport_data() {
         QTest::addColumn<int>("signal");
         QTest::addColumn<int>("status"); // -1: killed, no status
-        QTest::addRow("SIGTERM") << int(SIGTERM) << 130;
-        QTest::addRow("SIGINT") << int(SIGINT) << 130;
-        QTest::addRow("SIGHUP") << int(SIGHUP) << 130;
+        QTest::addColumn<int>("processes");
+        QTest::addRow("SIGTERM") << int(SIGTERM) << 130 << 1;
+        QTest::addRow("SIGINT") << int(SIGINT) << 130 << 1;
+        QTest::addRow("SIGHUP") << int(SIGHUP) << 130 << 1;
         QTest::addRow("SIGKILL: the kernel ends ExifTool, the next report the folder")
-            << int(SIGKILL) << -1;
+            << int(SIGKILL) << -1 << 1;
+        QTest::addRow("SIGINT with three processes") << int(SIGINT) << 130 << 3;
+        QTest::addRow("SIGKILL with three processes") << int(SIGKILL) << -1 << 3;
     }
 
     void nothingOutlivesTheReport() {
         QFETCH(int, signal);
         QFETCH(int, status);
+        QFETCH(int, processes);
         // An ExifTool that never ends; stopped politely, it is a wrapper with a child of its own.
+        // Each notes its process on a line of its own.
         const test::ProgramFolder folder(test::ProgramFolder::Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
@@ -417,17 +523,24 @@ private Q_SLOTS:
         const QString childFile = folder.filePath(s("child"));
         QFile exiftool(folder.filePath(s("exiftool.exe")));
         QVERIFY(exiftool.open(QIODevice::WriteOnly));
-        exiftool.write("#!/bin/sh\necho $$ > '" + pidFile.toUtf8() + "'\n" +
+        exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\n" +
                        (signal == SIGKILL
                             ? QByteArray("exec sleep 60\n")
-                            : "sleep 60 &\necho $! > '" + childFile.toUtf8() + "'\nwait\n"));
+                            : "sleep 60 &\necho $! >> '" + childFile.toUtf8() + "'\nwait\n"));
         exiftool.close();
         QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+        const auto noted = [](const QString &file) {
+            QFile lines(file);
+            return lines.open(QIODevice::ReadOnly) ? lines.readAll().split('\n') : QByteArrayList();
+        };
 
         QTemporaryDir tmp;
         QProcess process;
-        start(process, program, {images()}, tmp.path());
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(signal == SIGKILL ? pidFile : childFile), 10000);
+        // The folder holds three images: one for each process.
+        start(process, program, {s("--processus"), QString::number(processes), images()},
+              tmp.path());
+        QTRY_COMPARE_WITH_TIMEOUT(noted(signal == SIGKILL ? pidFile : childFile).size(),
+                                  qsizetype(processes + 1), 10000);
         ::kill(pid_t(process.processId()), signal);
         QVERIFY(process.waitForFinished(10000));
         if (status >= 0) {
@@ -436,8 +549,8 @@ private Q_SLOTS:
             QCOMPARE(process.readAllStandardOutput(), QByteArray());
         }
         for (const QString &file : {pidFile, childFile}) {
-            const qint64 pid = QFile::exists(file) ? readPid(file) : 0;
-            QTRY_VERIFY(!platform::processRuns(pid));
+            for (const QByteArray &pid : noted(file))
+                QTRY_VERIFY2(!platform::processRuns(pid.toLongLong()), pid.constData());
         }
         if (status < 0) {
             QVERIFY(!isEmptyFolder(tmp.path())); // left by the killed report...

@@ -193,6 +193,12 @@ QByteArray cr2Bytes(const Cr2Fixture &f) {
     maker.push_back({0x0001, Short, quint32(settings.size() / 2), settings});
 
     std::vector<Entry> exif;
+    if (f.exposureNumerator > 0 && f.exposureDenominator > 0)
+        exif.push_back({0x829a, Rational, 1,
+                        le32(quint32(f.exposureNumerator)) + le32(quint32(f.exposureDenominator))});
+    if (f.focalLength > 0)
+        exif.push_back(
+            {0x920a, Rational, 1, le32(quint32(std::lround(f.focalLength * 10))) + le32(10)});
     if (f.fNumber > 0) {
         QByteArray r = le32(quint32(std::lround(f.fNumber * 100)));
         r += le32(100);

@@ -8,7 +8,8 @@
 //   0   "II" 0x002A, IFD0 offset = 16
 //   8   "CR" 0x02 0x00 (CR2 v2.0), RAW IFD offset = 0
 //   16  IFD0:      Make (0x010f), Model (0x0110), ExifOffset (0x8769)
-//   ..  Exif IFD:  FNumber (0x829d), ISO (0x8827), MakerNote (0x927c)
+//   ..  Exif IFD:  ExposureTime (0x829a), FNumber (0x829d), ISO (0x8827), FocalLength (0x920a),
+//              MakerNote (0x927c)
 //   ..  MakerNote: Canon IFD with CanonCameraSettings (0x0001, 46 x int16 with [0] = 92 bytes;
 //              22 x int16 with [0] = 44 when lensType == 0)
 //
@@ -59,6 +60,12 @@ struct Cr2Fixture {
     int minFocalLength = 0;  // CameraSettings[24], in focal units (mm when focalUnits == 1)
     int maxFocalLength = 0;  // CameraSettings[23]
     int focalUnits = 1;      // CameraSettings[25]
+    // EXIF ExposureTime (0x829a), rational: 1/8000 prints "1/8000", 30/1 "30", 1/2 "0.5";
+    // a numerator <= 0 omits the tag.
+    int exposureNumerator = 0;
+    int exposureDenominator = 1;
+    double focalLength = 0; // EXIF FocalLength (0x920a), in tenths: 17.5 prints "17.5 mm";
+                            // <= 0 omits the tag
 };
 
 // A lens type together with the exact Composite:LensID text ExifTool 12.57 prints for it when
