@@ -39,6 +39,13 @@ bool Platform::isNormalFile(const QString &path) const {
     return info.isFile() && !info.isHidden();
 }
 
+bool Platform::createFolder(const QString &path) {
+    const QFileInfo info(path);
+    if (info.exists())
+        return false;
+    return QDir().mkdir(path);
+}
+
 FolderProblem Platform::prepareWritableFolder(const QString &path) {
     const QFileInfo info(path);
     if (info.exists() && !info.isDir())

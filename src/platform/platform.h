@@ -51,6 +51,8 @@ public:
 
     // True for an existing normal file: folders, hidden and system files do not count.
     virtual bool isNormalFile(const QString &path) const;
+    // Creates one folder level; false when it exists already or cannot be made.
+    virtual bool createFolder(const QString &path);
     // Makes `path` a folder the program can write into: creates it and its missing parents,
     // then writes and removes a probe file there, which catches what permission bits do not
     // tell (a read-only mount, Windows access lists).
