@@ -79,6 +79,7 @@ motorisation,Mode rafale,1,25
 mode_af,One-Shot,4,100
 objectifs,Canon EF 50mm f/1.8,2,50
 objectifs,Canon EF 24-105mm f/4L IS USM,2,50
+boitiers,Canon EOS 5D Mark II,4,100
 ROWS
 echo "kadrilo-rapport: 4 images counted"
 
