@@ -21,9 +21,24 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The first letters of ISO, FocusMode, FNumber, DriveMode and LensID.
-bool mayStartCountedTag(char c) {
-    return c == 'I' || c == 'F' || c == 'D' || c == 'L';
+// A full listing has some 300 lines, of which five are counted: a line that does not begin
+// with the first two letters of ISO, FocusMode, FNumber, DriveMode or LensID is passed over
+// without classifying it.
+bool mayStartCountedTag(QByteArrayView line) {
+    if (line.size() < 2)
+        return false;
+    switch (line[0]) {
+    case 'I':
+        return line[1] == 'S';
+    case 'F':
+        return line[1] == 'o' || line[1] == 'N';
+    case 'D':
+        return line[1] == 'r';
+    case 'L':
+        return line[1] == 'e';
+    default:
+        return false;
+    }
 }
 
 } // namespace
@@ -253,10 +268,8 @@ template <typename Count> void forEachLine(QByteArrayView content, const Count &
 } // namespace
 
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
-    // A full listing has some 300 lines, of which five are counted: a line whose first
-    // byte starts none of the counted tags is passed over without classifying it.
     forEachLine(content, [&stats, &state](QByteArrayView line) {
-        if (!line.isEmpty() && mayStartCountedTag(line.front()))
+        if (mayStartCountedTag(line))
             countLine(line, stats, state);
     });
 }
@@ -266,7 +279,7 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
     forEachLine(content, [&stats, &state, &shots](QByteArrayView line) {
         if (line.isEmpty())
             return;
-        if (mayStartCountedTag(line.front()))
+        if (mayStartCountedTag(line))
             countLine(line, stats, state);
         shots.countLine(line);
     });
