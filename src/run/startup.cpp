@@ -26,9 +26,9 @@ QString missingExiftoolTitle() {
     return QStringLiteral("Exiftool.exe manquant !");
 }
 
-TempFolderChoice chooseTempFolder(
-    const QString &programTemp, const QString &cacheTemp,
-    const std::function<platform::FolderProblem(const QString &)> &prepare) {
+TempFolderChoice
+chooseTempFolder(const QString &programTemp, const QString &cacheTemp,
+                 const std::function<platform::FolderProblem(const QString &)> &prepare) {
     TempFolderChoice choice;
     for (const QString &folder : {programTemp, cacheTemp}) {
         if (folder.isEmpty())
@@ -87,8 +87,9 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
     const QString cacheFolder = system.userCacheFolder();
     const TempFolderChoice temp = chooseTempFolder(
         programFolder + QStringLiteral("temp"),
-        cacheFolder.isEmpty() ? QString()
-                              : platform::withTrailingSeparator(cacheFolder) + QStringLiteral("temp"),
+        cacheFolder.isEmpty()
+            ? QString()
+            : platform::withTrailingSeparator(cacheFolder) + QStringLiteral("temp"),
         [&system](const QString &folder) { return system.prepareWritableFolder(folder); });
     if (temp.folder.isEmpty()) {
         platform::showMessage(nullptr, tempFolderFailureText(temp), tempFolderFailureTitle(),

@@ -40,9 +40,9 @@ struct TempFolderChoice {
 
 // `programTemp` when `prepare` makes it a writable folder, otherwise `cacheTemp` (skipped when
 // empty); `prepare` is asked about the second only when the first is refused.
-TempFolderChoice chooseTempFolder(
-    const QString &programTemp, const QString &cacheTemp,
-    const std::function<platform::FolderProblem(const QString &)> &prepare);
+TempFolderChoice
+chooseTempFolder(const QString &programTemp, const QString &cacheTemp,
+                 const std::function<platform::FolderProblem(const QString &)> &prepare);
 // The message shown when no temp folder could be made: each folder and why it was refused.
 QString tempFolderFailureText(const TempFolderChoice &choice);
 QString tempFolderFailureTitle();

@@ -46,8 +46,8 @@ private Q_SLOTS:
 
         // The cache folder is named after the program, as when kadrilo itself runs.
         QCoreApplication::setApplicationName(QStringLiteral("kadrilo"));
-        const QString cacheTemp =
-            QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/temp");
+        const QString cacheTemp = QStandardPaths::writableLocation(QStandardPaths::CacheLocation) +
+                                  QStringLiteral("/temp");
         kadrilo::test::FakePlatform platform; // real file system; the program folder moved
         platform.fakeProgramFolder = programFolder;
         platform.fakeProgramName = QStringLiteral("kadrilo");

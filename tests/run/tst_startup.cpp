@@ -140,7 +140,8 @@ private Q_SLOTS:
         const auto plainFile = FolderProblem::NotAFolder, noRight = FolderProblem::NotCreated;
         const QString cache = QStringLiteral("/home/a/.cache/kadrilo/temp");
         QTest::addRow("writable program folder, cache left alone")
-            << none << none << cache << QStringLiteral("/opt/k/temp") << QStringLiteral("/opt/k/temp");
+            << none << none << cache << QStringLiteral("/opt/k/temp")
+            << QStringLiteral("/opt/k/temp");
         QTest::addRow("read-only program folder")
             << readOnly << none << cache << cache << QStringLiteral("/opt/k/temp|") + cache;
         QTest::addRow("temp is a plain file")
@@ -218,7 +219,8 @@ private Q_SLOTS:
         QCOMPARE(s.ok, !neither);
         if (neither) {
             QCOMPARE(fake.messages.size(), 1);
-            QCOMPARE(fake.messages.first().title, QStringLiteral("Dossier temp impossible à créer !"));
+            QCOMPARE(fake.messages.first().title,
+                     QStringLiteral("Dossier temp impossible à créer !"));
             QCOMPARE(fake.messages.first().text,
                      QStringLiteral("Kadrilo ne peut pas créer son dossier temporaire temp.\r\n"
                                     "\r\n« %1 » : un fichier porte déjà ce nom."
