@@ -9,7 +9,7 @@
 
 namespace kadrilo {
 
-statistiques_exif lire_fichiers_tags(Module1 &state) {
+statistiques_exif lire_fichiers_tags(Module1 &state, QVector<UnreadImage> *unread) {
     clearLenses(state);
     statistiques_exif stats;
     // Without a temp folder there is nothing to read (an empty path would mean the
@@ -17,34 +17,35 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     if (state.dossier_temp.isEmpty())
         return stats;
 
-    const QStringList names = platform::platform().listTagFiles(state.dossier_temp);
-    stats.nb_fichiers = int(names.size());
-
     const QString folder = platform::withTrailingSeparator(state.dossier_temp);
     TagFileReader reader;
-    for (const QString &name : names) {
+    for (const QString &name : platform::platform().listTagFiles(state.dossier_temp)) {
         // A file that vanished or cannot be opened still counts as analysed, with nothing
         // in it.
-        if (reader.read(folder + name))
+        const bool opened = reader.read(folder + name);
+        UnreadImage image;
+        if (opened && tagFileError(reader.content(), &image.reason)) {
+            if (unread) {
+                image.path = taggedImagePath(reader.content());
+                unread->append(image);
+            }
+            continue;
+        }
+        ++stats.nb_fichiers;
+        if (opened)
             countContent(reader.content(), stats, state);
     }
     return stats;
 }
 
-statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots) {
-    clearLenses(state);
-    statistiques_exif stats;
-    stats.nb_fichiers = int(paths.size());
-    TagFileReader reader;
-    for (const QString &path : paths) {
-        if (reader.read(path))
-            countContent(reader.content(), stats, state, shots);
+void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view,
+                  ExtractionResult *extraction) {
+    QVector<UnreadImage> unread;
+    const statistiques_exif stats = lire_fichiers_tags(state, &unread);
+    if (extraction) {
+        extraction->imagesAnalysed = stats.nb_fichiers;
+        addUnreadTagFiles(*extraction, unread);
     }
-    return stats;
-}
-
-void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view) {
-    const statistiques_exif stats = lire_fichiers_tags(state);
     view.showResults(computeResults(stats, state, dossierAnalyse));
 }
 

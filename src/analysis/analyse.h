@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/results.h"
+#include "run/extraction.h"
 
 #include <QString>
 #include <QStringList>
@@ -10,16 +11,14 @@ namespace kadrilo {
 struct Module1;
 
 // Reads every tag file of `state.dossier_temp` (sorted by name), refills the lens list of
-// `state` and counts the classes.
-statistiques_exif lire_fichiers_tags(Module1 &state);
-
-// Reads the tag files at `paths`, in that order, refilling the lens list of `state`: the
-// report's reading, which also counts its focal lengths, exposure times and models into
-// `shots`. Every path counts as an analysed file, also one that cannot be read.
-statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots);
+// `state` and counts the classes. A tag file that holds ExifTool's error instead of tags
+// stands for an image that was not read: it counts nowhere and goes to `unread`, if given.
+statistiques_exif lire_fichiers_tags(Module1 &state, QVector<UnreadImage> *unread = nullptr);
 
 // Reads the tag files and shows their results in `view` (the statistics window), as one
-// value. `dossierAnalyse` is the analysed folder, as shown to the person.
-void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view);
+// value. `dossierAnalyse` is the analysed folder, as shown to the person. With `extraction`,
+// the images analysed and the tag files of unread images are added to what the run left.
+void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view,
+                  ExtractionResult *extraction = nullptr);
 
 } // namespace kadrilo

@@ -286,3 +286,83 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
 }
 
 } // namespace kadrilo
+
+namespace kadrilo {
+
+namespace {
+
+// The value of `line` when it is the tag `tag` ("Tag: value"), compared exactly.
+bool tagValue(QByteArrayView line, QByteArrayView tag, QByteArrayView &value) {
+    if (line.size() < tag.size() + 2 || !line.startsWith(tag) || line[tag.size()] != ':' ||
+        line[tag.size() + 1] != ' ')
+        return false;
+    value = line.sliced(tag.size() + 2);
+    return true;
+}
+
+} // namespace
+
+bool tagFileError(QByteArrayView content, QString *reason) {
+    bool found = false;
+    forEachLine(content, [&](QByteArrayView line) {
+        QByteArrayView value;
+        if (!found && tagValue(line, "Error", value)) {
+            found = true;
+            if (reason)
+                *reason = QString::fromUtf8(value.data(), value.size());
+        }
+    });
+    return found;
+}
+
+QString taggedImagePath(QByteArrayView content) {
+    QByteArrayView folder;
+    QByteArrayView name;
+    forEachLine(content, [&](QByteArrayView line) {
+        QByteArrayView value;
+        if (folder.isNull() && tagValue(line, "Directory", value))
+            folder = value;
+        else if (name.isNull() && tagValue(line, "FileName", value))
+            name = value;
+    });
+    if (name.isEmpty())
+        return {};
+    const QString file = QString::fromUtf8(name.data(), name.size());
+    return folder.isEmpty() ? file : QString::fromUtf8(folder.data(), folder.size()) + u'/' + file;
+}
+
+bool isCountedTagLine(QByteArrayView line) {
+    static constexpr QByteArrayView prefixes[] = {"ISO",          "FocusMode", "FNumber",
+                                                  "DriveMode",    "Lens",      "FocalLength",
+                                                  "ExposureTime", "Model",     "DateTimeOriginal"};
+    for (const QByteArrayView prefix : prefixes) {
+        if (line.startsWith(prefix))
+            return true;
+    }
+    return false;
+}
+
+QByteArray countedTagLines(QByteArrayView content) {
+    QByteArray kept;
+    forEachLine(content, [&kept](QByteArrayView line) {
+        if (isCountedTagLine(line)) {
+            kept += line;
+            kept += '\n';
+        }
+    });
+    return kept;
+}
+
+bool hasFolderFormTag(QByteArrayView content) {
+    static constexpr QByteArrayView tags[] = {"ISO",         "FNumber", "FocusMode", "DriveMode",
+                                              "FocalLength", "Lens",    "LensID"};
+    bool found = false;
+    forEachLine(content, [&found](QByteArrayView line) {
+        QByteArrayView value;
+        for (const QByteArrayView tag : tags)
+            found = found || tagValue(line, tag, value);
+    });
+    return found;
+}
+
+} // namespace kadrilo

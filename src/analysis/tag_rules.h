@@ -62,4 +62,23 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
                   ShotCounts &shots);
 
+// ExifTool's error in place of tags: the "Error: " line it writes into the tag file of an
+// image it could not read (a damaged file, a file the person may not read). `reason`, if
+// given, receives the rest of that line.
+bool tagFileError(QByteArrayView content, QString *reason = nullptr);
+// The image a tag file of the full form speaks of, from its "Directory" and "FileName" lines;
+// empty when they are missing.
+QString taggedImagePath(QByteArrayView content);
+
+// True for a line that a counting rule may read: the window's five tags by their first
+// letters, the seven tags of the form with sub-folders, and the report's own tags. The report
+// keeps only such lines of a tag file, and counting them gives what counting the whole file
+// gives: a rule that reads another tag must add it here.
+bool isCountedTagLine(QByteArrayView line);
+// The lines of `content` that isCountedTagLine() keeps, each ended by "\n".
+QByteArray countedTagLines(QByteArrayView content);
+// True when `content` holds one of the seven tags that the form with sub-folders asks
+// ExifTool for: without any, that form writes no tag file for the image.
+bool hasFolderFormTag(QByteArrayView content);
+
 } // namespace kadrilo

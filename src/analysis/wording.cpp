@@ -1,6 +1,7 @@
 #include "analysis/wording.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 namespace kadrilo::wording {
 
@@ -136,59 +137,144 @@ QString noTagFileError() {
                           "créés");
 }
 
-namespace {
-
 QString quotedPath(const QString &path) {
     return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
 }
+
+} // namespace kadrilo::wording
+
+namespace kadrilo {
+
+namespace {
+
+using wording::quotedPath;
 
 QString exiftoolSaid(const QString &line) {
     return line.isEmpty() ? QString() : QStringLiteral("\nExifTool : ") + line;
 }
 
+QString unreadLine(const UnreadImage &image) {
+    return image.reason.isEmpty()
+               ? quotedPath(image.path)
+               : QStringLiteral("%1 : %2").arg(quotedPath(image.path), image.reason);
+}
+
+QString unreadSummary(const ExtractionResult &result) {
+    const int unread = result.unreadImages;
+    const int considered = qMax(result.imagesConsidered, unread);
+    return unread > 1
+               ? QStringLiteral("%1 des %2 images n'ont pas pu être lues")
+                     .arg(unread)
+                     .arg(considered)
+               : QStringLiteral("%1 des %2 images n'a pas pu être lue").arg(unread).arg(considered);
+}
+
+QString foldersLine(const QStringList &folders, qsizetype shown) {
+    QStringList quoted;
+    for (const QString &folder : folders.mid(0, shown))
+        quoted << quotedPath(folder);
+    if (folders.size() > shown)
+        quoted << QStringLiteral("…");
+    return (folders.size() > 1 ? QStringLiteral("Dossiers impossibles à ouvrir : %1")
+                               : QStringLiteral("Dossier impossible à ouvrir : %1"))
+        .arg(quoted.join(u", "));
+}
+
 } // namespace
 
-QString unreadImages(int unread, int considered, const QStringList &unreadableFolders) {
-    QStringList parts;
-    if (unread > 0)
-        parts << QStringLiteral("%1 des %2 images n'ont pas pu être lues")
-                     .arg(unread)
-                     .arg(considered);
-    if (!unreadableFolders.isEmpty()) {
-        constexpr int shown = 3;
-        QStringList folders;
-        for (const QString &folder : unreadableFolders.mid(0, shown))
-            folders << quotedPath(folder);
-        if (unreadableFolders.size() > shown)
-            folders << QStringLiteral("…");
-        parts << QStringLiteral("Dossiers impossibles à ouvrir : %1").arg(folders.join(u", "));
+QString unreadImagesText(const ExtractionResult &result) {
+    QStringList lines;
+    if (result.unreadImages > 0) {
+        const int named = int(result.unreadNamed.size());
+        const int shown = qMin(named, wording::unreadImagesShown);
+        lines << unreadSummary(result) + (shown > 0 ? QStringLiteral(" :") : QString());
+        for (int i = 0; i < shown; ++i)
+            lines << unreadLine(result.unreadNamed.at(i));
+        const int others = result.unreadImages - shown;
+        if (shown > 0 && others > 0)
+            lines << (others > 1 ? QStringLiteral("… et %1 autres").arg(others)
+                                 : QStringLiteral("… et 1 autre"));
     }
-    return parts.join(QLatin1Char('\n'));
+    if (!result.unreadableFolders.isEmpty())
+        lines << foldersLine(result.unreadableFolders, 3);
+    return lines.join(QLatin1Char('\n'));
 }
 
-QString exiftoolAborted(int signal, int exitCode, int read, int considered,
-                        const QString &exiftoolLine) {
-    const QString how = signal > 0 ? QStringLiteral("arrêté par le signal %1").arg(signal)
-                                   : QStringLiteral("code de sortie %1").arg(exitCode);
-    return QStringLiteral("ExifTool s'est arrêté avant la fin (%1) : seules %2 des %3 images ont "
-                          "été lues, les statistiques sont incomplètes.")
-               .arg(how)
-               .arg(read)
-               .arg(qMax(read, considered)) +
-           exiftoolSaid(exiftoolLine);
+QString unreadImagesDetails(const ExtractionResult &result) {
+    QStringList lines;
+    for (const UnreadImage &image : result.unreadNamed)
+        lines << unreadLine(image);
+    const int unnamed = result.unreadImages - int(result.unreadNamed.size());
+    if (unnamed > 0)
+        lines << (unnamed > 1 ? QStringLiteral("%1 autres images sans fichier de tags").arg(unnamed)
+                              : QStringLiteral("1 autre image sans fichier de tags"));
+    if (!result.unreadableFolders.isEmpty())
+        lines << foldersLine(result.unreadableFolders, result.unreadableFolders.size());
+    return lines.join(QLatin1Char('\n'));
 }
 
-QString tagFilesNotWritten(const QString &tempFolder, const QString &exiftoolLine) {
+QString abortedText(const ExtractionResult &result) {
+    const auto &ending = result.ending;
+    const QString how = ending.killedBySignal
+                            ? QStringLiteral("arrêté par le signal %1").arg(ending.exitCode)
+                            : QStringLiteral("code de sortie %1").arg(ending.exitCode);
+    const int read = result.tagFiles;
+    const int considered = qMax(read, result.imagesConsidered);
+    const QString said =
+        exiftoolSaid(ending.errorLines.isEmpty() ? QString() : ending.errorLines.last());
+    // Every tag file may be there and still not be trusted: the end of the run is unknown.
+    if (considered > 0 && read >= considered)
+        return QStringLiteral("ExifTool s'est arrêté en erreur (%1) après avoir écrit %2 : les "
+                              "statistiques peuvent être incomplètes.")
+                   .arg(how, read > 1
+                                 ? QStringLiteral("les fichiers de tags des %1 images").arg(read)
+                                 : QStringLiteral("le fichier de tags de l'image")) +
+               said;
+    QString part;
+    if (read > 1)
+        part = QStringLiteral("seules %1 des %2 images ont été lues").arg(read).arg(considered);
+    else if (read == 1)
+        part = QStringLiteral("seule 1 des %1 images a été lue").arg(considered);
+    else if (considered > 1)
+        part = QStringLiteral("aucune des %1 images n'a été lue").arg(considered);
+    else
+        part = QStringLiteral("l'image n'a pas été lue");
+    return QStringLiteral("ExifTool s'est arrêté avant la fin (%1) : %2, les statistiques sont "
+                          "incomplètes.")
+               .arg(how, part) +
+           said;
+}
+
+QString writeFailedText(const ExtractionResult &result, const QString &tempFolder) {
     return QStringLiteral("Les fichiers de tags n'ont pas pu tous être écrits dans le dossier %1 "
                           ": le disque est plein ou n'accepte plus de nouveau fichier. Les "
                           "statistiques sont incomplètes.")
                .arg(quotedPath(tempFolder)) +
-           exiftoolSaid(exiftoolLine);
+           exiftoolSaid(result.writeError);
 }
 
-QString exiftoolCannotStart(const QString &exiftoolPath, const QString &reason) {
+QString failedToStartText(const ExtractionResult &result, const QString &exiftoolPath) {
+    const QFileInfo file(exiftoolPath);
+    const QString &error = result.ending.startError;
+    QString reason;
+    if (!file.exists())
+        reason = QStringLiteral("le fichier est introuvable");
+    else if (file.isDir())
+        reason = QStringLiteral("c'est un dossier");
+    else if (!file.isExecutable())
+        reason = QStringLiteral("le fichier n'a pas le droit d'exécution");
+    else if (error.contains(QLatin1String("Exec format error")) ||
+             error.contains(QLatin1String("No such file")))
+        reason = QStringLiteral("le fichier n'est pas un programme que le système sait lancer");
+    else
+        reason = error;
     return QStringLiteral("ExifTool n'a pas pu être lancé (%1) : %2.")
         .arg(quotedPath(exiftoolPath), reason);
 }
 
-} // namespace kadrilo::wording
+QString noImageText(const QString &folder, const QString &types) {
+    return QStringLiteral("Aucune image RAW Canon (%1) n'a été trouvée dans le dossier %2.")
+        .arg(types, quotedPath(folder));
+}
+
+} // namespace kadrilo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "analysis/statistiques.h"
+#include "run/extraction.h"
 
 #include <QString>
 #include <QStringList>
@@ -50,16 +51,33 @@ QString notAvailableNotice();
 // ExifTool wrote no tag file at all.
 QString noTagFileError();
 
-// Some images gave no tag file: "N des M images n'ont pas pu être lues", then the folders
-// that could not be opened, if any.
-QString unreadImages(int unread, int considered, const QStringList &unreadableFolders);
-// ExifTool stopped before its end: killed or crashed (`signal`), or failed with `exitCode`;
-// `read` of `considered` images were read. `exiftoolLine` is its last error line, if any.
-QString exiftoolAborted(int signal, int exitCode, int read, int considered,
-                        const QString &exiftoolLine);
-// Tag files could not all be written into `tempFolder` (full disk, no file entry left).
-QString tagFilesNotWritten(const QString &tempFolder, const QString &exiftoolLine);
-// `exiftoolPath` exists but could not be started, for `reason`.
-QString exiftoolCannotStart(const QString &exiftoolPath, const QString &reason);
+// A path between French quotes, in native form: « /photos/2010 ».
+QString quotedPath(const QString &path);
+
+// The unread images named at most in a message; the window's box lists them all in its
+// details.
+inline constexpr int unreadImagesShown = 10;
 
 } // namespace kadrilo::wording
+
+namespace kadrilo {
+
+// The French texts that tell the person how a run went wrong, in the words both front ends
+// use. Each one is a sentence of its own.
+
+// Some images or folders could not be read: "1 des 97 images n'a pas pu être lue", the first
+// unread images with ExifTool's reason, "… et N autres", then the folders that could not be
+// opened, if any.
+QString unreadImagesText(const ExtractionResult &result);
+// Every unread image and folder, one a line: the details of the window's box.
+QString unreadImagesDetails(const ExtractionResult &result);
+// ExifTool stopped before its end: killed, crashed, or failed.
+QString abortedText(const ExtractionResult &result);
+// Tag files could not all be written into `tempFolder` (full disk, no file entry left).
+QString writeFailedText(const ExtractionResult &result, const QString &tempFolder);
+// `exiftoolPath` could not be started; the reason is found from the file itself.
+QString failedToStartText(const ExtractionResult &result, const QString &exiftoolPath);
+// The folder holds no Canon raw image of the `types` given ("CR2, CRW").
+QString noImageText(const QString &folder, const QString &types);
+
+} // namespace kadrilo

@@ -33,12 +33,27 @@ QDir::Filters everyFile() {
 }
 
 #ifdef Q_OS_UNIX
-bool hasRawExtension(const char *name) {
+bool hasRawExtension(const char *name, bool withCr3) {
     const std::size_t length = std::strlen(name);
     if (length < 4 || name[length - 4] != '.')
         return false;
     const char *extension = name + length - 3;
-    return ::strcasecmp(extension, "cr2") == 0 || ::strcasecmp(extension, "crw") == 0;
+    return ::strcasecmp(extension, "cr2") == 0 || ::strcasecmp(extension, "crw") == 0 ||
+           (withCr3 && ::strcasecmp(extension, "cr3") == 0);
+}
+
+qint64 nanoseconds(const timespec &time) {
+    return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+QString notAFileReason(mode_t mode) {
+    if (S_ISFIFO(mode))
+        return QStringLiteral("c'est un tube nommé (FIFO), pas un fichier");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("c'est un périphérique, pas un fichier");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("c'est une socket, pas un fichier");
+    return QStringLiteral("ce n'est pas un fichier ordinaire");
 }
 
 // Opens a folder, also one whose path is longer than PATH_MAX: such a path is opened one
@@ -61,17 +76,25 @@ int openFolder(const QByteArray &path) {
 
 class RawImageWalk {
 public:
-    RawImageWalk(bool recursive, const std::atomic<bool> *stop, bool listPaths = false)
+    RawImageWalk(bool recursive, const std::atomic<bool> *stop, bool listImages = false,
+                 bool withCr3 = false)
         : m_recursive(recursive)
         , m_stop(stop)
-        , m_listPaths(listPaths) {}
+        , m_listImages(listImages)
+        , m_withCr3(withCr3) {}
+
+    void unreadable(const QByteArray &path) {
+        const QString shown = m_listImages ? readablePath(path) : QFile::decodeName(path);
+        m_scan.unreadableFolders << shown;
+        m_listing.unreadableFolders << shown;
+    }
 
     // Takes `fd` over.
     void walk(int fd, const QByteArray &path) {
         DIR *dir = ::fdopendir(fd);
         if (!dir) {
             ::close(fd);
-            m_scan.unreadableFolders << QFile::decodeName(path);
+            unreadable(path);
             return;
         }
         while (const dirent *entry = ::readdir(dir)) {
@@ -95,15 +118,19 @@ public:
                 const int sub =
                     ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
                 if (sub < 0)
-                    m_scan.unreadableFolders << QFile::decodeName(subPath);
+                    unreadable(subPath);
                 else
                     walk(sub, subPath);
                 if (m_scan.stopped)
                     break;
                 continue;
             }
-            if (!hasRawExtension(name))
+            if (!hasRawExtension(name, m_withCr3))
                 continue;
+            if (m_listImages) {
+                list(::dirfd(dir), name, path);
+                continue;
+            }
             if (type == DT_LNK) {
                 // A link counts when it leads to a file: ExifTool reads it; a link to a folder
                 // is never followed.
@@ -113,18 +140,42 @@ public:
                 continue;
             }
             ++m_scan.images;
-            if (m_listPaths)
-                m_scan.paths << path + '/' + name;
         }
         ::closedir(dir);
     }
 
     RawImageScan m_scan;
+    ImageListing m_listing;
 
 private:
+    // Lists the entry `name` of the folder `dirFd`, following links: a regular file is an
+    // image; a link to a folder is never followed, as ExifTool does; anything else is set
+    // apart with the reason ExifTool could not read it.
+    void list(int dirFd, const char *name, const QByteArray &folder) {
+        const QByteArray path = folder + '/' + name;
+        struct stat info;
+        if (::fstatat(dirFd, name, &info, 0) != 0) {
+            const bool link =
+                ::fstatat(dirFd, name, &info, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(info.st_mode);
+            m_listing.skipped.push_back(
+                {path, link ? QStringLiteral("le lien ne mène à aucun fichier")
+                            : QString::fromLocal8Bit(std::strerror(errno))});
+            return;
+        }
+        if (S_ISDIR(info.st_mode))
+            return;
+        if (!S_ISREG(info.st_mode)) {
+            m_listing.skipped.push_back({path, notAFileReason(info.st_mode)});
+            return;
+        }
+        m_listing.images.push_back(
+            {path, qint64(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)});
+    }
+
     bool m_recursive;
     const std::atomic<bool> *m_stop;
-    bool m_listPaths;
+    bool m_listImages;
+    bool m_withCr3;
 };
 #endif
 
@@ -218,30 +269,63 @@ RawImageScan Platform::findRawImages(const QString &folder, bool recursive,
 #endif
 }
 
-RawImageScan Platform::listRawImages(const QString &folder, bool recursive) const {
-    RawImageScan scan;
+ImageListing Platform::listImages(const QByteArray &folder, bool recursive, bool withCr3) const {
+    ImageListing listing;
 #ifdef Q_OS_UNIX
-    RawImageWalk walk(recursive, nullptr, true);
-    QByteArray path = QFile::encodeName(folder);
+    RawImageWalk walk(recursive, nullptr, true, withCr3);
+    QByteArray path = folder;
     while (path.size() > 1 && path.endsWith('/'))
         path.chop(1);
     const int fd = openFolder(path);
     if (fd < 0)
-        walk.m_scan.unreadableFolders << folder;
+        walk.m_listing.unreadableFolders << readablePath(folder);
     else
         walk.walk(fd, path == "/" ? QByteArray() : path);
-    scan = walk.m_scan;
+    listing = std::move(walk.m_listing);
 #else
     const QDirIterator::IteratorFlags flags =
         recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags;
-    QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},
+    QStringList patterns{QStringLiteral("*.cr2"), QStringLiteral("*.crw")};
+    if (withCr3)
+        patterns << QStringLiteral("*.cr3");
+    QDirIterator it(QFile::decodeName(folder), patterns,
                     QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, flags);
-    while (it.hasNext())
-        scan.paths << QFile::encodeName(QDir::toNativeSeparators(it.next()));
-    scan.images = int(scan.paths.size());
+    while (it.hasNext()) {
+        const QFileInfo file(it.next());
+        listing.images.push_back({QFile::encodeName(QDir::toNativeSeparators(file.filePath())),
+                                  file.size(), file.lastModified().toMSecsSinceEpoch() * 1'000'000,
+                                  file.metadataChangeTime().toMSecsSinceEpoch() * 1'000'000});
+    }
 #endif
-    std::sort(scan.paths.begin(), scan.paths.end());
-    return scan;
+    std::sort(listing.images.begin(), listing.images.end(),
+              [](const ListedImage &a, const ListedImage &b) { return a.path < b.path; });
+    return listing;
+}
+
+FolderAccess folderAccess(const QByteArray &path) {
+#ifdef Q_OS_UNIX
+    struct stat info;
+    if (::stat(path.constData(), &info) != 0) {
+        // A path beyond the system's limit is walked one folder at a time.
+        const int fd = errno == ENAMETOOLONG ? openFolder(path) : -1;
+        if (fd < 0)
+            return errno == EACCES ? FolderAccess::Unreadable : FolderAccess::Missing;
+        ::close(fd);
+        return FolderAccess::Readable;
+    }
+    if (!S_ISDIR(info.st_mode))
+        return FolderAccess::NotAFolder;
+    return ::access(path.constData(), R_OK | X_OK) == 0 || errno == ENAMETOOLONG
+               ? FolderAccess::Readable
+               : FolderAccess::Unreadable;
+#else
+    const QFileInfo folder(QFile::decodeName(path));
+    if (!folder.exists())
+        return FolderAccess::Missing;
+    if (!folder.isDir())
+        return FolderAccess::NotAFolder;
+    return folder.isReadable() ? FolderAccess::Readable : FolderAccess::Unreadable;
+#endif
 }
 
 QString Platform::currentFolder() const {

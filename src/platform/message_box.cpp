@@ -29,14 +29,16 @@ QMessageBox::Icon toQtIcon(MessageIcon icon) {
 MessageBoxes::~MessageBoxes() = default;
 
 void MessageBoxes::show(QWidget *parent, const QString &text, const QString &title,
-                        MessageIcon icon) {
+                        MessageIcon icon, const QString &details) {
     QMessageBox box(toQtIcon(icon), title, text, QMessageBox::Ok, parent);
+    box.setDetailedText(details);
     box.exec();
 }
 
-void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon) {
+void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
+                 const QString &details) {
     static MessageBoxes real;
-    (g_current ? *g_current : real).show(parent, text, title, icon);
+    (g_current ? *g_current : real).show(parent, text, title, icon, details);
 }
 
 ScopedMessageBoxes::ScopedMessageBoxes(MessageBoxes &replacement)

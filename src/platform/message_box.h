@@ -18,11 +18,14 @@ public:
     virtual ~MessageBoxes();
 
     // A modal message box with a single OK button; returns when the person closed it.
-    virtual void show(QWidget *parent, const QString &text, const QString &title, MessageIcon icon);
+    // `details`, when not empty, is shown behind the box's "details" button.
+    virtual void show(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
+                      const QString &details);
 };
 
 // Shows a message through the installed message boxes.
-void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon);
+void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
+                 const QString &details = {});
 
 // Installs `replacement` for the guard's lifetime (tests only).
 class ScopedMessageBoxes {

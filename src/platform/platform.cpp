@@ -128,6 +128,35 @@ QChar separator() {
     return QDir::separator();
 }
 
+QString readablePath(const QByteArray &path) {
+    QString text;
+    const auto *bytes = reinterpret_cast<const unsigned char *>(path.constData());
+    const qsizetype size = path.size();
+    for (qsizetype i = 0; i < size;) {
+        const unsigned char lead = bytes[i];
+        const qsizetype length = lead < 0x80           ? 1
+                                 : (lead >> 5) == 0x06 ? 2
+                                 : (lead >> 4) == 0x0e ? 3
+                                 : (lead >> 3) == 0x1e ? 4
+                                                       : 0;
+        bool valid = length > 0 && i + length <= size;
+        for (qsizetype k = 1; valid && k < length; ++k)
+            valid = (bytes[i + k] & 0xc0) == 0x80;
+        if (valid) {
+            // Overlong forms and surrogates pass the shape test; the decoder refuses them.
+            const QString decoded = QString::fromUtf8(path.constData() + i, length);
+            if (!decoded.contains(QChar::ReplacementCharacter)) {
+                text += decoded;
+                i += length;
+                continue;
+            }
+        }
+        text += QStringLiteral("\\x") + QString::number(lead, 16).toUpper().rightJustified(2, u'0');
+        ++i;
+    }
+    return text;
+}
+
 QString withTrailingSeparator(const QString &folder) {
     QString path = folder;
     while (path.endsWith(separator()))

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 
 #include <atomic>
 
@@ -18,10 +19,30 @@ struct RawImageScan {
     // Folders that could not be opened: what they hold is unknown.
     QStringList unreadableFolders;
     bool stopped = false; // the scan was asked to stop before its end
-    // The images' paths in the system's encoding, sorted: exactly the bytes to hand ExifTool,
-    // also for a name that is not valid in the system's character set. Filled by
-    // listRawImages() only.
-    QList<QByteArray> paths;
+};
+
+// One image of a listing, with what tells whether its content may have changed.
+struct ListedImage {
+    // In the system's encoding: exactly the bytes to hand ExifTool, also for a name that is
+    // not valid in the system's character set.
+    QByteArray path;
+    qint64 size = 0;
+    qint64 modified = 0; // modification time, nanoseconds since the epoch
+    qint64 changed = 0;  // inode change time, nanoseconds since the epoch
+};
+
+// An entry named like an image that is not a file ExifTool can read to its end: a FIFO, a
+// device, a socket, a link that leads nowhere or to such an entry.
+struct SkippedImage {
+    QByteArray path;
+    QString reason; // in French
+};
+
+// The raw images of a folder, one by one, as the report reads them.
+struct ImageListing {
+    QVector<ListedImage> images; // sorted by path bytes
+    QVector<SkippedImage> skipped;
+    QStringList unreadableFolders;
 };
 
 // The tag files that a run left in a temp folder.
@@ -86,9 +107,11 @@ public:
     // walked all the same. Runs on any thread; stops early once `stop` turns true.
     virtual RawImageScan findRawImages(const QString &folder, bool recursive,
                                        const std::atomic<bool> *stop = nullptr) const;
-    // The same images, one by one, so that they can be shared among several ExifTool
-    // processes.
-    virtual RawImageScan listRawImages(const QString &folder, bool recursive) const;
+    // The same images, one by one, with their size and times, for the report: `folder` in
+    // the system's encoding, as given on its command line. With `withCr3`, CR3 images too.
+    // Only regular files are listed (links followed); other entries named like an image are
+    // set apart, never handed to ExifTool, which would read a FIFO or /dev/zero for ever.
+    virtual ImageListing listImages(const QByteArray &folder, bool recursive, bool withCr3) const;
 
     // The current folder, also when its path is longer than the system's path limit (where
     // QDir::currentPath() gives nothing). Empty when it cannot be found.
@@ -119,6 +142,13 @@ private:
 
 // The platform's path separator: "/" on Linux, "\" on Windows.
 QChar separator();
+// What stands at a folder path given in the system's encoding.
+enum class FolderAccess { Readable, Missing, NotAFolder, Unreadable };
+FolderAccess folderAccess(const QByteArray &path);
+
+// A path in the system's encoding as a person can read it: valid UTF-8 decoded, every other
+// byte written as "\xHH" (a Latin-1 "é" of an old disk shows as "\xE9").
+QString readablePath(const QByteArray &path);
 // `folder` followed by exactly one separator.
 QString withTrailingSeparator(const QString &folder);
 

@@ -1,10 +1,12 @@
 #include "report/parallel_extraction.h"
 
+#include "analysis/tag_file_reader.h"
+#include "analysis/tag_rules.h"
 #include "platform/platform.h"
-#include "run/module1.h"
 
 #include <QEventLoop>
 #include <QFile>
+#include <QHash>
 #include <QTimer>
 
 #include <algorithm>
@@ -14,12 +16,59 @@ namespace kadrilo::report {
 namespace {
 
 // What ExifTool's -@ would change or skip at the start of a line, or cut within it.
-bool needsCommandLine(const QByteArray &path) {
+bool needsCString(const QByteArray &path) {
     if (path.isEmpty() || path.contains('\n') || path.contains('\r'))
         return true;
     const char first = path.front();
     return first == '#' || first == ' ' || first == '\t' || first == '\f' || first == '\v' ||
            path.startsWith("\xef\xbb\xbf");
+}
+
+QByteArray cString(const QByteArray &path) {
+    QByteArray escaped;
+    escaped.reserve(path.size() + 16);
+    for (const char c : path) {
+        switch (c) {
+        case '\\':
+            escaped += "\\\\";
+            break;
+        case '\n':
+            escaped += "\\n";
+            break;
+        case '\r':
+            escaped += "\\r";
+            break;
+        case '\t':
+            escaped += "\\t";
+            break;
+        case '\f':
+            escaped += "\\f";
+            break;
+        case '\v':
+            escaped += "\\v";
+            break;
+        default:
+            escaped += c;
+        }
+    }
+    return escaped;
+}
+
+// The "ExifToolVersion" line of a tag file.
+QString exiftoolVersionOf(QByteArrayView content) {
+    static constexpr QByteArrayView tag = "ExifToolVersion: ";
+    const qsizetype at = content.indexOf(tag);
+    if (at < 0 || (at > 0 && content[at - 1] != '\n'))
+        return {};
+    QByteArrayView value = content.sliced(at + tag.size());
+    const qsizetype end = value.indexOf('\n');
+    if (end >= 0)
+        value = value.first(end);
+    return QString::fromUtf8(value.data(), value.size()).trimmed();
+}
+
+QString notReadByExiftool() {
+    return QStringLiteral("ExifTool n'a écrit aucun fichier de tags pour cette image");
 }
 
 } // namespace
@@ -35,6 +84,7 @@ ExtractionResult combineParts(const QVector<ExtractionResult> &parts, int images
         combined.unreadImages += part.unreadImages;
         combined.imagesConsidered += part.imagesConsidered;
         combined.unreadableFolders += part.unreadableFolders;
+        combined.unreadNamed += part.unreadNamed;
         if (part.writeFailed && !combined.writeFailed) {
             combined.writeFailed = true;
             combined.writeError = part.writeError;
@@ -76,58 +126,32 @@ QVector<QList<QByteArray>> splitImages(const QList<QByteArray> &images, int part
     return split;
 }
 
-PartImages partImages(const QList<QByteArray> &images) {
-    PartImages part;
+QByteArray argumentFile(const QList<QByteArray> &images) {
+    QByteArray file;
     for (QByteArray path : images) {
-        // A relative path (a folder beyond the system's path limit) must not pass for an
-        // option.
-        if (path.startsWith('-'))
+        if (!path.startsWith('/') && !path.startsWith("./"))
             path.prepend("./");
-        if (needsCommandLine(path)) {
-            part.direct << QFile::decodeName(path);
-        } else {
-            part.argumentFile += path;
-            part.argumentFile += '\n';
-        }
+        if (needsCString(path))
+            file += "#[CSTR]" + cString(path);
+        else
+            file += path;
+        file += '\n';
     }
-    return part;
+    return file;
 }
 
 ExiftoolCommand partCommand(ExiftoolCommandInput input, const QString &tagFolder,
-                            const QString &argumentFile, const QStringList &direct) {
+                            const QString &argumentFile) {
     input.tempShortPath = tagFolder;
     input.imageFolder.clear();
+    input.namePattern = QStringLiteral("%C.txt");
     ExiftoolCommand command = buildExiftoolCommand(input);
     // The image folder closes the single command: the part's own list stands there instead.
     command.arguments.removeLast();
-    command.arguments << QStringLiteral("-@") << argumentFile << direct;
+    command.arguments << QStringLiteral("-@") << argumentFile;
     command.line.chop(1);
     command.line += QStringLiteral("-@ ") + quotedOnBlank(argumentFile);
-    for (const QString &path : direct)
-        command.line += QLatin1Char(' ') + quotedOnBlank(path);
     return command;
-}
-
-QStringList tagFilesByName(const QStringList &folders) {
-    struct TagFile {
-        QString key;
-        QString name;
-        int folder;
-    };
-    std::vector<TagFile> files;
-    for (int f = 0; f < folders.size(); ++f) {
-        const QStringList names = platform::platform().listTagFiles(folders.at(f));
-        for (const QString &name : names)
-            files.push_back({name.toLower(), name, f});
-    }
-    std::stable_sort(files.begin(), files.end(), [](const TagFile &a, const TagFile &b) {
-        return a.key != b.key ? a.key < b.key : a.name < b.name;
-    });
-    QStringList paths;
-    paths.reserve(qsizetype(files.size()));
-    for (const TagFile &file : files)
-        paths << platform::withTrailingSeparator(folders.at(file.folder)) + file.name;
-    return paths;
 }
 
 ParallelExtraction::ParallelExtraction(QObject *parent)
@@ -158,43 +182,55 @@ int ParallelExtraction::tagFilesWritten() const {
     return written;
 }
 
-ExtractionResult ParallelExtraction::run(Module1 &state, const QString &folder, int processes,
-                                         const QStringList &extraTags) {
+void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qsizetype first) {
+    // ExifTool names on its standard error the images it could not read, and writes no tag
+    // file for them (in the full form, the error stands in the tag file instead).
+    QHash<QString, QString> errors;
+    for (const QString &line : m_runs[size_t(index)]->ending().errorLines) {
+        UnreadImage image;
+        if (parseImageError(line, image))
+            errors.insert(image.path, image.reason);
+    }
+    const QString folder = platform::withTrailingSeparator(m_tagFolders.at(index));
+    TagFileReader reader;
+    for (qsizetype k = 0; k < images.size(); ++k) {
+        ImageReading &reading = m_readings[first + k];
+        if (!reader.read(folder + QString::number(k) + QStringLiteral(".txt"))) {
+            reading.reason = errors.value(QFile::decodeName(images.at(k)), notReadByExiftool());
+            continue;
+        }
+        if (m_exiftoolVersion.isEmpty())
+            m_exiftoolVersion = exiftoolVersionOf(reader.content());
+        if (tagFileError(reader.content(), &reading.reason))
+            continue;
+        reading.read = true;
+        reading.tagLines = countedTagLines(reader.content());
+    }
+}
+
+ExtractionResult ParallelExtraction::run(const ExiftoolCommandInput &input,
+                                         const QString &privateFolder,
+                                         const QList<QByteArray> &images, int processes) {
     using Outcome = ExiftoolRun::Outcome;
     auto &system = platform::platform();
-    if (state.type_raw == QLatin1String("Canon"))
-        state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
-
-    const platform::RawImageScan images = system.listRawImages(folder, state.option_recursive == 1);
-    m_images = images.images;
-    Q_EMIT listed();
-
-    ExiftoolCommandInput input;
-    input.exiftoolPath = state.chemin_exiftool;
-    input.extensionFilter = state.filtre_extension;
-    input.recursive = state.option_recursive;
-    input.separator = platform::separator();
-    input.extraTags = extraTags;
+    m_readings = QVector<ImageReading>(images.size());
 
     // Every part is ready before the first starts, so that a part that cannot be set up
     // leaves no ExifTool running.
-    const QString privateFolder = platform::withTrailingSeparator(state.dossier_temp);
+    const QString folder = platform::withTrailingSeparator(privateFolder);
     std::vector<ExiftoolCommand> commands;
-    const QVector<QList<QByteArray>> parts = splitImages(images.paths, processes);
+    const QVector<QList<QByteArray>> parts = splitImages(images, processes);
     bool setUp = !m_cancelRequested;
     for (int p = 0; setUp && p < parts.size(); ++p) {
-        const QString tagFolder = privateFolder + QStringLiteral("part-%1").arg(p + 1);
-        const QString argumentFile = privateFolder + QStringLiteral("part-%1.args").arg(p + 1);
-        const PartImages list = partImages(parts.at(p));
-        QFile file(argumentFile);
+        const QString tagFolder = folder + QStringLiteral("part-%1").arg(p + 1);
+        const QString listPath = folder + QStringLiteral("part-%1.args").arg(p + 1);
+        const QByteArray list = argumentFile(parts.at(p));
+        QFile file(listPath);
         setUp = system.createFolder(tagFolder) && file.open(QIODevice::WriteOnly) &&
-                file.write(list.argumentFile) == list.argumentFile.size() && file.flush();
+                file.write(list) == list.size() && file.flush();
         m_tagFolders << tagFolder;
-        commands.push_back(
-            partCommand(input, system.shortPath(tagFolder), argumentFile, list.direct));
+        commands.push_back(partCommand(input, system.shortPath(tagFolder), listPath));
     }
-    if (!commands.empty())
-        state.ligne_commande = commands.front().line;
 
     QEventLoop loop;
     int running = 0;
@@ -219,14 +255,16 @@ ExtractionResult ParallelExtraction::run(Module1 &state, const QString &folder, 
     }
     const bool cancelled = m_cancelRequested;
     stopParts();
-    state.extraction_faite = true;
 
     QVector<ExtractionResult> results;
+    qsizetype first = 0;
     for (int p = 0; p < int(m_runs.size()); ++p) {
         platform::RawImageScan partScan;
         partScan.images = int(parts.at(p).size());
         results << checkExtraction(m_runs[size_t(p)]->ending(), partScan,
                                    system.inspectTagFolder(m_tagFolders.at(p)));
+        readPart(p, parts.at(p), first);
+        first += parts.at(p).size();
     }
     // A part's folder or list that could not be written: its tag files could not be either.
     if (!setUp && !cancelled) {
@@ -234,7 +272,7 @@ ExtractionResult ParallelExtraction::run(Module1 &state, const QString &folder, 
         failed.writeFailed = true;
         results << failed;
     }
-    return combineParts(results, images.images, images.unreadableFolders, cancelled);
+    return combineParts(results, int(images.size()), {}, cancelled);
 }
 
 } // namespace kadrilo::report

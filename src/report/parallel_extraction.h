@@ -10,17 +10,21 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
 #include <memory>
 #include <vector>
 
 class QTimer;
 
-namespace kadrilo {
-struct Module1;
-}
-
 namespace kadrilo::report {
+
+// What ExifTool made of one image.
+struct ImageReading {
+    bool read = false;
+    // Read: the lines of its tag file that the counting rules look at (countedTagLines()).
+    QByteArray tagLines;
+    // Not read: why, in ExifTool's words when it gave some.
+    QString reason;
+};
 
 // What the parts of a run left, told as one run would: how it ended (cancelled by the person;
 // else the first part that could not start, else the first one aborted, with its own ending),
@@ -32,29 +36,21 @@ ExtractionResult combineParts(const QVector<ExtractionResult> &parts, int images
 // fewer runs when there are fewer images, none without images.
 QVector<QList<QByteArray>> splitImages(const QList<QByteArray> &images, int parts);
 
-// The images of one part as ExifTool's -@ reads them: one path per line. ExifTool strips a
-// line's end and leading blanks and takes a line starting with "#" for a comment, so a path
-// that does not begin with the separator or holds a line break goes to `direct`, to be given
-// on the command line as it is.
-struct PartImages {
-    QByteArray argumentFile;
-    QStringList direct;
-};
-PartImages partImages(const QList<QByteArray> &images);
+// The images of one part as ExifTool's -@ reads them: one path a line. ExifTool strips a
+// line's end and leading blanks and skips a line starting with "#", so such a path is
+// written as a "#[CSTR]" line, whose C escapes ExifTool undoes. A relative path (a folder
+// beyond the system's path limit) starts with "./", so that it never passes for an option.
+QByteArray argumentFile(const QList<QByteArray> &images);
 
-// The command of one part: the options of the single run, its -w into `tagFolder`, then
-// "-@ `argumentFile`" and the direct paths instead of the image folder.
+// The command of one part: the options of the single run, then "-w" with a tag file named
+// after the image's place in the part's list ("0.txt", "1.txt"...: ExifTool's %C counts every
+// file it is given, also one it cannot read), then "-@ `argumentFile`" instead of the folder.
 ExiftoolCommand partCommand(ExiftoolCommandInput input, const QString &tagFolder,
-                            const QString &argumentFile, const QStringList &direct);
+                            const QString &argumentFile);
 
-// The tag files of `folders`, as paths, ordered by file name as one folder's listing is (letter
-// case ignored), so that lenses and bodies first occur in the order a single run gives them
-// wherever image names are distinct. Equal names keep the order of their folders.
-QStringList tagFilesByName(const QStringList &folders);
-
-// Shares the raw images of a folder among several ExifTool processes, each given its own list
-// of files and its own tag folder inside the report's private folder, and waits for them all.
-// Cancelling, or destroying the object, kills every process still running.
+// Has several ExifTool processes read a list of raw images, each given consecutive images of
+// the list and a tag folder of its own inside the report's private folder, and tells what each
+// image gave. Cancelling, or destroying the object, kills every process still running.
 class ParallelExtraction : public QObject {
     Q_OBJECT
 
@@ -62,35 +58,36 @@ public:
     explicit ParallelExtraction(QObject *parent = nullptr);
     ~ParallelExtraction() override;
 
-    // Runs ExifTool over the images of `folder` in at most `processes` processes, writing into
-    // sub-folders of `state.dossier_temp`, with the options the single run would use (`state`
-    // and `extraTags`), and checks what each left (see combineParts). A part that cannot start
-    // or is aborted stops the others: the report would not be printed.
-    ExtractionResult run(Module1 &state, const QString &folder, int processes,
-                         const QStringList &extraTags);
+    // Runs ExifTool with the options of `input` over `images` in at most `processes`
+    // processes, writing into sub-folders of `privateFolder`, and checks what each left (see
+    // combineParts). A part that cannot start or is aborted stops the others: the report
+    // would not be printed. `readings()` then holds one entry per image.
+    ExtractionResult run(const ExiftoolCommandInput &input, const QString &privateFolder,
+                         const QList<QByteArray> &images, int processes);
     void cancel();
 
-    // The images listed, known once run() has listed them; -1 before.
-    int images() const { return m_images; }
-    // The tag folders of the parts, one per process started.
-    const QStringList &tagFolders() const { return m_tagFolders; }
+    const QVector<ImageReading> &readings() const { return m_readings; }
+    // The version of ExifTool that wrote the tag files, from their "ExifToolVersion" line when
+    // it was asked for; empty when no tag file said it.
+    const QString &exiftoolVersion() const { return m_exiftoolVersion; }
     // The tag files written so far into all the tag folders.
     int tagFilesWritten() const;
 
 Q_SIGNALS:
-    // The images are listed: images() holds their number.
-    void listed();
     // Emitted every ExiftoolRun::tickMilliseconds while the processes run.
     void tick();
 
 private:
     // Stops every part still running.
     void stopParts();
+    // Reads the tag files of the part `index`, whose images start at `first` in the list.
+    void readPart(int index, const QList<QByteArray> &images, qsizetype first);
 
     std::vector<std::unique_ptr<ExiftoolRun>> m_runs;
     std::unique_ptr<QTimer> m_ticker;
     QStringList m_tagFolders;
-    int m_images = -1;
+    QVector<ImageReading> m_readings;
+    QString m_exiftoolVersion;
     bool m_cancelRequested = false;
 };
 

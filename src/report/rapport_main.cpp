@@ -109,6 +109,8 @@ int main(int argc, char *argv[]) {
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
     settings.interruption = &interruption;
+    for (int i = 1; i < argc; ++i)
+        settings.rawArguments << QByteArray(argv[i]);
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {
@@ -117,6 +119,14 @@ int main(int argc, char *argv[]) {
                 total < 0 ? QStringLiteral("\rExtraction : %1 images").arg(done)
                           : QStringLiteral("\rExtraction : %1 / %2 images").arg(done).arg(total);
             writeTo(stderr, text.toUtf8());
+        };
+        settings.cacheUse = [](int fromCache, int toRead) {
+            writeTo(stderr, QStringLiteral("Cache : %1 déjà lue%2, %3 à lire par ExifTool\n")
+                                .arg(fromCache == 1 ? QStringLiteral("1 image")
+                                                    : QStringLiteral("%1 images").arg(fromCache))
+                                .arg(fromCache > 1 ? QStringLiteral("s") : QString())
+                                .arg(toRead)
+                                .toUtf8());
         };
     }
 

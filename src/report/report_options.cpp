@@ -58,6 +58,8 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             return parsed;
         } else if (argument == QLatin1String("--recursif")) {
             parsed.options.recursive = true;
+        } else if (argument == QLatin1String("--sans-cache")) {
+            parsed.options.useCache = false;
         } else if (argument == formatOption || argument.startsWith(formatPrefix)) {
             QString name;
             if (argument == formatOption) {

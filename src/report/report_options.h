@@ -14,6 +14,9 @@ struct ReportOptions {
     QString folder;
     // ExifTool processes sharing the images; 0: one per core (QThread::idealThreadCount()).
     int processes = 0;
+    // false (--sans-cache): every image is read by ExifTool, the cache is neither read nor
+    // written.
+    bool useCache = true;
 };
 
 // The most ExifTool processes a report starts.

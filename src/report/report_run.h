@@ -1,8 +1,10 @@
 #pragma once
 
+#include "platform/platform.h"
 #include "report/report_options.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
@@ -31,29 +33,41 @@ private:
 struct ReportSettings {
     // Where exiftool.exe must stand, as for Kadrilo: the program's own folder.
     QString programFolder;
-    // Called with the tag files written so far and the raw images to process, while ExifTool
-    // runs. Left empty, no progress is followed and the images are not counted.
+    // The program's arguments as the system gave them, in its encoding: the folder is taken
+    // from there, so that a name that is not valid UTF-8 (a Latin-1 "é" of an old disk)
+    // still reaches the disk as it is.
+    QList<QByteArray> rawArguments;
+    // The cache file; empty: TagCache::defaultPath().
+    QString cachePath;
+    // Called once before ExifTool starts: the images the cache gives, those ExifTool reads.
+    std::function<void(int fromCache, int toRead)> cacheUse;
+    // Called with the tag files written so far and the images ExifTool reads, while it runs.
+    // Left empty, no progress is followed.
     std::function<void(int done, int total)> progress;
     // Optional: stops the report when it fires.
     const ReportInterruption *interruption = nullptr;
 };
 
-// The end of a report: on success `output` holds the formatted results; otherwise `error`
-// holds the French message for standard error and `output` is empty.
+// The end of a report: on success `output` holds the formatted results; otherwise `output`
+// is empty. `error` holds what standard error must tell, in French: why the report failed,
+// which images could not be read, or what went wrong with the cache.
 struct ReportOutcome {
     int status = ExitOk;
     QByteArray output;
     QString error;
 };
 
-// Runs ExifTool over the folder into a temporary folder of its own, which is removed before
-// returning, whatever happens, analyses the tag files as the statistics window's analysis
-// does and formats the result. Needs a running QCoreApplication (the wait for ExifTool runs
-// an event loop).
+// Lists the raw images of the folder, takes from the cache those that have not changed, has
+// ExifTool read the others into a temporary folder of its own, which is removed before
+// returning, whatever happens, counts every image as the statistics window's analysis does
+// and formats the result. Needs a running QCoreApplication (the wait for ExifTool runs an
+// event loop).
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings);
 
-// The folder's absolute path, cleaned and in native form: the form ExifTool is given and
-// the report shows.
-QString analysedFolderPath(const QString &folder);
+// The images in the order in which the window reads their tag files: by the tag file's name
+// (the image's name without its extension, cut to 200 bytes, then ".txt"), letter case
+// ignored, so that lenses and bodies first occur where the window has them first. Equal names
+// follow their paths.
+QVector<const platform::ListedImage *> countingOrder(const QVector<platform::ListedImage> &images);
 
 } // namespace kadrilo::report

@@ -40,7 +40,9 @@ ExiftoolCommand buildExiftoolCommand(const ExiftoolCommandInput &input) {
         command.workingDirectory = outputFolder;
         outputFolder = QStringLiteral(".");
     }
-    const QString outputPath = outputFolder + input.separator + QString::fromUtf16(tagFilePattern);
+    const QString pattern =
+        input.namePattern.isEmpty() ? QString::fromUtf16(tagFilePattern) : input.namePattern;
+    const QString outputPath = outputFolder + input.separator + pattern;
     const QString folder = lowerFirstCharacter(input.imageFolder);
     const QString options = optionsPiece(input.recursive, input.extraTags);
 

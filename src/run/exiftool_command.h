@@ -27,6 +27,8 @@ struct ExiftoolCommandInput {
     // Tags asked for after the seven of the form with sub-folders (the report's own); the
     // form for this folder only writes every tag anyway.
     QStringList extraTags;
+    // How ExifTool names the tag files; empty: tagFilePattern.
+    QString namePattern;
 };
 
 // Each image gets a tag file of its own: the copy number keeps IMG_0001.CR2 and IMG_0001.CRW,
@@ -36,6 +38,8 @@ struct ExiftoolCommandInput {
 inline constexpr char16_t tagFilePattern[] = u"%200f%-c.txt";
 
 inline constexpr char16_t canonExtensionFilter[] = u" -ext .cr2 -ext .crw";
+// The report's filter: CR3 too, the raw format of Canon's bodies since 2018.
+inline constexpr char16_t reportExtensionFilter[] = u" -ext .cr2 -ext .crw -ext .cr3";
 
 // The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
 // With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder

@@ -1,7 +1,5 @@
 #include "run/extraction.h"
 
-#include "analysis/wording.h"
-
 #include "platform/platform.h"
 #include "run/image_count.h"
 #include "run/module1.h"
@@ -36,6 +34,9 @@ ExtractionResult checkExtraction(const ExiftoolRun::Ending &ending,
                 result.unreadableFolders << folder;
         } else if (line.startsWith(QLatin1String("Error: "))) {
             ++fileErrors;
+            UnreadImage image;
+            if (parseImageError(line, image))
+                result.unreadNamed << image;
         }
     }
     // A full disk makes ExifTool leave empty or cut files and say nothing.
@@ -91,39 +92,46 @@ ExiftoolRun::Outcome executer_commande(const ExiftoolCommand &commande, Exiftool
     return run.run(commande);
 }
 
-QString unreadImagesText(const ExtractionResult &result) {
-    return wording::unreadImages(result.unreadImages, result.imagesConsidered,
-                                 result.unreadableFolders);
+bool parseImageError(const QString &line, UnreadImage &image) {
+    static const QString prefix = QStringLiteral("Error: ");
+    static const QString before = QStringLiteral(" - ");
+    if (!line.startsWith(prefix))
+        return false;
+    // ExifTool's reasons hold no " - "; a file name may.
+    const qsizetype dash = line.indexOf(before, prefix.size());
+    if (dash < 0)
+        return false;
+    image.reason = line.mid(prefix.size(), dash - prefix.size());
+    image.path = line.mid(dash + before.size());
+    return !image.path.isEmpty();
 }
 
-QString abortedText(const ExtractionResult &result) {
-    const auto &ending = result.ending;
-    return wording::exiftoolAborted(ending.killedBySignal ? ending.exitCode : 0, ending.exitCode,
-                                    result.tagFiles, result.imagesConsidered,
-                                    ending.errorLines.isEmpty() ? QString()
-                                                                : ending.errorLines.last());
+void addUnreadTagFiles(ExtractionResult &result, const QVector<UnreadImage> &unread) {
+    result.unreadImages += int(unread.size());
+    result.unreadNamed += unread;
+    result.imagesConsidered = qMax(result.imagesConsidered, result.imagesFound);
 }
 
-QString writeFailedText(const ExtractionResult &result, const QString &tempFolder) {
-    return wording::tagFilesNotWritten(tempFolder, result.writeError);
-}
-
-QString failedToStartText(const ExtractionResult &result, const QString &exiftoolPath) {
-    const QFileInfo file(exiftoolPath);
-    const QString &error = result.ending.startError;
-    QString reason;
-    if (!file.exists())
-        reason = QStringLiteral("le fichier est introuvable");
-    else if (file.isDir())
-        reason = QStringLiteral("c'est un dossier");
-    else if (!file.isExecutable())
-        reason = QStringLiteral("le fichier n'a pas le droit d'exécution");
-    else if (error.contains(QLatin1String("Exec format error")) ||
-             error.contains(QLatin1String("No such file")))
-        reason = QStringLiteral("le fichier n'est pas un programme que le système sait lancer");
-    else
-        reason = error;
-    return wording::exiftoolCannotStart(exiftoolPath, reason);
+RunVerdict judgeRun(const ExtractionResult &result) {
+    using Outcome = ExiftoolRun::Outcome;
+    switch (result.outcome) {
+    case Outcome::Cancelled:
+        return RunVerdict::Cancelled;
+    case Outcome::FailedToStart:
+        return RunVerdict::FailedToStart;
+    case Outcome::Aborted:
+        return RunVerdict::Aborted;
+    case Outcome::Finished:
+        break;
+    }
+    if (result.writeFailed)
+        return RunVerdict::NotWritten;
+    // Nothing written and nothing said: no image, or a failure nobody explained.
+    if (result.imagesAnalysed <= 0 && result.tagFiles == 0 && result.unreadNamed.isEmpty() &&
+        result.unreadableFolders.isEmpty())
+        return result.imagesFound == 0 ? RunVerdict::NoImage : RunVerdict::NoTagFile;
+    const bool somethingUnread = result.unreadImages > 0 || !result.unreadableFolders.isEmpty();
+    return somethingUnread ? RunVerdict::SomeUnread : RunVerdict::Complete;
 }
 
 } // namespace kadrilo

@@ -396,7 +396,6 @@ bool frm_directory::removePreviousTagFiles() {
 }
 
 void frm_directory::btc_scan_MouseUp() {
-    auto &system = platform::platform();
     m_state.option_recursive = check_recursive->isChecked() ? 1 : 0;
 
     // Files may have been copied in or taken away since the folder was opened.
@@ -441,24 +440,38 @@ void frm_directory::btc_scan_MouseUp() {
     }
 
     // What went wrong is told before the statistics, which show what could be read.
-    using Outcome = ExiftoolRun::Outcome;
     const ExtractionResult &extraction = m_workWindow().lastExtraction();
     const auto error = [this](const QString &text) {
         platform::showMessage(this, text, QStringLiteral(" Erreur"),
                               platform::MessageIcon::Critical);
     };
-    if (extraction.outcome == Outcome::FailedToStart)
+    switch (judgeRun(extraction)) {
+    case RunVerdict::FailedToStart:
         error(failedToStartText(extraction, m_state.chemin_exiftool));
-    else if (extraction.outcome == Outcome::Aborted)
+        break;
+    case RunVerdict::Aborted:
         error(abortedText(extraction));
-    else if (extraction.writeFailed)
+        break;
+    case RunVerdict::NotWritten:
         error(writeFailedText(extraction, m_state.dossier_temp));
-    else if (system.listTagFiles(m_state.dossier_temp).isEmpty())
+        break;
+    case RunVerdict::NoImage:
+        platform::showMessage(this, noImageText(currentFolder(), QStringLiteral("CR2, CRW")),
+                              QStringLiteral("Aucune image"), platform::MessageIcon::Information);
+        break;
+    case RunVerdict::NoTagFile:
         platform::showMessage(this, wording::noTagFileError(), QStringLiteral(" Erreur"),
                               platform::MessageIcon::Question);
-    else if (!extraction.isComplete())
+        break;
+    case RunVerdict::SomeUnread:
         platform::showMessage(this, unreadImagesText(extraction),
-                              QStringLiteral("Lecture incomplète"), platform::MessageIcon::Warning);
+                              QStringLiteral("Lecture incomplète"), platform::MessageIcon::Warning,
+                              unreadImagesDetails(extraction));
+        break;
+    case RunVerdict::Complete:
+    case RunVerdict::Cancelled:
+        break;
+    }
     platform::restoreDefaultPointer();
     m_state.extraction_faite = false;
     showStatistics();

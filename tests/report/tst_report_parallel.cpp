@@ -1,5 +1,6 @@
 // How the report shares the images among several ExifTool processes, without ExifTool.
 #include "report/parallel_extraction.h"
+#include "report/report_run.h"
 
 #include <QDir>
 #include <QFile>
@@ -47,44 +48,43 @@ private Q_SLOTS:
         QCOMPARE(joined, paths); // every image once, in order
     }
 
-    // ExifTool's -@ strips line ends and leading blanks and skips "#" lines: such paths go
-    // on the command line instead.
+    // ExifTool's -@ strips line ends and leading blanks and skips "#" lines: such paths are
+    // written as C strings; a relative path must not pass for an option.
     void partCommandListsItsOwnImages() {
-        const PartImages images = partImages(
-            {"/photos/été 2010/IMG_0001.CR2", "/photos/retour\nà la ligne.cr2", "#photo.cr2"});
-        QCOMPARE(images.argumentFile, QByteArray("/photos/été 2010/IMG_0001.CR2\n"));
-        QCOMPARE(images.direct,
-                 QStringList({s("/photos/retour\nà la ligne.cr2"), s("#photo.cr2")}));
+        QCOMPARE(argumentFile({"/photos/été 2010/IMG_0001.CR2", "/photos/retour\nà la\\ligne.cr2",
+                               "#photo.cr2", "-r/x.CR3"}),
+                 QByteArray("/photos/été 2010/IMG_0001.CR2\n"
+                            "#[CSTR]/photos/retour\\nà la\\\\ligne.cr2\n"
+                            "./#photo.cr2\n"
+                            "./-r/x.CR3\n"));
 
         ExiftoolCommandInput input;
         input.exiftoolPath = s("/opt/kadrilo/exiftool.exe");
-        input.extensionFilter = QString::fromUtf16(canonExtensionFilter);
+        input.extensionFilter = QString::fromUtf16(reportExtensionFilter);
         input.recursive = 1;
         input.imageFolder = s("/photos");
         input.extraTags = reportExtraTags();
         const ExiftoolCommand command =
-            partCommand(input, s("/tmp/r/part-2"), s("/tmp/r/part-2.args"), images.direct);
+            partCommand(input, s("/tmp/r/part-2"), s("/tmp/r/part-2.args"));
         QCOMPARE(command.arguments.mid(command.arguments.indexOf(s("-LensID"))),
                  QStringList({s("-LensID"), s("-ExposureTime"), s("-Model"), s("-r"), s("-i"),
-                              s("SYMLINKS"), s("-w"), s("/tmp/r/part-2/%200f%-c.txt"), s("-@"),
-                              s("/tmp/r/part-2.args"), s("/photos/retour\nà la ligne.cr2"),
-                              s("#photo.cr2")}));
+                              s("SYMLINKS"), s("-w"), s("/tmp/r/part-2/%C.txt"), s("-@"),
+                              s("/tmp/r/part-2.args")}));
+        QVERIFY(command.arguments.contains(s(".cr3")));
     }
 
-    // Tag files of several folders read as one folder's listing: by name, case ignored.
-    void tagFilesInNameOrder() {
-        QTemporaryDir root;
-        const QDir dir(root.path());
-        QVERIFY(dir.mkpath(s("part-1")) && dir.mkpath(s("part-2")));
-        for (const char *name : {"part-1/b.txt", "part-1/IMG_0001.txt", "part-2/A.txt",
-                                 "part-2/IMG_0001.txt", "part-2/notes.csv"})
-            QVERIFY(QFile(dir.filePath(s(name))).open(QIODevice::WriteOnly));
-        QStringList relative;
-        for (const QString &path :
-             tagFilesByName({dir.filePath(s("part-1")), dir.filePath(s("part-2"))}))
-            relative << dir.relativeFilePath(path);
-        QCOMPARE(relative, QStringList({s("part-2/A.txt"), s("part-1/b.txt"),
-                                        s("part-1/IMG_0001.txt"), s("part-2/IMG_0001.txt")}));
+    // Images counted in the order the window reads their tag files: by name, case ignored,
+    // whatever their folder; equal names by path.
+    void countingOrderIsTheWindowsTagFileOrder() {
+        QVector<platform::ListedImage> images;
+        for (const char *path : {"/p/z/IMG_0001.CR2", "/p/a/b.CR3", "/p/A.crw", "/p/a/IMG_0001.CR2",
+                                 "/p/c/IMG_0001.CRW"})
+            images.append({QByteArray(path), 0, 0, 0});
+        QStringList order;
+        for (const platform::ListedImage *image : countingOrder(images))
+            order << QString::fromUtf8(image->path);
+        QCOMPARE(order, QStringList({s("/p/A.crw"), s("/p/a/b.CR3"), s("/p/a/IMG_0001.CR2"),
+                                     s("/p/c/IMG_0001.CRW"), s("/p/z/IMG_0001.CR2")}));
     }
 };
 

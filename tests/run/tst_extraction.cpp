@@ -1,3 +1,4 @@
+#include "analysis/wording.h"
 #include "platform/process.h"
 #include "platform/termination.h"
 #include "run/extraction.h"
@@ -350,7 +351,7 @@ private Q_SLOTS:
         QTest::addRow("failed, saying why")
             << QByteArray("echo 'Compilation failed in require' >&2; exit 2")
             << ExiftoolRun::Outcome::Aborted
-            << QStringLiteral("(code de sortie 2) : seules 0 des 1 images ont été lues, les "
+            << QStringLiteral("(code de sortie 2) : l'image n'a pas été lue, les "
                               "statistiques sont incomplètes.\nExifTool : Compilation failed");
         QTest::addRow("tag file it could not create")
             << QByteArray("echo 'Error creating /t/IMG_0001.txt' >&2; exit 1")
@@ -391,10 +392,10 @@ private Q_SLOTS:
             << QStringLiteral("3 des 5 images n'ont pas pu être lues");
         QTest::addRow("an image named by ExifTool only")
             << 2 << 2 << QStringList{QStringLiteral("Error: File not found - /p/x.CR2")} << 0
-            << QStringLiteral("1 des 3 images n'ont pas pu être lues");
+            << QStringLiteral("1 des 3 images n'a pas pu être lue");
         QTest::addRow("a folder ExifTool could not open")
             << 1 << 1 << QStringList{QStringLiteral("Error opening directory /p/locked")} << 0
-            << QStringLiteral("Dossiers impossibles à ouvrir : « /p/locked »");
+            << QStringLiteral("Dossier impossible à ouvrir : « /p/locked »");
         QTest::addRow("empty tag file: full disk")
             << 2 << 2 << QStringList() << 1 << QStringLiteral("le disque est plein");
     }

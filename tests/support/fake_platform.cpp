@@ -11,8 +11,8 @@ FakePlatform::FakePlatform()
 FakePlatform::~FakePlatform() = default;
 
 void FakePlatform::show(QWidget *, const QString &text, const QString &title,
-                        platform::MessageIcon icon) {
-    const ShownMessage message{text, title, icon};
+                        platform::MessageIcon icon, const QString &details) {
+    const ShownMessage message{text, title, icon, details};
     messages << message;
     if (onMessage)
         onMessage(message);

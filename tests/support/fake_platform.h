@@ -15,6 +15,7 @@ struct ShownMessage {
     QString text;
     QString title;
     platform::MessageIcon icon = platform::MessageIcon::None;
+    QString details;
 };
 
 struct StartedProgram {
@@ -31,7 +32,7 @@ public:
     ~FakePlatform() override;
 
     void show(QWidget *parent, const QString &text, const QString &title,
-              platform::MessageIcon icon) override;
+              platform::MessageIcon icon, const QString &details) override;
     QString programFolder() const override;
     QString programName() const override;
     bool startDetached(const QString &program, const QStringList &arguments) override;

@@ -160,7 +160,7 @@ void tst_work_cycle::cycle_data() {
     QTest::addRow("ExifTool killed: told before the statistics")
         << int(Exiftool::Killed) << 2 << 0 << false << left
         << QStringLiteral(" Erreur|ExifTool s'est arrêté avant la fin (arrêté par le signal 9) : "
-                          "seules 0 des 2 images ont été lues, les statistiques sont incomplètes.")
+                          "aucune des 2 images n'a été lue, les statistiques sont incomplètes.")
         << 0 << 1;
     QTest::addRow("another Kadrilo's cycle: nothing deleted, nothing run")
         << int(Exiftool::Locked) << 2 << 0 << false << left
