@@ -8,8 +8,9 @@
 //   0   "II" 0x002A, IFD0 offset = 16
 //   8   "CR" 0x02 0x00 (CR2 v2.0), RAW IFD offset = 0
 //   16  IFD0:      Make (0x010f), Model (0x0110), ExifOffset (0x8769)
-//   ..  Exif IFD:  ExposureTime (0x829a), FNumber (0x829d), ISO (0x8827), FocalLength (0x920a),
-//              MakerNote (0x927c)
+//   ..  Exif IFD:  ExposureTime (0x829a), FNumber (0x829d), ISO (0x8827), DateTimeOriginal
+//              (0x9003), FocalLength (0x920a), MakerNote (0x927c), FocalLengthIn35mmFormat
+//              (0xa405)
 //   ..  MakerNote: Canon IFD with CanonCameraSettings (0x0001, 46 x int16 with [0] = 92 bytes;
 //              22 x int16 with [0] = 44 when lensType == 0)
 //
@@ -32,13 +33,31 @@
 //   LensID           composite from LensType + Min/MaxFocalLength; see kCr2Lenses.  With
 //                    lensType == 0 the CameraSettings array is cut before index 22, so there is
 //                    no LensType, Min/MaxFocalLength, FocalUnits, Lens, Lens35efl or LensID.
+//   DateTimeOriginal the text as written, e.g. "2021:06:05 14:03:09" (no conversion without
+//                    -d; no SubSecDateTimeOriginal, as there is no SubSecTime or OffsetTime).
+//   FocalLength      "%.1f mm" of the value stored in tenths: 55 -> "55.0 mm", 17.5 -> "17.5 mm".
+//   FocalLength35efl composite, printed whenever FocalLength is:
+//                    - without focalLengthIn35mm: "55.0 mm", and no ScaleFactor35efl (the
+//                      fixture has no focal-plane resolution or sensor size to work one out);
+//                    - with it: ScaleFactor35efl = in35mm / focal, printed "%.1f" ("1.6"), and
+//                      "55.0 mm (35 mm equivalent: 88.0 mm)".  The equivalent is computed with
+//                      the unrounded factor, so it is always focalLengthIn35mm itself plus
+//                      ".0": 17.5 mm with 28 gives "17.5 mm (35 mm equivalent: 28.0 mm)",
+//                      17 mm with 27 gives "...: 27.0 mm)" although the factor prints "1.6"
+//                      (1.588); 40 mm with 50 prints the factor "1.2" (an exact 1.25 rounds
+//                      to even) and 20 mm with 27 prints "1.4" (1.35 is stored a bit above).
+//                    focalLengthIn35mm without FocalLength: only "FocalLengthIn35mmFormat:
+//                    50 mm", no composite.
 //
 // Other tags in the full output of a fixture: ContinuousDrive, SelfTimer, LensType (the
 // PrintConv name), MinFocalLength / MaxFocalLength ("55 mm"), FocalUnits ("1/mm"), about 15
 // fixed CameraSettings tags, and the composites DriveMode, Lens ("18.0 - 55.0 mm"),
-// Lens35efl, ShootingMode and Aperture (only with FNumber).  The only tag whose name starts
-// with "ISO" is ISO itself (real files also have BaseISO, AutoISO, CameraISO).  No warnings;
-// `exiftool -validate` reports OK.
+// Lens35efl, ShootingMode and Aperture (only with FNumber); with a 35 mm focal length also
+// FocalLengthIn35mmFormat ("88 mm", after the maker-note tags since its tag number is higher),
+// ScaleFactor35efl, CircleOfConfusion, FOV, HyperfocalDistance (with FNumber), and Lens35efl
+// gets its equivalent ("18.0 - 55.0 mm (35 mm equivalent: 28.8 - 88.0 mm)").  The only tag
+// whose name starts with "ISO" is ISO itself (real files also have BaseISO, AutoISO, CameraISO). No
+// warnings; `exiftool -validate` reports OK.
 #pragma once
 
 #include <QByteArray>
@@ -47,7 +66,7 @@
 namespace kadrilo::test {
 
 struct Cr2Fixture {
-    QString make = QStringLiteral("Canon"); // must start with "Canon" for the maker note
+    QString make = QStringLiteral("Canon"); // a CR2 needs "Canon..." to read its maker note
     QString model = QStringLiteral("Canon EOS 5D Mark II");
     int iso = 100;           // EXIF ISO (0x8827), int16u: clamped to 0..65535; -1 = omit the tag
     int isoSecond = -1;      // >= 0: second ISO value, ExifTool prints "iso, isoSecond"
@@ -64,8 +83,11 @@ struct Cr2Fixture {
     // a numerator <= 0 omits the tag.
     int exposureNumerator = 0;
     int exposureDenominator = 1;
-    double focalLength = 0; // EXIF FocalLength (0x920a), in tenths: 17.5 prints "17.5 mm";
-                            // <= 0 omits the tag
+    double focalLength = 0;    // EXIF FocalLength (0x920a), in tenths: 17.5 prints "17.5 mm";
+                               // <= 0 omits the tag
+    int focalLengthIn35mm = 0; // EXIF FocalLengthIn35mmFormat (0xa405), int16u; <= 0 omits it
+    QString dateTimeOriginal;  // EXIF DateTimeOriginal (0x9003), "YYYY:MM:DD HH:MM:SS";
+                               // empty omits the tag
 };
 
 // A lens type together with the exact Composite:LensID text ExifTool 12.57 prints for it when
