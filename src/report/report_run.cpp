@@ -99,6 +99,8 @@ QString analysedFolderPath(const QString &folder) {
     return QDir::toNativeSeparators(QDir::cleanPath(absolute));
 }
 
+namespace {
+
 QString exiftoolFolderPath(const QString &folder) {
     const QString absolute = analysedFolderPath(folder);
     // ExifTool cannot open a path that long; it inherits our current folder, so the folder
@@ -108,6 +110,8 @@ QString exiftoolFolderPath(const QString &folder) {
         return folder;
     return absolute;
 }
+
+} // namespace
 
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
     auto &system = platform::platform();
