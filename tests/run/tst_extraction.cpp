@@ -1,8 +1,8 @@
-#include "platform/process.h"
 #include "platform/termination.h"
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
+#include "support/process_probe.h"
 #include "support/program_folder.h"
 
 #include <QDir>
@@ -243,7 +243,7 @@ private Q_SLOTS:
         for (const QString &file : {pidFile, childFile}) {
             const qint64 pid = contentOf(file).trimmed().toLongLong();
             QVERIFY(pid > 0);
-            QTRY_VERIFY(!kadrilo::platform::processRuns(pid));
+            QTRY_VERIFY(!kadrilo::test::processRuns(pid));
         }
     }
 
