@@ -70,12 +70,6 @@ QStringList Platform::listFiles(const QString &folder, const QStringList &patter
     return dir.entryList();
 }
 
-bool Platform::hasNormalFiles(const QString &folder) const {
-    QDir dir(folder);
-    dir.setFilter(normalFiles());
-    return !dir.isEmpty();
-}
-
 QStringList Platform::removeFiles(const QString &folder, const QString &pattern) {
     QStringList failed;
     QDir dir(folder);

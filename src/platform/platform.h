@@ -84,8 +84,6 @@ public:
     // Names of the normal files directly in `folder` matching one of `patterns`
     // (wildcards, case-insensitive), sorted by name.
     virtual QStringList listFiles(const QString &folder, const QStringList &patterns) const;
-    // True when `folder` holds at least one normal, non-hidden file.
-    virtual bool hasNormalFiles(const QString &folder) const;
     // Deletes the files directly in `folder` that match `pattern`; returns the names that
     // could not be deleted.
     virtual QStringList removeFiles(const QString &folder, const QString &pattern);

@@ -1,10 +1,8 @@
 #include "platform/process.h"
 
-#include <QFile>
 #include <QProcess>
 
 #ifdef Q_OS_UNIX
-#include <cerrno>
 #include <csignal>
 #include <unistd.h>
 #endif
@@ -38,25 +36,6 @@ void killProcessGroup(qint64 pid) {
         ::kill(-pid_t(pid), SIGKILL);
 #else
     Q_UNUSED(pid)
-#endif
-}
-
-bool processRuns(qint64 pid) {
-#ifdef Q_OS_LINUX
-    if (pid <= 0)
-        return false;
-    QFile status(QStringLiteral("/proc/%1/stat").arg(pid));
-    if (!status.open(QIODevice::ReadOnly))
-        return false;
-    // The state follows the command name in brackets: "Z" is a zombie, already ended.
-    const QByteArray line = status.readAll();
-    const int afterName = line.lastIndexOf(')');
-    return afterName < 0 || line.mid(afterName + 2, 1) != "Z";
-#elif defined(Q_OS_UNIX)
-    return pid > 0 && (::kill(pid_t(pid), 0) == 0 || errno == EPERM);
-#else
-    Q_UNUSED(pid)
-    return true;
 #endif
 }
 

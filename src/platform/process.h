@@ -16,8 +16,4 @@ void bindToThisProcess(QProcess &process);
 // process itself and every process it started. The caller still reaps the process.
 void killProcessGroup(qint64 pid);
 
-// The process `pid` exists (a zombie counts as gone). Used to tell whether the owner of a
-// leftover folder still runs.
-bool processRuns(qint64 pid);
-
 } // namespace kadrilo::platform

@@ -20,7 +20,6 @@ inline constexpr long registryMoreData = 234;
 
 // Value types.
 inline constexpr std::uint32_t regSz = 1;
-inline constexpr std::uint32_t regExpandSz = 2;
 inline constexpr std::uint32_t regBinary = 3;
 inline constexpr std::uint32_t regDword = 4;
 

@@ -27,7 +27,6 @@ public:
     void start(const QString &folder, bool recursive);
     // Waits for the count to end (at once when it has), then gives it.
     const platform::RawImageScan &result();
-    bool isDone() const { return m_done; }
     // Stops a count still running, without its result.
     void stop();
 

@@ -55,8 +55,6 @@ public:
     QString currentFolder() const override;
     ResultsView &statisticsWindow() override;
 
-    // The file-list filter, patterns separated by ";".
-    QString fileFilter() const { return m_filter; }
     // Opens `folder` in the tree, as a double-click on it does: on the chosen drive when the
     // folder lies on it, else on the innermost drive holding it.
     void setDirPath(const QString &folder);

@@ -2,11 +2,11 @@
 #include "analysis/analyse.h"
 #include "analysis/wording.h"
 #include "csv_reader.h"
-#include "platform/process.h"
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/captured_results.h"
 #include "support/cr2_writer.h"
+#include "support/process_probe.h"
 #include "support/program_folder.h"
 
 #include <QDir>
@@ -560,7 +560,7 @@ private Q_SLOTS:
         }
         for (const QString &file : {pidFile, childFile}) {
             for (const QByteArray &pid : noted(file))
-                QTRY_VERIFY2(!platform::processRuns(pid.toLongLong()), pid.constData());
+                QTRY_VERIFY2(!test::processRuns(pid.toLongLong()), pid.constData());
         }
         if (status < 0) {
             QVERIFY(!isEmptyFolder(tmp.path())); // left by the killed report...

@@ -4,6 +4,7 @@
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
+#include "support/process_probe.h"
 #include "support/program_folder.h"
 
 #include <QDir>
@@ -244,7 +245,7 @@ private Q_SLOTS:
         for (const QString &file : {pidFile, childFile}) {
             const qint64 pid = contentOf(file).trimmed().toLongLong();
             QVERIFY(pid > 0);
-            QTRY_VERIFY(!kadrilo::platform::processRuns(pid));
+            QTRY_VERIFY(!kadrilo::test::processRuns(pid));
         }
     }
 
