@@ -5,7 +5,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-build=build-package
+build="build-package"
 echo "== Paquets nécessaires pour construire le paquet"
 scripts/setup-debian.sh --package
 echo "== Configuration de la construction ($build/)"
