@@ -99,10 +99,11 @@ set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT) # kadrilo_VERSION_ARCH.deb
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The Qt libraries and the C++ run-time come from dpkg-shlibdeps. The rest is what the
-# programs run or show without linking to it: ExifTool, the font of the windows, and Qt's
-# platform plugins, without which no window opens.
+# programs run or load without linking to it: ExifTool, the font of the windows, Qt's
+# platform plugins, without which no window opens, and the SQLite driver that Qt SQL loads.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libimage-exiftool-perl, fonts-liberation, qt6-qpa-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "libimage-exiftool-perl, fonts-liberation, qt6-qpa-plugins, libqt6sql6-sqlite")
 set(KADRILO_DEB_SUMMARY "shooting statistics of Canon raw images")
 # CPack puts the summary (set for DEB in cmake/cpack_generator.cmake.in) in front.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

@@ -1,17 +1,45 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package Kadrilo needs to build, test and run.
+# Installs the Debian 12 packages Kadrilo needs, in one of three sets:
+#   scripts/setup-debian.sh           everything the tests use (the default)
+#   scripts/setup-debian.sh --run     only what building and running the programs need
+#   scripts/setup-debian.sh --package the same, and what making the Debian package needs
+# Each set holds the one before it, so the lists cannot drift apart.
 set -euo pipefail
 
-packages=(
+# Building kadrilo and kadrilo-rapport, and running them: the compiler, Qt with the modules
+# and the headers its CMake files look for, Qt's platform plugins (no window opens without
+# them), the SQLite driver of Qt SQL, ExifTool (found when the build is configured, run by
+# both programs) and the font of the windows.
+run_packages=(
     build-essential cmake
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libvulkan-dev libgl-dev
-    qt6-qpa-plugins
+    qt6-qpa-plugins libqt6sql6-sqlite
     libimage-exiftool-perl
-    fonts-liberation fonts-dejavu-core
+    fonts-liberation
+)
+# CPack's Debian package: dpkg-shlibdeps finds its dependencies, file finds the binaries.
+package_packages=(
+    dpkg-dev file
+)
+# The tests: DejaVu, the last font the windows fall back to; a real X server with a window
+# manager for the pictures of the windows; the checks that packaging people run; and the
+# MinGW-w64 cross compiler for the syntax check of the Windows code.
+test_packages=(
+    fonts-dejavu-core
     xvfb xauth x11-utils imagemagick openbox
-    dpkg-dev file fakeroot lintian desktop-file-utils appstream
+    fakeroot lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix
 )
+
+case "${1:-}" in
+--run) packages=("${run_packages[@]}") ;;
+--package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
+"") packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
+*)
+    echo "usage: $0 [--run | --package]" >&2
+    exit 2
+    ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -19,6 +47,7 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+echo "Installation de ${#missing[@]} paquets Debian : ${missing[*]}"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 $sudo apt-get update -qq

@@ -1,13 +1,27 @@
 #include "platform/termination.h"
+#include "platform/window_system.h"
 #include "run/exiftool_run.h"
 #include "run/module1.h"
 #include "windows/frm_main.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
+    // Without a window system Qt aborts with a message about its plugins that sends people
+    // reinstalling; say instead what the program needs and what runs without a display.
+    if (!kadrilo::platform::canOpenWindows(argc, argv)) {
+        std::fputs("kadrilo : Kadrilo a besoin d'une session graphique, et aucune n'est ouverte "
+                   "(ni DISPLAY, ni WAYLAND_DISPLAY, ni QT_QPA_PLATFORM).\n"
+                   "  Sans écran, lancez-le sous un serveur X virtuel : xvfb-run -a kadrilo\n"
+                   "  Pour les statistiques dans un terminal, sans fenêtre : kadrilo-rapport "
+                   "DOSSIER (voir kadrilo-rapport --help)\n",
+                   stderr);
+        return EXIT_FAILURE;
+    }
+
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
 

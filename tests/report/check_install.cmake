@@ -81,5 +81,13 @@ if(NOT tops STREQUAL expected_top)
     message(FATAL_ERROR "archive top folder: '${tops}', expected '${expected_top}'")
 endif()
 check_program_folder("${SCRATCH_DIR}/unpacked/${expected_top}")
+# Its programs are stripped: the debug information would make the archive many times larger.
+foreach(name kadrilo kadrilo-rapport)
+    file(STRINGS "${SCRATCH_DIR}/unpacked/${expected_top}/${name}" symbol_table
+         REGEX "^[.]symtab$")
+    if(symbol_table)
+        message(FATAL_ERROR "${name} in the archive is not stripped")
+    endif()
+endforeach()
 
 file(REMOVE_RECURSE "${SCRATCH_DIR}")
