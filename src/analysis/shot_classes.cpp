@@ -1,5 +1,7 @@
 #include "analysis/shot_classes.h"
 
+#include "analysis/tag_rules.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -31,7 +33,87 @@ bool decimalNumber(QByteArrayView text, double &number) {
     return ok;
 }
 
+// The number written by `digits` digits at `at` in `text`; -1 when one is no digit.
+int digitsAt(QByteArrayView text, qsizetype at, qsizetype digits) {
+    int number = 0;
+    for (qsizetype i = at; i < at + digits; ++i) {
+        if (!isDigit(text[i]))
+            return -1;
+        number = number * 10 + (text[i] - '0');
+    }
+    return number;
+}
+
+// Calls `visit` with every non-empty line of `text`, without its end: LF, CR LF, or an old
+// CR alone, as the window's reading splits them.
+template <typename Visit> void forEachTagLine(QByteArrayView text, const Visit &visit) {
+    const char *const data = text.data();
+    const qsizetype size = text.size();
+    qsizetype start = 0;
+    while (start < size) {
+        const void *lf = std::memchr(data + start, '\n', size_t(size - start));
+        const qsizetype stop = lf ? static_cast<const char *>(lf) - data : size;
+        // Lines of LF-ended files hold no CR: one more search per line is all they cost.
+        while (start < stop) {
+            const void *cr = std::memchr(data + start, '\r', size_t(stop - start));
+            const qsizetype end = cr ? static_cast<const char *>(cr) - data : stop;
+            if (end > start)
+                visit(QByteArrayView(data + start, end - start));
+            start = end + 1;
+        }
+        start = stop + 1;
+    }
+}
+
+const char *const monthNames[12] = {"janvier",   "février", "mars",     "avril",
+                                    "mai",       "juin",    "juillet",  "août",
+                                    "septembre", "octobre", "novembre", "décembre"};
+
+QVector<CountedValue> millimetreClasses(const std::map<int, int> &counts) {
+    QVector<CountedValue> classes;
+    for (const auto &[millimetres, count] : counts)
+        classes.append({QString::number(millimetres) + QStringLiteral(" mm"), count});
+    return classes;
+}
+
 } // namespace
+
+int focalLength35Class(QByteArrayView value) {
+    static constexpr QByteArrayView marker("(35 mm equivalent: ");
+    const qsizetype at = value.indexOf(marker);
+    return at < 0 ? -1 : focalLengthClass(value.sliced(at + marker.size()));
+}
+
+bool shotDateTime(QByteArrayView value, QDate &day, int &hour) {
+    // "YYYY:MM:DD HH:MM:SS"
+    if (value.size() < 19 || value[4] != ':' || value[7] != ':' || value[10] != ' ' ||
+        value[13] != ':' || value[16] != ':')
+        return false;
+    const int year = digitsAt(value, 0, 4);
+    const int month = digitsAt(value, 5, 2);
+    const int date = digitsAt(value, 8, 2);
+    const int h = digitsAt(value, 11, 2);
+    const int minute = digitsAt(value, 14, 2);
+    const int second = digitsAt(value, 17, 2);
+    // A leap second (":60") is a real instant of the clock.
+    if (year < 1 || h < 0 || h > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return false;
+    const QDate parsed(year, month, date);
+    if (!parsed.isValid())
+        return false;
+    day = parsed;
+    hour = h;
+    return true;
+}
+
+bool firstTagValue(QByteArrayView tagLines, const char *tag, QByteArrayView &value) {
+    bool found = false;
+    forEachTagLine(tagLines, [&](QByteArrayView line) {
+        if (!found)
+            found = tagValue(line, tag, value);
+    });
+    return found;
+}
 
 int focalLengthClass(QByteArrayView value) {
     // Nine digits hold every focal length; a longer run is junk, not a lens.
@@ -61,15 +143,77 @@ double exposureSeconds(QByteArrayView value) {
     return number / denominator;
 }
 
+void ShotCounts::countImage(QByteArrayView tagLines) {
+    QByteArrayView lens;
+    QByteArrayView focalLength;
+    bool hasLens = false;
+    bool hasFocalLength = false;
+    forEachTagLine(tagLines, [&](QByteArrayView line) {
+        if (!mayStartShotTag(line.front()))
+            return;
+        countLine(line);
+        if (!hasLens && line.front() == 'L')
+            hasLens = tagValue(line, "LensID", lens);
+        if (!hasFocalLength && line.front() == 'F')
+            hasFocalLength = tagValue(line, "FocalLength", focalLength);
+    });
+    if (!hasLens || !hasFocalLength)
+        return;
+    const int index = lensIndex(lens);
+    const int millimetres = focalLengthClass(focalLength);
+    if (index >= 0 && millimetres > 0)
+        ++m_lenses[index].focalLengths[millimetres];
+}
+
+int ShotCounts::lensIndex(QByteArrayView value) {
+    if (value.isEmpty() || value.size() > maxLensNameBytes)
+        return -1;
+    // Decoded before the comparison, as the window's lens list does: invalid bytes decode to
+    // replacement characters, so two such names may be one lens.
+    const QString name = QString::fromUtf8(value.data(), value.size());
+    const auto known = m_lensIndex.constFind(name);
+    if (known != m_lensIndex.constEnd())
+        return *known;
+    m_lensIndex.insert(name, int(m_lenses.size()));
+    m_lenses.append({name, 0, {}});
+    return int(m_lenses.size()) - 1;
+}
+
 void ShotCounts::countLine(QByteArrayView line) {
     QByteArrayView value;
     if (line.isEmpty() || !mayStartShotTag(line.front()))
         return;
-    if (tagValue(line, "FocalLength", value)) {
-        const int millimetres = focalLengthClass(value);
-        if (millimetres > 0)
-            ++m_focalLengths[millimetres];
+    switch (line.front()) {
+    case 'F':
+        if (tagValue(line, "FocalLength", value)) {
+            const int millimetres = focalLengthClass(value);
+            if (millimetres > 0)
+                ++m_focalLengths[millimetres];
+        } else if (tagValue(line, "FocalLength35efl", value)) {
+            const int millimetres = focalLength35Class(value);
+            if (millimetres > 0)
+                ++m_focalLengths35[millimetres];
+        }
         return;
+    case 'L':
+        if (tagValue(line, "LensID", value)) {
+            const int index = lensIndex(value);
+            if (index >= 0)
+                ++m_lenses[index].count;
+        }
+        return;
+    case 'D': {
+        QDate day;
+        int hour = 0;
+        if (tagValue(line, "DateTimeOriginal", value) && shotDateTime(value, day, hour)) {
+            ++m_hours[size_t(hour)];
+            ++m_months[size_t(day.month() - 1)];
+            ++m_years[day.year()];
+        }
+        return;
+    }
+    default:
+        break;
     }
     const bool exposure = tagValue(line, "ExposureTime", value);
     if (!exposure && !tagValue(line, "Model", value))
@@ -92,10 +236,51 @@ void ShotCounts::countLine(QByteArrayView line) {
 }
 
 QVector<CountedValue> ShotCounts::focalLengths() const {
+    return millimetreClasses(m_focalLengths);
+}
+
+QVector<CountedValue> ShotCounts::focalLengths35() const {
+    return millimetreClasses(m_focalLengths35);
+}
+
+QVector<CountedValue> ShotCounts::hours() const {
     QVector<CountedValue> classes;
-    for (const auto &[millimetres, count] : m_focalLengths)
-        classes.append({QString::number(millimetres) + QStringLiteral(" mm"), count});
+    for (int hour = 0; hour < 24; ++hour)
+        classes.append({QString::number(hour) + QStringLiteral(" h"), m_hours[size_t(hour)]});
     return classes;
+}
+
+QVector<CountedValue> ShotCounts::months() const {
+    QVector<CountedValue> classes;
+    for (int month = 0; month < 12; ++month)
+        classes.append({QString::fromUtf8(monthNames[month]), m_months[size_t(month)]});
+    return classes;
+}
+
+QVector<CountedValue> ShotCounts::years() const {
+    QVector<CountedValue> classes;
+    for (const auto &[year, count] : m_years)
+        classes.append({QString::number(year), count});
+    return classes;
+}
+
+QVector<LensFocalLengths> ShotCounts::lensFocalLengths() const {
+    QVector<LensFocalLengths> lenses;
+    lenses.reserve(m_lenses.size());
+    for (const Lens &lens : m_lenses)
+        lenses.append({lens.name, lens.count, millimetreClasses(lens.focalLengths)});
+    return lenses;
+}
+
+int ShotCounts::lensesAfter(int shown) const {
+    return std::max(0, int(m_lenses.size()) - std::max(0, shown));
+}
+
+int ShotCounts::lensPhotosAfter(int shown) const {
+    int photos = 0;
+    for (qsizetype i = std::max(0, shown); i < m_lenses.size(); ++i)
+        photos += m_lenses[i].count;
+    return photos;
 }
 
 QVector<CountedValue> ShotCounts::exposureTimes() const {
