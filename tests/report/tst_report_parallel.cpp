@@ -65,10 +65,10 @@ private Q_SLOTS:
         const ExiftoolCommand command =
             partCommand(input, s("/tmp/r/part-2"), s("/tmp/r/part-2.args"), images.direct);
         QCOMPARE(command.arguments.mid(command.arguments.indexOf(s("-LensID"))),
-                 QStringList({s("-LensID"), s("-ExposureTime"), s("-Model"), s("-r"), s("-i"),
-                              s("SYMLINKS"), s("-w"), s("/tmp/r/part-2/%200f%-c.txt"), s("-@"),
-                              s("/tmp/r/part-2.args"), s("/photos/retour\nà la ligne.cr2"),
-                              s("#photo.cr2")}));
+                 QStringList({s("-LensID"), s("-ExposureTime"), s("-Model"), s("-DateTimeOriginal"),
+                              s("-FocalLength35efl"), s("-r"), s("-i"), s("SYMLINKS"), s("-w"),
+                              s("/tmp/r/part-2/%200f%-c.txt"), s("-@"), s("/tmp/r/part-2.args"),
+                              s("/photos/retour\nà la ligne.cr2"), s("#photo.cr2")}));
     }
 
     // Tag files of several folders read as one folder's listing: by name, case ignored.
