@@ -31,13 +31,20 @@ statistiques_exif lire_fichiers_tags(Module1 &state) {
     return stats;
 }
 
-statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots) {
+statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots,
+                                const std::function<bool(QByteArrayView)> &keeps) {
     clearLenses(state);
     statistiques_exif stats;
-    stats.nb_fichiers = int(paths.size());
+    stats.nb_fichiers = keeps ? 0 : int(paths.size());
     TagFileReader reader;
     for (const QString &path : paths) {
-        if (reader.read(path))
+        const bool read = reader.read(path);
+        if (keeps) {
+            if (!keeps(read ? reader.content() : QByteArrayView()))
+                continue;
+            ++stats.nb_fichiers;
+        }
+        if (read)
             countContent(reader.content(), stats, state, shots);
     }
     return stats;

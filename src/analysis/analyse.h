@@ -2,8 +2,11 @@
 
 #include "analysis/results.h"
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace kadrilo {
 
@@ -14,9 +17,11 @@ struct Module1;
 statistiques_exif lire_fichiers_tags(Module1 &state);
 
 // Reads the tag files at `paths`, in that order, refilling the lens list of `state`: the
-// report's reading, which also counts its focal lengths, exposure times and models into
-// `shots`. Every path counts as an analysed file, also one that cannot be read.
-statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots);
+// report's reading, which also counts its own classes into `shots`. Every path counts as an
+// analysed file, also one that cannot be read; given `keeps`, only the files whose content
+// it keeps count (an unreadable file has an empty content).
+statistiques_exif countTagFiles(const QStringList &paths, Module1 &state, ShotCounts &shots,
+                                const std::function<bool(QByteArrayView)> &keeps = {});
 
 // Reads the tag files and shows their results in `view` (the statistics window), as one
 // value. `dossierAnalyse` is the analysed folder, as shown to the person.

@@ -4,6 +4,7 @@
 #include "analysis/wording.h"
 #include "platform/folder_lock.h"
 #include "platform/platform.h"
+#include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
 #include "run/extraction.h"
@@ -176,9 +177,16 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         return failure(ExitNoTagFile, error);
     }
 
+    const QStringList tagFiles = tagFilesByName(tagFolders);
+    const ImageFilter filter(options);
     ShotCounts shots;
-    const statistiques_exif stats = countTagFiles(tagFilesByName(tagFolders), state, shots);
-    const StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    const statistiques_exif stats =
+        filter.isActive()
+            ? countTagFiles(tagFiles, state, shots,
+                            [&filter](QByteArrayView lines) { return filter.keeps(lines); })
+            : countTagFiles(tagFiles, state, shots);
+    StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    describeFilters(results, filter, int(tagFiles.size()));
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), {}};
     // The statistics of the images read still stand; the images left out are told apart.
     if (!extraction.isComplete()) {
