@@ -213,6 +213,13 @@ QByteArray cr2Bytes(const Cr2Fixture &f) {
         }
         exif.push_back({0x8827, Short, count, iso});
     }
+    if (!f.dateTimeOriginal.isEmpty()) {
+        const QByteArray text = asciiValue(f.dateTimeOriginal);
+        exif.push_back({0x9003, Ascii, quint32(text.size()), text});
+    }
+    if (f.focalLengthIn35mm > 0)
+        exif.push_back({0xa405, Short, 1, le16(clampU16(f.focalLengthIn35mm))});
+    // Last: its offset is worked out below from the end of the Exif IFD.
     exif.push_back(
         {0x927c, Undefined, quint32(ifdSize(maker)), QByteArray(int(ifdSize(maker)), '\0')});
 

@@ -8,8 +8,9 @@
 //   0   "II" 0x002A, IFD0 offset = 16
 //   8   "CR" 0x02 0x00 (CR2 v2.0), RAW IFD offset = 0
 //   16  IFD0:      Make (0x010f), Model (0x0110), ExifOffset (0x8769)
-//   ..  Exif IFD:  ExposureTime (0x829a), FNumber (0x829d), ISO (0x8827), FocalLength (0x920a),
-//              MakerNote (0x927c)
+//   ..  Exif IFD:  ExposureTime (0x829a), FNumber (0x829d), ISO (0x8827),
+//              DateTimeOriginal (0x9003), FocalLength (0x920a), MakerNote (0x927c),
+//              FocalLengthIn35mmFormat (0xa405)
 //   ..  MakerNote: Canon IFD with CanonCameraSettings (0x0001, 46 x int16 with [0] = 92 bytes;
 //              22 x int16 with [0] = 44 when lensType == 0)
 //
@@ -66,6 +67,12 @@ struct Cr2Fixture {
     int exposureDenominator = 1;
     double focalLength = 0; // EXIF FocalLength (0x920a), in tenths: 17.5 prints "17.5 mm";
                             // <= 0 omits the tag
+    // EXIF DateTimeOriginal (0x9003), "YYYY:MM:DD HH:MM:SS", printed as written; empty omits
+    // the tag.
+    QString dateTimeOriginal;
+    // EXIF FocalLengthIn35mmFormat (0xa405), int16u mm; with a focal length ExifTool prints
+    // FocalLength35efl "55.0 mm (35 mm equivalent: 88.0 mm)" for 88. 0 omits the tag.
+    int focalLengthIn35mm = 0;
 };
 
 // A lens type together with the exact Composite:LensID text ExifTool 12.57 prints for it when
