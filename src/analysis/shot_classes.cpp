@@ -49,17 +49,19 @@ int digitsAt(QByteArrayView text, qsizetype at, qsizetype digits) {
 template <typename Visit> void forEachTagLine(QByteArrayView text, const Visit &visit) {
     const char *const data = text.data();
     const qsizetype size = text.size();
+    const auto find = [data](qsizetype from, qsizetype to, char c) {
+        const void *hit = std::memchr(data + from, c, size_t(to - from));
+        return hit ? static_cast<const char *>(hit) - data : to;
+    };
+    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
+    const char end = find(0, size, '\r') == size ? '\n' : '\r';
     qsizetype start = 0;
     while (start < size) {
-        const void *lf = std::memchr(data + start, '\n', size_t(size - start));
-        const qsizetype stop = lf ? static_cast<const char *>(lf) - data : size;
-        // Lines of LF-ended files hold no CR: one more search per line is all they cost.
-        while (start < stop) {
-            const void *cr = std::memchr(data + start, '\r', size_t(stop - start));
-            const qsizetype end = cr ? static_cast<const char *>(cr) - data : stop;
-            if (end > start)
-                visit(QByteArrayView(data + start, end - start));
-            start = end + 1;
+        const qsizetype stop = find(start, size, '\n');
+        for (qsizetype cut = start; start < stop; start = cut + 1) {
+            cut = end == '\n' ? stop : find(start, stop, '\r');
+            if (cut > start)
+                visit(QByteArrayView(data + start, cut - start));
         }
         start = stop + 1;
     }
@@ -144,25 +146,37 @@ double exposureSeconds(QByteArrayView value) {
 }
 
 void ShotCounts::countImage(QByteArrayView tagLines) {
-    QByteArrayView lens;
-    QByteArrayView focalLength;
+    int lens = -1;
     bool hasLens = false;
+    QByteArrayView focalLength;
     bool hasFocalLength = false;
     forEachTagLine(tagLines, [&](QByteArrayView line) {
         if (!mayStartShotTag(line.front()))
             return;
+        QByteArrayView value;
+        if (line.front() == 'L') {
+            if (tagValue(line, "LensID", value)) {
+                const int index = countLens(value);
+                if (!hasLens)
+                    lens = index;
+                hasLens = true;
+            }
+            return;
+        }
         countLine(line);
-        if (!hasLens && line.front() == 'L')
-            hasLens = tagValue(line, "LensID", lens);
         if (!hasFocalLength && line.front() == 'F')
             hasFocalLength = tagValue(line, "FocalLength", focalLength);
     });
-    if (!hasLens || !hasFocalLength)
-        return;
-    const int index = lensIndex(lens);
-    const int millimetres = focalLengthClass(focalLength);
-    if (index >= 0 && millimetres > 0)
-        ++m_lenses[index].focalLengths[millimetres];
+    const int millimetres = hasFocalLength ? focalLengthClass(focalLength) : -1;
+    if (lens >= 0 && millimetres > 0)
+        ++m_lenses[lens].focalLengths[millimetres];
+}
+
+int ShotCounts::countLens(QByteArrayView value) {
+    const int index = lensIndex(value);
+    if (index >= 0)
+        ++m_lenses[index].count;
+    return index;
 }
 
 int ShotCounts::lensIndex(QByteArrayView value) {
@@ -196,11 +210,8 @@ void ShotCounts::countLine(QByteArrayView line) {
         }
         return;
     case 'L':
-        if (tagValue(line, "LensID", value)) {
-            const int index = lensIndex(value);
-            if (index >= 0)
-                ++m_lenses[index].count;
-        }
+        if (tagValue(line, "LensID", value))
+            countLens(value);
         return;
     case 'D': {
         QDate day;

@@ -101,6 +101,8 @@ private:
     };
     // The entry of the lens named by `value` in m_lenses, added when new; -1 for no lens.
     int lensIndex(QByteArrayView value);
+    // Counts a photo of that lens and returns its entry, as lensIndex().
+    int countLens(QByteArrayView value);
 
     std::map<int, int> m_focalLengths;
     std::map<int, int> m_focalLengths35;

@@ -263,6 +263,8 @@ private Q_SLOTS:
             "lenses",
             "Canon EF 24-70mm f/2.8L USM=4 [24 mm=2; 70 mm=1]; Canon EF 50mm f/1.8=1 [50 mm=1]; "
             "canon ef 24-70mm f/2.8l usm=1 [35 mm=1]");
+        row("lines ended by CR alone", "LensID: Canon EF 50mm f/1.8\rFocalLength: 50.0 mm\r",
+            "lenses", "Canon EF 50mm f/1.8=1 [50 mm=1]");
     }
 
     void imageClasses() {
