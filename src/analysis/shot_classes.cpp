@@ -54,14 +54,15 @@ template <typename Visit> void forEachTagLine(QByteArrayView text, const Visit &
         return hit ? static_cast<const char *>(hit) - data : to;
     };
     // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
-    const char end = find(0, size, '\r') == size ? '\n' : '\r';
+    const bool anyCr = find(0, size, '\r') < size;
     qsizetype start = 0;
     while (start < size) {
         const qsizetype stop = find(start, size, '\n');
-        for (qsizetype cut = start; start < stop; start = cut + 1) {
-            cut = end == '\n' ? stop : find(start, stop, '\r');
+        while (start < stop) {
+            const qsizetype cut = anyCr ? find(start, stop, '\r') : stop;
             if (cut > start)
                 visit(QByteArrayView(data + start, cut - start));
+            start = cut + 1;
         }
         start = stop + 1;
     }
