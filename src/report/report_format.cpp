@@ -168,10 +168,11 @@ QString formatTexte(const StatisticsResults &results) {
     appendClasses(text, all[3]);
     appendTab(text, wording::Tab::Lens);
     appendClasses(text, all[lensCategory]);
-    if (results.uncountedLenses > 0)
+    if (results.uncountedLenses > 0) {
+        const NamedClassResult uncounted = uncountedLenses(results);
         text += QStringLiteral("Objectifs non comptés, au-delà des 30 premiers : ") +
-                uncountedLenses(results).name + QStringLiteral(",") +
-                uncountedLenses(results).caption + QLatin1Char('\n');
+                uncounted.name + QLatin1Char(',') + uncounted.caption + QLatin1Char('\n');
+    }
     appendTab(text, wording::Tab::Focal);
     text += notice;
 
