@@ -71,7 +71,8 @@ private Q_SLOTS:
              "--jusqu-au=2023-12-31", "/photos"},
             "texte objectif=24-70 boitier=5D Mark 2023-01-01..2023-12-31 [/photos]");
         row("one day: since and until equal",
-            {"--depuis=2024-02-29", "--jusqu-au=2024-02-29", "/p"}, "texte 2024-02-29..2024-02-29 [/p]");
+            {"--depuis=2024-02-29", "--jusqu-au=2024-02-29", "/p"},
+            "texte 2024-02-29..2024-02-29 [/p]");
         row("since alone", {"--depuis", "1999-12-31", "/p"}, "texte 1999-12-31.. [/p]");
         row("a text that begins with a dash", {"--objectif", "-II", "/p"},
             "texte objectif=-II [/p]");

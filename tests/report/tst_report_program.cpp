@@ -294,12 +294,12 @@ private Q_SLOTS:
                 rows << fields.join(u',');
         }
         // The CRW's and the CR2's 35 mm equivalents, 37.2 and 89.2 mm, and their years.
-        QCOMPARE(rows, QStringList({s("focales,24 mm,1,50"), s("focales,55 mm,1,50"),
-                                    s("vitesses,1/64,1,50"), s("vitesses,1/15,1,50"),
-                                    s("boitiers,Canon EOS 350D DIGITAL,1,50"),
-                                    s("boitiers,Canon EOS DIGITAL REBEL,1,50"),
-                                    s("focales_35mm,37 mm,1,50"), s("focales_35mm,89 mm,1,50"),
-                                    s("annees,2003,1,50"), s("annees,2005,1,50")}));
+        QCOMPARE(rows,
+                 QStringList(
+                     {s("focales,24 mm,1,50"), s("focales,55 mm,1,50"), s("vitesses,1/64,1,50"),
+                      s("vitesses,1/15,1,50"), s("boitiers,Canon EOS 350D DIGITAL,1,50"),
+                      s("boitiers,Canon EOS DIGITAL REBEL,1,50"), s("focales_35mm,37 mm,1,50"),
+                      s("focales_35mm,89 mm,1,50"), s("annees,2003,1,50"), s("annees,2005,1,50")}));
     }
 
     // The questions of a photographer over a nested library: what the filters keep and what
