@@ -82,10 +82,20 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
         results.lenses.append(lens);
     }
 
+    results.filesBeforeFilter = total;
     if (shots) {
         results.focalLengths = namedClasses(shots->focalLengths(), total);
         results.exposureTimes = namedClasses(shots->exposureTimes(), total);
         results.models = namedClasses(shots->models(), total);
+        results.focalLengths35 = namedClasses(shots->focalLengths35(), total);
+        results.hours = namedClasses(shots->hours(), total);
+        results.months = namedClasses(shots->months(), total);
+        results.years = namedClasses(shots->years(), total);
+        for (const LensFocalLengths &lens : shots->lensFocalLengths())
+            results.lensFocalLengths.append(
+                {lens.lens, lens.count, namedClasses(lens.focalLengths, lens.count)});
+        results.uncountedLenses = shots->lensesAfter(Module1::lens_slots);
+        results.uncountedLensPhotos = shots->lensPhotosAfter(Module1::lens_slots);
     }
 
     results.fileCountLine = QString::number(total) + QStringLiteral(" Fichiers RAW Analysés");

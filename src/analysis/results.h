@@ -3,6 +3,7 @@
 #include "analysis/shot_classes.h"
 #include "analysis/statistiques.h"
 
+#include <QDate>
 #include <QString>
 #include <QVector>
 
@@ -26,6 +27,14 @@ struct NamedClassResult : ClassResult {
 };
 using LensResult = NamedClassResult;
 
+// A lens with its photos and the focal lengths they were taken at, whose percentages count
+// within that lens.
+struct LensFocalResult {
+    QString lens;
+    int count = 0;
+    QVector<NamedClassResult> focalLengths; // "24 mm", ascending
+};
+
 // Everything one analysis shows: per class its count, percentage and caption, the three
 // summary lines and the five chart tables. The one value of an analysis: the statistics
 // window shows it and the headless report prints it.
@@ -41,9 +50,26 @@ struct StatisticsResults {
     QVector<LensResult> lenses;           // nb_objectifs entries
     // Counted for the report only; the window shows a notice instead. Empty unless the
     // analysis counted them.
-    QVector<NamedClassResult> focalLengths;  // "55 mm", ascending
-    QVector<NamedClassResult> exposureTimes; // "1/250", from the shortest
-    QVector<NamedClassResult> models;        // in order of first appearance
+    QVector<NamedClassResult> focalLengths;    // "55 mm", ascending
+    QVector<NamedClassResult> exposureTimes;   // "1/250", from the shortest
+    QVector<NamedClassResult> models;          // in order of first appearance
+    QVector<NamedClassResult> focalLengths35;  // "88 mm" of the 35 mm equivalent, ascending
+    QVector<NamedClassResult> hours;           // "0 h" to "23 h", every hour
+    QVector<NamedClassResult> months;          // "janvier" to "décembre", every month
+    QVector<NamedClassResult> years;           // "2023", ascending
+    QVector<LensFocalResult> lensFocalLengths; // every lens, in order of first appearance
+    // The lenses that the lens list leaves out, past its 30 slots, and their photos.
+    int uncountedLenses = 0;
+    int uncountedLensPhotos = 0;
+
+    // What the report filtered: an empty text or a null date is a filter not given. `files`
+    // counts the images kept, `filesBeforeFilter` all the images read (`files` unless a
+    // report set it).
+    QString lensFilter;
+    QString modelFilter;
+    QDate sinceFilter;
+    QDate untilFilter;
+    int filesBeforeFilter = 0;
 
     QString fileCountLine; // Label1: "<n> Fichiers RAW Analysés"
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"
@@ -77,7 +103,7 @@ QString resultCaption(int count, int percent);
 
 // Computes all results of one analysis. The lens names come from the lens list of `state`,
 // the raw type from `state.type_raw`; `dossierAnalyse` is the analysed folder. With `shots`,
-// the report's focal lengths, exposure times and models too, worded and rounded alike.
+// the report's own classes too, worded and rounded alike.
 StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
                                  const QString &dossierAnalyse, const ShotCounts *shots = nullptr);
 

@@ -1,5 +1,7 @@
 #include "analysis/shot_classes.h"
 
+#include "analysis/tag_rules.h"
+
 #include <algorithm>
 #include <cstring>
 #include <limits>
@@ -31,7 +33,90 @@ bool decimalNumber(QByteArrayView text, double &number) {
     return ok;
 }
 
+// The number written by `digits` digits at `at` in `text`; -1 when one is no digit.
+int digitsAt(QByteArrayView text, qsizetype at, qsizetype digits) {
+    int number = 0;
+    for (qsizetype i = at; i < at + digits; ++i) {
+        if (!isDigit(text[i]))
+            return -1;
+        number = number * 10 + (text[i] - '0');
+    }
+    return number;
+}
+
+// Calls `visit` with every non-empty line of `text`, without its end: LF, CR LF, or an old
+// CR alone, as the window's reading splits them.
+template <typename Visit> void forEachTagLine(QByteArrayView text, const Visit &visit) {
+    const char *const data = text.data();
+    const qsizetype size = text.size();
+    const auto find = [data](qsizetype from, qsizetype to, char c) {
+        const void *hit = std::memchr(data + from, c, size_t(to - from));
+        return hit ? static_cast<const char *>(hit) - data : to;
+    };
+    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
+    const bool anyCr = find(0, size, '\r') < size;
+    qsizetype start = 0;
+    while (start < size) {
+        const qsizetype stop = find(start, size, '\n');
+        while (start < stop) {
+            const qsizetype cut = anyCr ? find(start, stop, '\r') : stop;
+            if (cut > start)
+                visit(QByteArrayView(data + start, cut - start));
+            start = cut + 1;
+        }
+        start = stop + 1;
+    }
+}
+
+const char *const monthNames[12] = {"janvier",   "février", "mars",     "avril",
+                                    "mai",       "juin",    "juillet",  "août",
+                                    "septembre", "octobre", "novembre", "décembre"};
+
+QVector<CountedValue> millimetreClasses(const std::map<int, int> &counts) {
+    QVector<CountedValue> classes;
+    for (const auto &[millimetres, count] : counts)
+        classes.append({QString::number(millimetres) + QStringLiteral(" mm"), count});
+    return classes;
+}
+
 } // namespace
+
+int focalLength35Class(QByteArrayView value) {
+    static constexpr QByteArrayView marker("(35 mm equivalent: ");
+    const qsizetype at = value.indexOf(marker);
+    return at < 0 ? -1 : focalLengthClass(value.sliced(at + marker.size()));
+}
+
+bool shotDateTime(QByteArrayView value, QDate &day, int &hour) {
+    // "YYYY:MM:DD HH:MM:SS"
+    if (value.size() < 19 || value[4] != ':' || value[7] != ':' || value[10] != ' ' ||
+        value[13] != ':' || value[16] != ':')
+        return false;
+    const int year = digitsAt(value, 0, 4);
+    const int month = digitsAt(value, 5, 2);
+    const int date = digitsAt(value, 8, 2);
+    const int h = digitsAt(value, 11, 2);
+    const int minute = digitsAt(value, 14, 2);
+    const int second = digitsAt(value, 17, 2);
+    // A leap second (":60") is a real instant of the clock.
+    if (year < 1 || h < 0 || h > 23 || minute < 0 || minute > 59 || second < 0 || second > 60)
+        return false;
+    const QDate parsed(year, month, date);
+    if (!parsed.isValid())
+        return false;
+    day = parsed;
+    hour = h;
+    return true;
+}
+
+bool firstTagValue(QByteArrayView tagLines, const char *tag, QByteArrayView &value) {
+    bool found = false;
+    forEachTagLine(tagLines, [&](QByteArrayView line) {
+        if (!found)
+            found = tagValue(line, tag, value);
+    });
+    return found;
+}
 
 int focalLengthClass(QByteArrayView value) {
     // Nine digits hold every focal length; a longer run is junk, not a lens.
@@ -61,15 +146,86 @@ double exposureSeconds(QByteArrayView value) {
     return number / denominator;
 }
 
+void ShotCounts::countImage(QByteArrayView tagLines) {
+    int lens = -1;
+    bool hasLens = false;
+    QByteArrayView focalLength;
+    bool hasFocalLength = false;
+    forEachTagLine(tagLines, [&](QByteArrayView line) {
+        if (!mayStartShotTag(line.front()))
+            return;
+        QByteArrayView value;
+        if (line.front() == 'L') {
+            if (tagValue(line, "LensID", value)) {
+                const int index = countLens(value);
+                if (!hasLens)
+                    lens = index;
+                hasLens = true;
+            }
+            return;
+        }
+        countLine(line);
+        if (!hasFocalLength && line.front() == 'F')
+            hasFocalLength = tagValue(line, "FocalLength", focalLength);
+    });
+    const int millimetres = hasFocalLength ? focalLengthClass(focalLength) : -1;
+    if (lens >= 0 && millimetres > 0)
+        ++m_lenses[lens].focalLengths[millimetres];
+}
+
+int ShotCounts::countLens(QByteArrayView value) {
+    const int index = lensIndex(value);
+    if (index >= 0)
+        ++m_lenses[index].count;
+    return index;
+}
+
+int ShotCounts::lensIndex(QByteArrayView value) {
+    if (value.isEmpty() || value.size() > maxLensNameBytes)
+        return -1;
+    // Decoded before the comparison, as the window's lens list does: invalid bytes decode to
+    // replacement characters, so two such names may be one lens.
+    const QString name = QString::fromUtf8(value.data(), value.size());
+    const auto known = m_lensIndex.constFind(name);
+    if (known != m_lensIndex.constEnd())
+        return *known;
+    m_lensIndex.insert(name, int(m_lenses.size()));
+    m_lenses.append({name, 0, {}});
+    return int(m_lenses.size()) - 1;
+}
+
 void ShotCounts::countLine(QByteArrayView line) {
     QByteArrayView value;
     if (line.isEmpty() || !mayStartShotTag(line.front()))
         return;
-    if (tagValue(line, "FocalLength", value)) {
-        const int millimetres = focalLengthClass(value);
-        if (millimetres > 0)
-            ++m_focalLengths[millimetres];
+    switch (line.front()) {
+    case 'F':
+        if (tagValue(line, "FocalLength", value)) {
+            const int millimetres = focalLengthClass(value);
+            if (millimetres > 0)
+                ++m_focalLengths[millimetres];
+        } else if (tagValue(line, "FocalLength35efl", value)) {
+            const int millimetres = focalLength35Class(value);
+            if (millimetres > 0)
+                ++m_focalLengths35[millimetres];
+        }
         return;
+    case 'L':
+        if (tagValue(line, "LensID", value))
+            countLens(value);
+        return;
+    case 'D': {
+        QDate day;
+        int hour = 0;
+        if (tagValue(line, "DateTimeOriginal", value) && shotDateTime(value, day, hour)) {
+            ++m_hours[size_t(hour)];
+            ++m_months[size_t(day.month() - 1)];
+            ++m_years[day.year()];
+        }
+        return;
+    }
+    default:
+        break;
     }
     const bool exposure = tagValue(line, "ExposureTime", value);
     if (!exposure && !tagValue(line, "Model", value))
@@ -92,10 +248,51 @@ void ShotCounts::countLine(QByteArrayView line) {
 }
 
 QVector<CountedValue> ShotCounts::focalLengths() const {
+    return millimetreClasses(m_focalLengths);
+}
+
+QVector<CountedValue> ShotCounts::focalLengths35() const {
+    return millimetreClasses(m_focalLengths35);
+}
+
+QVector<CountedValue> ShotCounts::hours() const {
     QVector<CountedValue> classes;
-    for (const auto &[millimetres, count] : m_focalLengths)
-        classes.append({QString::number(millimetres) + QStringLiteral(" mm"), count});
+    for (int hour = 0; hour < 24; ++hour)
+        classes.append({QString::number(hour) + QStringLiteral(" h"), m_hours[size_t(hour)]});
     return classes;
+}
+
+QVector<CountedValue> ShotCounts::months() const {
+    QVector<CountedValue> classes;
+    for (int month = 0; month < 12; ++month)
+        classes.append({QString::fromUtf8(monthNames[month]), m_months[size_t(month)]});
+    return classes;
+}
+
+QVector<CountedValue> ShotCounts::years() const {
+    QVector<CountedValue> classes;
+    for (const auto &[year, count] : m_years)
+        classes.append({QString::number(year), count});
+    return classes;
+}
+
+QVector<LensFocalLengths> ShotCounts::lensFocalLengths() const {
+    QVector<LensFocalLengths> lenses;
+    lenses.reserve(m_lenses.size());
+    for (const Lens &lens : m_lenses)
+        lenses.append({lens.name, lens.count, millimetreClasses(lens.focalLengths)});
+    return lenses;
+}
+
+int ShotCounts::lensesAfter(int shown) const {
+    return std::max(0, int(m_lenses.size()) - std::max(0, shown));
+}
+
+int ShotCounts::lensPhotosAfter(int shown) const {
+    int photos = 0;
+    for (qsizetype i = std::max(0, shown); i < m_lenses.size(); ++i)
+        photos += m_lenses[i].count;
+    return photos;
 }
 
 QVector<CountedValue> ShotCounts::exposureTimes() const {

@@ -276,13 +276,8 @@ void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &sta
 
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
                   ShotCounts &shots) {
-    forEachLine(content, [&stats, &state, &shots](QByteArrayView line) {
-        if (line.isEmpty())
-            return;
-        if (mayStartCountedTag(line))
-            countLine(line, stats, state);
-        shots.countLine(line);
-    });
+    countContent(content, stats, state);
+    shots.countImage(content);
 }
 
 } // namespace kadrilo

@@ -57,8 +57,8 @@ void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state);
 // Splits the content of one tag file into lines (ended by LF, CR or CR LF; the last line
 // may have no end) and counts every line.
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state);
-// The same, also counting the focal lengths, exposure times and models into `shots`, for the
-// report. The window's analysis uses the form above, which never looks at those lines.
+// The same, also counting the report's own classes of that image into `shots`. The window's
+// analysis uses the form above, which never looks at those lines.
 void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
                   ShotCounts &shots);
 

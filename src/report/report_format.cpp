@@ -36,7 +36,7 @@ ReportCategory category(const char16_t *key, const QStringList &names, QString (
     return category;
 }
 
-// A category whose classes are known by name: the lenses and the report's own three. The
+// A category whose classes are known by name: the lenses and the report's own. The
 // names come from the files: each format shows their control characters.
 ReportCategory namedCategory(const char16_t *key, const QVector<NamedClassResult> &results) {
     ReportCategory category{key, {}};
@@ -46,7 +46,8 @@ ReportCategory namedCategory(const char16_t *key, const QVector<NamedClassResult
     return category;
 }
 
-// The five categories in the order of the window's tabs, then the report's own three. The
+// The five categories in the order of the window's tabs, then the report's own (but the
+// focal lengths per lens, which have a shape of their own). The
 // aperture classes take the photographer's name ("F/2.8"), not the chart's row label, which
 // lost a slash on row 8.
 QVector<ReportCategory> categories(const StatisticsResults &results) {
@@ -65,7 +66,56 @@ QVector<ReportCategory> categories(const StatisticsResults &results) {
     all << namedCategory(keyFocal, results.focalLengths);
     all << namedCategory(keyExposure, results.exposureTimes);
     all << namedCategory(keyModel, results.models);
+    all << namedCategory(keyFocal35, results.focalLengths35);
+    all << namedCategory(keyHours, results.hours);
+    all << namedCategory(keyMonths, results.months);
+    all << namedCategory(keyYears, results.years);
     return all;
+}
+
+// The index in categories() of the lenses, after which the lenses past the 30th are told.
+constexpr int lensCategory = 4;
+
+// The filters that applied, each as a key of the json summary, the value given and the
+// phrase of the texte summary.
+struct AppliedFilter {
+    QString key;
+    QString value;
+    QString phrase;
+};
+
+QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
+    QVector<AppliedFilter> filters;
+    const auto text = [&filters](const char *key, const QString &value, const char *what) {
+        if (!value.isEmpty())
+            filters.append({QString::fromLatin1(key), visibleText(value),
+                            QString::fromUtf8(what) + QStringLiteral(" contenant « ") +
+                                visibleText(value) + QStringLiteral(" »")});
+    };
+    const auto day = [&filters](const char *key, const QDate &value, const char *what) {
+        if (value.isValid())
+            filters.append({QString::fromLatin1(key), value.toString(Qt::ISODate),
+                            QString::fromUtf8(what) + value.toString(Qt::ISODate)});
+    };
+    text("objectif", results.lensFilter, "objectif");
+    text("boitier", results.modelFilter, "boîtier");
+    day("depuis", results.sinceFilter, "depuis le ");
+    day("jusqu_au", results.untilFilter, "jusqu'au ");
+    return filters;
+}
+
+// "<n> objectifs" past the 30th, with their photos.
+NamedClassResult uncountedLenses(const StatisticsResults &results) {
+    NamedClassResult uncounted;
+    uncounted.name = QString::number(results.uncountedLenses) + QStringLiteral(" objectifs");
+    uncounted.count = results.uncountedLensPhotos;
+    uncounted.percent = percentage(uncounted.count, results.files);
+    uncounted.caption = resultCaption(uncounted.count, uncounted.percent);
+    return uncounted;
+}
+
+QString lensFocalCategory(const LensFocalResult &lens) {
+    return QString::fromUtf16(keyLensFocal) + QStringLiteral(" : ") + lens.lens;
 }
 
 void appendClasses(QString &text, const ReportCategory &category) {
@@ -94,6 +144,16 @@ QString formatTexte(const StatisticsResults &results) {
     text += results.fileCountLine + QLatin1Char('\n');
     text += results.rawTypeLine + QLatin1Char('\n');
     text += visibleText(results.folderLine) + QLatin1Char('\n');
+    const QVector<AppliedFilter> filters = appliedFilters(results);
+    if (!filters.isEmpty()) {
+        QStringList phrases;
+        for (const AppliedFilter &filter : filters)
+            phrases << filter.phrase;
+        text +=
+            QStringLiteral("Filtres : ") + phrases.join(QStringLiteral(", ")) + QLatin1Char('\n');
+        text += QStringLiteral("Images avant filtrage : ") +
+                QString::number(results.filesBeforeFilter) + QLatin1Char('\n');
+    }
 
     const QString notice = wording::notAvailableNotice() + QLatin1Char('\n');
     appendTab(text, wording::Tab::Iso);
@@ -107,7 +167,12 @@ QString formatTexte(const StatisticsResults &results) {
     text += wording::selfTimerNote() + QLatin1Char('\n');
     appendClasses(text, all[3]);
     appendTab(text, wording::Tab::Lens);
-    appendClasses(text, all[4]);
+    appendClasses(text, all[lensCategory]);
+    if (results.uncountedLenses > 0) {
+        const NamedClassResult uncounted = uncountedLenses(results);
+        text += QStringLiteral("Objectifs non comptés, au-delà des 30 premiers : ") +
+                uncounted.name + QLatin1Char(',') + uncounted.caption + QLatin1Char('\n');
+    }
     appendTab(text, wording::Tab::Focal);
     text += notice;
 
@@ -118,6 +183,25 @@ QString formatTexte(const StatisticsResults &results) {
     appendClasses(text, all[6]);
     appendSection(text, QStringLiteral("Boîtiers"));
     appendClasses(text, all[7]);
+    appendSection(text, QStringLiteral("Focales en équivalent 35 mm"));
+    appendClasses(text, all[8]);
+    appendSection(text, QStringLiteral("Heures"));
+    appendClasses(text, all[9]);
+    appendSection(text, QStringLiteral("Mois"));
+    appendClasses(text, all[10]);
+    appendSection(text, QStringLiteral("Années"));
+    appendClasses(text, all[11]);
+    appendSection(text, QStringLiteral("Focales par objectif"));
+    for (int i = 0; i < results.lensFocalLengths.size(); ++i) {
+        const LensFocalResult &lens = results.lensFocalLengths[i];
+        if (i > 0)
+            text += QLatin1Char('\n');
+        text += visibleText(lens.lens) + QStringLiteral(" : ") + QString::number(lens.count) +
+                QStringLiteral(" photos\n");
+        for (const NamedClassResult &focal : lens.focalLengths)
+            text += QStringLiteral("  ") + focal.name + QStringLiteral(" :") + focal.caption +
+                    QLatin1Char('\n');
+    }
     return text;
 }
 
@@ -152,13 +236,25 @@ QString csvField(const QString &field) {
 
 QString formatCsv(const StatisticsResults &results) {
     QString text = QStringLiteral("categorie,classe,photos,pourcentage\n");
-    for (const ReportCategory &category : categories(results)) {
-        const QString key = QString::fromUtf16(category.key);
-        for (const ReportClass &item : category.classes) {
-            text += key + QLatin1Char(',') + csvField(item.name) + QLatin1Char(',') +
-                    QString::number(item.result->count) + QLatin1Char(',') +
-                    QString::number(item.result->percent) + QLatin1Char('\n');
+    const auto row = [&text](const QString &category, const QString &name,
+                             const ClassResult &result) {
+        text += csvField(category) + QLatin1Char(',') + csvField(name) + QLatin1Char(',') +
+                QString::number(result.count) + QLatin1Char(',') + QString::number(result.percent) +
+                QLatin1Char('\n');
+    };
+    const QVector<ReportCategory> all = categories(results);
+    for (int c = 0; c < all.size(); ++c) {
+        const QString key = QString::fromUtf16(all[c].key);
+        for (const ReportClass &item : all[c].classes)
+            row(key, item.name, *item.result);
+        if (c == lensCategory && results.uncountedLenses > 0) {
+            const NamedClassResult uncounted = uncountedLenses(results);
+            row(QString::fromUtf16(keyUncountedLenses), uncounted.name, uncounted);
         }
+    }
+    for (const LensFocalResult &lens : results.lensFocalLengths) {
+        for (const NamedClassResult &focal : lens.focalLengths)
+            row(lensFocalCategory(lens), focal.name, focal);
     }
     return text;
 }
@@ -166,6 +262,11 @@ QString formatCsv(const StatisticsResults &results) {
 QByteArray formatJson(const StatisticsResults &results) {
     QJsonObject summary;
     summary.insert(QStringLiteral("fichiers"), results.files);
+    summary.insert(QStringLiteral("fichiers_avant_filtre"), results.filesBeforeFilter);
+    QJsonObject filters;
+    for (const AppliedFilter &filter : appliedFilters(results))
+        filters.insert(filter.key, filter.value);
+    summary.insert(QStringLiteral("filtres"), filters);
     summary.insert(QStringLiteral("type"), results.rawType);
     summary.insert(QStringLiteral("dossier"), visibleText(results.folder));
     summary.insert(QStringLiteral("lignes"), QJsonArray{results.fileCountLine, results.rawTypeLine,
@@ -173,15 +274,30 @@ QByteArray formatJson(const StatisticsResults &results) {
 
     QJsonObject root;
     root.insert(QStringLiteral("resume"), summary);
+    const auto classObject = [](const QString &name, const ClassResult &result) {
+        return QJsonObject{{QStringLiteral("classe"), visibleText(name)},
+                           {QStringLiteral("photos"), result.count},
+                           {QStringLiteral("pourcentage"), result.percent}};
+    };
     for (const ReportCategory &category : categories(results)) {
         QJsonArray classes;
-        for (const ReportClass &item : category.classes) {
-            classes.append(QJsonObject{{QStringLiteral("classe"), visibleText(item.name)},
-                                       {QStringLiteral("photos"), item.result->count},
-                                       {QStringLiteral("pourcentage"), item.result->percent}});
-        }
+        for (const ReportClass &item : category.classes)
+            classes.append(classObject(item.name, *item.result));
         root.insert(QString::fromUtf16(category.key), classes);
     }
+    QJsonArray lenses;
+    for (const LensFocalResult &lens : results.lensFocalLengths) {
+        QJsonArray focalLengths;
+        for (const NamedClassResult &focal : lens.focalLengths)
+            focalLengths.append(classObject(focal.name, focal));
+        lenses.append(QJsonObject{{QStringLiteral("objectif"), visibleText(lens.lens)},
+                                  {QStringLiteral("photos"), lens.count},
+                                  {QStringLiteral("focales"), focalLengths}});
+    }
+    root.insert(QString::fromUtf16(keyLensFocal), lenses);
+    root.insert(QString::fromUtf16(keyUncountedLenses),
+                QJsonObject{{QStringLiteral("objectifs"), results.uncountedLenses},
+                            {QStringLiteral("photos"), results.uncountedLensPhotos}});
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

@@ -1,5 +1,7 @@
 #include "report/report_options.h"
 
+#include <QRegularExpression>
+
 namespace kadrilo::report {
 
 namespace {
@@ -33,16 +35,23 @@ ParsedArguments failure(const QString &error) {
     return parsed;
 }
 
+// A day written AAAA-MM-JJ, digits only; a null date when the text is malformed or names a
+// day that does not exist (2023-02-29), `malformed` telling the two apart.
+QDate dayFromText(const QString &text, bool &malformed) {
+    static const QRegularExpression shape(QStringLiteral("^[0-9]{4}-[0-9]{2}-[0-9]{2}$"));
+    malformed = !shape.match(text).hasMatch();
+    if (malformed)
+        return {};
+    return QDate(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
+}
+
 } // namespace
 
 ParsedArguments parseReportArguments(const QStringList &arguments) {
-    const QString formatOption = QStringLiteral("--format");
-    const QString formatPrefix = QStringLiteral("--format=");
-    const QString processesOption = QStringLiteral("--processus");
-    const QString processesPrefix = QStringLiteral("--processus=");
-
     ParsedArguments parsed;
+    ReportOptions &options = parsed.options;
     QStringList folders;
+    QStringList given; // options met so far: each may be given once
     bool optionsEnded = false;
     for (int i = 0; i < arguments.size(); ++i) {
         const QString &argument = arguments.at(i);
@@ -53,44 +62,85 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
         }
         if (argument == QLatin1String("--")) {
             optionsEnded = true;
-        } else if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
+            continue;
+        }
+        if (argument == QLatin1String("--help") || argument == QLatin1String("-h")) {
             parsed.action = ParsedArguments::Action::Help;
             return parsed;
-        } else if (argument == QLatin1String("--recursif")) {
-            parsed.options.recursive = true;
-        } else if (argument == QLatin1String("--sans-cache")) {
-            parsed.options.useCache = false;
-        } else if (argument == formatOption || argument.startsWith(formatPrefix)) {
-            QString name;
-            if (argument == formatOption) {
-                if (i + 1 >= arguments.size())
-                    return failure(QStringLiteral(
-                        "l'option --format attend une valeur : texte, csv ou json."));
-                name = arguments.at(++i);
-            } else {
-                name = argument.mid(formatPrefix.size());
-            }
-            if (!formatFromName(name, parsed.options.format))
-                return failure(
-                    QStringLiteral("format inconnu : « %1 » (texte, csv ou json).").arg(name));
-        } else if (argument == processesOption || argument.startsWith(processesPrefix)) {
-            QString number;
-            if (argument == processesOption) {
-                if (i + 1 >= arguments.size())
-                    return failure(QStringLiteral("l'option --processus attend un nombre."));
-                number = arguments.at(++i);
-            } else {
-                number = argument.mid(processesPrefix.size());
-            }
-            if (!processesFromText(number, parsed.options.processes))
-                return failure(QStringLiteral("nombre de processus invalide : « %1 » (de 1 à %2).")
-                                   .arg(number)
-                                   .arg(maxProcesses));
-        } else {
+        }
+
+        // "--name VALUE" or "--name=VALUE"; `name` is the option without its value.
+        const qsizetype equals = argument.indexOf(QLatin1Char('='));
+        const QString name = equals < 0 ? argument : argument.left(equals);
+        static const QStringList flags{QStringLiteral("--recursif"),
+                                       QStringLiteral("--sans-cache")};
+        static const QStringList withValue{
+            QStringLiteral("--format"),   QStringLiteral("--processus"),
+            QStringLiteral("--objectif"), QStringLiteral("--boitier"),
+            QStringLiteral("--depuis"),   QStringLiteral("--jusqu-au")};
+        const bool isFlag = equals < 0 && flags.contains(name);
+        if (!isFlag && !withValue.contains(name))
             return failure(QStringLiteral("option inconnue : « %1 ».").arg(argument));
+        if (given.contains(name))
+            return failure(QStringLiteral("l'option %1 est donnée deux fois.").arg(name));
+        given << name;
+        if (name == QLatin1String("--recursif")) {
+            options.recursive = true;
+            continue;
+        }
+        if (name == QLatin1String("--sans-cache")) {
+            options.useCache = false;
+            continue;
+        }
+
+        QString value;
+        if (equals >= 0) {
+            value = argument.mid(equals + 1);
+        } else if (i + 1 < arguments.size()) {
+            value = arguments.at(++i);
+        } else if (name == QLatin1String("--format")) {
+            return failure(
+                QStringLiteral("l'option --format attend une valeur : texte, csv ou json."));
+        } else if (name == QLatin1String("--processus")) {
+            return failure(QStringLiteral("l'option --processus attend un nombre."));
+        } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
+            return failure(QStringLiteral("l'option %1 attend un texte.").arg(name));
+        } else {
+            return failure(QStringLiteral("l'option %1 attend une date AAAA-MM-JJ.").arg(name));
+        }
+
+        if (name == QLatin1String("--format")) {
+            if (!formatFromName(value, options.format))
+                return failure(
+                    QStringLiteral("format inconnu : « %1 » (texte, csv ou json).").arg(value));
+        } else if (name == QLatin1String("--processus")) {
+            if (!processesFromText(value, options.processes))
+                return failure(QStringLiteral("nombre de processus invalide : « %1 » (de 1 à %2).")
+                                   .arg(value)
+                                   .arg(maxProcesses));
+        } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
+            if (value.isEmpty())
+                return failure(QStringLiteral("le texte de l'option %1 est vide.").arg(name));
+            (name == QLatin1String("--objectif") ? options.lens : options.model) = value;
+        } else {
+            bool malformed = false;
+            const QDate day = dayFromText(value, malformed);
+            if (malformed)
+                return failure(QStringLiteral("date mal écrite pour %1 : « %2 » (attendu : "
+                                              "AAAA-MM-JJ, par exemple 2023-07-14).")
+                                   .arg(name, value));
+            if (!day.isValid())
+                return failure(
+                    QStringLiteral("date inexistante pour %1 : « %2 ».").arg(name, value));
+            (name == QLatin1String("--depuis") ? options.since : options.until) = day;
         }
     }
 
+    if (options.since.isValid() && options.until.isValid() && options.since > options.until)
+        return failure(
+            QStringLiteral("la date de --depuis (%1) est après celle de --jusqu-au "
+                           "(%2) : aucune image ne peut tomber entre les deux.")
+                .arg(options.since.toString(Qt::ISODate), options.until.toString(Qt::ISODate)));
     if (folders.isEmpty() || (folders.size() == 1 && folders.first().isEmpty()))
         return failure(QStringLiteral("le dossier à analyser manque."));
     if (folders.size() > 1)
@@ -98,29 +148,38 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             QStringLiteral("un seul dossier est attendu, %1 sont donnés.").arg(folders.size()));
 
     parsed.action = ParsedArguments::Action::Run;
-    parsed.options.folder = folders.first();
+    options.folder = folders.first();
     return parsed;
 }
 
 QString usageText() {
     return QStringLiteral(
-        "Utilisation : kadrilo-rapport [--recursif] [--format texte|csv|json] [--processus N] "
-        "DOSSIER\n"
+        "Utilisation : kadrilo-rapport [OPTION]... DOSSIER\n"
         "\n"
         "Affiche sans fenêtre les statistiques de prise de vue des fichiers RAW Canon\n"
         "(CR2, CRW) de DOSSIER, comme la fenêtre des statistiques de Kadrilo.\n"
         "\n"
-        "  --recursif       inclure les sous-dossiers\n"
-        "  --format FORMAT  texte (par défaut), csv ou json\n"
-        "  --processus N    répartir les images entre N processus ExifTool (de 1 à 64 ;\n"
-        "                   par défaut, un par cœur du processeur)\n"
-        "  --help           afficher cette aide\n"
+        "  --recursif              inclure les sous-dossiers\n"
+        "  --format FORMAT         texte (par défaut), csv ou json\n"
+        "  --processus N           répartir les images entre N processus ExifTool (de 1 à 64 ;\n"
+        "                          par défaut, un par cœur du processeur)\n"
+        "  --sans-cache            lit chaque image avec ExifTool, sans lire ni écrire le cache\n"
+        "  --help                  afficher cette aide\n"
+        "\n"
+        "Filtres (une image doit les passer tous) :\n"
+        "  --objectif TEXTE        objectif (LensID) contenant TEXTE, majuscules ou non\n"
+        "  --boitier TEXTE         boîtier (Model) contenant TEXTE, majuscules ou non\n"
+        "  --depuis AAAA-MM-JJ     prise de vue (DateTimeOriginal) ce jour-là ou après\n"
+        "  --jusqu-au AAAA-MM-JJ   prise de vue ce jour-là ou avant\n"
+        "Avec un filtre de date, une image sans date de prise de vue est écartée.\n"
+        "Chaque option se donne une fois au plus, aussi sous la forme --option=valeur.\n"
         "\n"
         "Le fichier exiftool.exe doit se trouver dans le même dossier que kadrilo-rapport.\n"
         "\n"
         "Codes de sortie :\n"
         "    0  statistiques écrites sur la sortie standard\n"
-        "    2  mauvaise utilisation (option ou format inconnu, dossier manquant ou en trop)\n"
+        "    2  mauvaise utilisation (option ou format inconnu, option donnée deux fois,\n"
+        "       valeur invalide, dossier manquant ou en trop)\n"
         "    3  dossier introuvable ou illisible\n"
         "    4  exiftool.exe introuvable dans le dossier du programme, ou impossible à lancer\n"
         "    5  ExifTool n'a écrit aucun fichier de tags (aucune image RAW traitée)\n"

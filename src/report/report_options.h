@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QString>
 #include <QStringList>
 
@@ -14,9 +15,15 @@ struct ReportOptions {
     QString folder;
     // ExifTool processes sharing the images; 0: one per core (QThread::idealThreadCount()).
     int processes = 0;
-    // false (--sans-cache): every image is read by ExifTool, the cache is neither read nor
-    // written.
+    // Each image's tag lines are kept between reports; --sans-cache reads every image with
+    // ExifTool and neither reads nor writes them.
     bool useCache = true;
+
+    // Filters, all of which an image must pass; an empty text or a null date filters nothing.
+    QString lens;  // --objectif: LensID holds it, ignoring case
+    QString model; // --boitier: Model holds it, ignoring case
+    QDate since;   // --depuis: DateTimeOriginal on that day or later
+    QDate until;   // --jusqu-au: DateTimeOriginal on that day or earlier
 };
 
 // The most ExifTool processes a report starts.
@@ -48,10 +55,12 @@ enum ExitStatus : int {
     ExitInterrupted = 130,
 };
 
-// Reads the arguments that follow the program name:
-// [--recursif] [--format texte|csv|json] [--processus N] DOSSIER, options in any order,
-// "--format=csv" and "--processus=2" accepted too, "--" ending the options so that a folder
-// may begin with "-".
+// Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json]
+// [--processus N] [--objectif TEXTE] [--boitier TEXTE] [--depuis AAAA-MM-JJ]
+// [--jusqu-au AAAA-MM-JJ] [--sans-cache] DOSSIER, options in any order, each at most once,
+// the "--format=csv" form accepted for every option with a value, "--" ending the options so
+// that a folder may begin with "-". Refused: an empty TEXTE, a date that is malformed or
+// does not exist, --depuis after --jusqu-au.
 ParsedArguments parseReportArguments(const QStringList &arguments);
 
 // The French usage text, exit statuses included.

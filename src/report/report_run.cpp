@@ -5,6 +5,7 @@
 #include "analysis/wording.h"
 #include "platform/folder_lock.h"
 #include "platform/platform.h"
+#include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
 #include "report/tag_cache.h"
@@ -289,6 +290,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.imagesConsidered = run.imagesFound;
     run.unreadableFolders = listing.unreadableFolders;
     QHash<QByteArray, CachedImage> newlyRead;
+    const ImageFilter filter(options);
+    int imagesBeforeFilter = 0;
     for (const platform::ListedImage *image : order) {
         QByteArray tagLines;
         if (const auto kept = cached.constFind(image->path); kept != cached.constEnd()) {
@@ -309,13 +312,16 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             run.unreadNamed.append({platform::readablePath(image->path), noFolderFormTagReason()});
             continue;
         }
+        ++imagesBeforeFilter;
+        if (filter.isActive() && !filter.keeps(tagLines))
+            continue;
         ++stats.nb_fichiers;
         countContent(tagLines, stats, state, shots);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
     run.unreadImages = int(run.unreadNamed.size());
-    run.imagesAnalysed = stats.nb_fichiers;
+    run.imagesAnalysed = imagesBeforeFilter;
 
     if (cache) {
         const QString version = extraction.exiftoolVersion().isEmpty()
@@ -341,13 +347,14 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                                                 .arg(shownFolder)}));
     case RunVerdict::SomeUnread:
         // The statistics of the images read still stand; the images left out are told apart.
-        if (stats.nb_fichiers == 0)
+        if (imagesBeforeFilter == 0)
             return failure(ExitNoTagFile, joined({notices, unreadImagesText(run)}));
         break;
     default:
         break;
     }
-    const StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    describeFilters(results, filter, imagesBeforeFilter);
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;

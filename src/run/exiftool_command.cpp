@@ -14,7 +14,8 @@ QString optionsPiece(int recursive, const QStringList &extraTags) {
 }
 
 QStringList reportExtraTags() {
-    return {QStringLiteral("ExposureTime"), QStringLiteral("Model")};
+    return {QStringLiteral("ExposureTime"), QStringLiteral("Model"),
+            QStringLiteral("DateTimeOriginal"), QStringLiteral("FocalLength35efl")};
 }
 
 QString lowerFirstCharacter(const QString &folder) {

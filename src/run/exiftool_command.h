@@ -47,8 +47,8 @@ inline constexpr char16_t reportExtensionFilter[] = u" -ext .cr2 -ext .crw -ext 
 // come after the seven.
 QString optionsPiece(int recursive, const QStringList &extraTags = {});
 
-// The tags the report counts beyond the window's: exposure time and camera model (the seven
-// already hold FocalLength).
+// The tags the report counts beyond the window's: exposure time, camera model, the time of
+// the shot and the focal length in 35 mm terms (the seven already hold FocalLength).
 QStringList reportExtraTags();
 // The image folder with its first character lower-cased (a drive letter C becomes c).
 QString lowerFirstCharacter(const QString &folder);

@@ -11,6 +11,16 @@ Q_DECLARE_METATYPE(ValueRule)
 
 namespace {
 
+// A category as "class=count; ..." in its order, the classes without photos left out.
+QString listed(const QVector<CountedValue> &classes) {
+    QStringList list;
+    for (const CountedValue &value : classes) {
+        if (value.count > 0)
+            list << value.name + u'=' + QString::number(value.count);
+    }
+    return list.join(QStringLiteral("; "));
+}
+
 int isoTotal(const statistiques_exif &stats) {
     int total = 0;
     for (int c : stats.compte_iso)
@@ -209,15 +219,97 @@ private Q_SLOTS:
         statistiques_exif stats;
         ShotCounts shots;
         countContent(content, stats, state, shots);
-        const auto listed = [](const QVector<CountedValue> &classes) {
-            QStringList list;
-            for (const CountedValue &value : classes)
-                list << value.name + u'=' + QString::number(value.count);
-            return list.join(QStringLiteral("; "));
-        };
         QCOMPARE(listed(shots.focalLengths()), focal);
         QCOMPARE(listed(shots.exposureTimes()), exposure);
         QCOMPARE(listed(shots.models()), models);
+    }
+
+    // The classes of the report counted image by image: each row is a library whose images
+    // are separated by "|", and the classes of one category it must give.
+    void imageClasses_data() {
+        QTest::addColumn<QByteArray>("images");
+        QTest::addColumn<QString>("category"); // focal35, hours, months, years or lenses
+        QTest::addColumn<QString>("classes");
+        const auto row = [](const char *name, const char *images, const char *category,
+                            const char *classes) {
+            QTest::addRow("%s", name)
+                << QByteArray(images) << QString::fromUtf8(category) << QString::fromUtf8(classes);
+        };
+        row("35 mm equivalent cut to whole millimetres, none without a scale factor",
+            "FocalLength35efl: 55.0 mm (35 mm equivalent: 88.0 mm)|"
+            "FocalLength35efl: 17.5 mm (35 mm equivalent: 28.9 mm)|FocalLength35efl: 55.0 mm|"
+            "FocalLength35efl: 0.0 mm (35 mm equivalent: 0.0 mm)|FocalLength: 50.0 mm",
+            "focal35", "28 mm=1; 88 mm=1");
+        const char *newYear = "DateTimeOriginal: 2022:12:31 23:59:59|"
+                              "DateTimeOriginal: 2023:01:01 00:00:00\r\n|"
+                              "ISO: 100\nDateTimeOriginal: 2023:08:15 14:05:00+02:00\n";
+        row("hour of the shot", newYear, "hours", "0 h=1; 14 h=1; 23 h=1");
+        row("month of the shot", newYear, "months", "janvier=1; août=1; décembre=1");
+        row("year of the shot", newYear, "years", "2022=1; 2023=2");
+        row("dates that name no instant count nowhere",
+            "DateTimeOriginal: 0000:00:00 00:00:00|DateTimeOriginal: 2023:02:29 10:00:00|"
+            "DateTimeOriginal: 2023:07:14 24:00:00|DateTimeOriginal: 2023-07-14 10:00:00|"
+            "DateTimeOriginal: 2023:07:14|CreateDate: 2023:07:14 10:00:00",
+            "years", "");
+        row("focal lengths per lens, lenses in order of first occurrence",
+            "LensID: Canon EF 24-70mm f/2.8L USM\nFocalLength: 24.0 mm|"
+            "FocalLength: 70.0 mm\r\nLensID: Canon EF 24-70mm f/2.8L USM\r\n|"
+            "LensID: Canon EF 50mm f/1.8\nFocalLength: 50.0 mm|"
+            "LensID: Canon EF 24-70mm f/2.8L USM\nFocalLength: 0.0 mm|"
+            "LensID: Canon EF 24-70mm f/2.8L USM\nFocalLength: 24.5 mm|"
+            "LensID: canon ef 24-70mm f/2.8l usm\nFocalLength: 35.0 mm|"
+            "FocalLength: 85.0 mm|LensID: \nFocalLength: 10.0 mm|"
+            "LensIDNumber: 1\nFocalLength: 12.0 mm",
+            "lenses",
+            "Canon EF 24-70mm f/2.8L USM=4 [24 mm=2; 70 mm=1]; Canon EF 50mm f/1.8=1 [50 mm=1]; "
+            "canon ef 24-70mm f/2.8l usm=1 [35 mm=1]");
+        row("lines ended by CR alone", "LensID: Canon EF 50mm f/1.8\rFocalLength: 50.0 mm\r",
+            "lenses", "Canon EF 50mm f/1.8=1 [50 mm=1]");
+    }
+
+    void imageClasses() {
+        QFETCH(QByteArray, images);
+        QFETCH(QString, category);
+        QFETCH(QString, classes);
+        ShotCounts shots;
+        for (const QByteArray &image : images.split('|'))
+            shots.countImage(image);
+        QString counted;
+        if (category == QLatin1String("focal35"))
+            counted = listed(shots.focalLengths35());
+        else if (category == QLatin1String("hours"))
+            counted = listed(shots.hours());
+        else if (category == QLatin1String("months"))
+            counted = listed(shots.months());
+        else if (category == QLatin1String("years"))
+            counted = listed(shots.years());
+        QStringList lenses;
+        for (const LensFocalLengths &lens : shots.lensFocalLengths())
+            lenses << QStringLiteral("%1=%2 [%3]")
+                          .arg(lens.lens)
+                          .arg(lens.count)
+                          .arg(listed(lens.focalLengths));
+        if (category == QLatin1String("lenses"))
+            counted = lenses.join(QStringLiteral("; "));
+        QCOMPARE(counted, classes);
+    }
+
+    // The report keeps every lens; the ones the window's 30 slots leave out are told with
+    // their photos, and the slots hold the very first 30.
+    void lensesPastTheThirtieth() {
+        Module1 state;
+        statistiques_exif stats;
+        ShotCounts shots;
+        for (int i = 1; i <= 32; ++i)
+            countContent("LensID: Lens " + QByteArray::number(i) + "\nFocalLength: 50.0 mm\n",
+                         stats, state, shots);
+        countContent("LensID: Lens 31\n", stats, state, shots);
+        QCOMPARE(state.nb_objectifs, 30);
+        QCOMPARE(shots.lensFocalLengths().size(), 32);
+        QCOMPARE(shots.lensFocalLengths().at(29).lens, state.objectifs[29]);
+        QCOMPARE(shots.lensesAfter(Module1::lens_slots), 2);
+        QCOMPARE(shots.lensPhotosAfter(Module1::lens_slots), 3);
+        QCOMPARE(shots.lensFocalLengths().at(30).focalLengths.value(0).count, 1);
     }
 
     // Odd line ends the files test does not write; the last line has no end at all.

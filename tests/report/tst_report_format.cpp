@@ -1,5 +1,7 @@
 #include "analysis/results.h"
+#include "analysis/tag_rules.h"
 #include "csv_reader.h"
+#include "report/image_filter.h"
 #include "report/report_format.h"
 #include "run/module1.h"
 
@@ -43,6 +45,32 @@ StatisticsResults sampleResults() {
     return computeResults(stats, state, s("/photos\ttab"), &shots);
 }
 
+// A report of 35 images asked for the 24-70 until the end of 2023, out of 40 before
+// filtering: a zoom at two focal lengths, then 32 other lenses of which the last 3 are past
+// the lens list's 30 slots.
+StatisticsResults questionResults() {
+    statistiques_exif stats;
+    Module1 state;
+    ShotCounts shots;
+    const auto image = [&](const QByteArray &lines) {
+        ++stats.nb_fichiers;
+        countContent(lines, stats, state, shots);
+    };
+    image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 24.0 mm\n"
+          "FocalLength35efl: 24.0 mm (35 mm equivalent: 38.4 mm)\n"
+          "DateTimeOriginal: 2023:12:31 23:59:59\n");
+    image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 70.0 mm\n");
+    image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 70.0 mm\n");
+    for (int lens = 1; lens <= 32; ++lens)
+        image("LensID: Objectif " + QByteArray::number(lens) + '\n');
+    ReportOptions options;
+    options.lens = s("24-70");
+    options.until = QDate(2023, 12, 31);
+    StatisticsResults results = computeResults(stats, state, s("/photos"), &shots);
+    describeFilters(results, ImageFilter(options), 40);
+    return results;
+}
+
 // True when `text` holds a control character other than the line feeds that end its lines.
 bool passesControls(const QString &text) {
     return std::any_of(text.begin(), text.end(),
@@ -59,8 +87,8 @@ private Q_SLOTS:
         const StatisticsResults results = sampleResults();
         const QVector<QStringList> rows = test::parseCsv(formatCsv(results));
         // 8 ISO bands, 24 apertures, 2 drive modes, 4 autofocus modes, the 3 lenses, then
-        // 2 focal lengths, 1 exposure time and 2 bodies.
-        QCOMPARE(rows.size(), 1 + 8 + 24 + 2 + 4 + 3 + 5);
+        // 2 focal lengths, 1 exposure time and 2 bodies, 24 hours and 12 months.
+        QCOMPARE(rows.size(), 1 + 8 + 24 + 2 + 4 + 3 + 5 + 24 + 12);
         QCOMPARE(rows.at(0),
                  (QStringList{s("categorie"), s("classe"), s("photos"), s("pourcentage")}));
         QCOMPARE(rows.at(3), (QStringList{s("iso"), s("400 (320 à 500)"), s("2"), s("28")}));
@@ -78,7 +106,7 @@ private Q_SLOTS:
                                        QString::number(percents[i])}));
         }
         QStringList lastRows;
-        for (const QStringList &row : rows.mid(rows.size() - 5))
+        for (const QStringList &row : rows.mid(1 + 8 + 24 + 2 + 4 + 3, 5))
             lastRows << row.join(u',');
         QCOMPARE(lastRows.join(u'|'), s("focales,17 mm,1,14|focales,55 mm,1,14|vitesses,1/15,1,14|"
                                         "boitiers,Canon EOS 350D DIGITAL,2,28|"
@@ -137,14 +165,104 @@ private Q_SLOTS:
         QVERIFY(lines.contains(s("Sigma \"Art\" 35mm : 2 photos, soit 28%")));
         // The window's last tab, then the report's own three categories.
         const int focal = int(lines.indexOf(s("[Focales]")));
+        QCOMPARE(lines.value(focal + 14), s("[Focales en équivalent 35 mm]"));
         QCOMPARE(
-            lines.mid(focal),
+            lines.mid(focal, 14),
             (QStringList{s("[Focales]"), s("Non fonctionnel pour le moment !"), QString(),
                          s("[Focales utilisées]"), s("17 mm : 1 photos, soit 14%"),
                          s("55 mm : 1 photos, soit 14%"), QString(), s("[Vitesses d'obturation]"),
                          s("1/15 : 1 photos, soit 14%"), QString(), s("[Boîtiers]"),
                          s("Canon EOS 350D DIGITAL : 2 photos, soit 28%"),
                          s("=HYPERLINK(\"x\")\\u001B[2J : 1 photos, soit 14%"), QString()}));
+    }
+
+    // The summary tells the filters; the lenses past the 30th follow the lens list; the focal
+    // lengths come in one block per lens, whose percentages count within the lens.
+    void texteAnswersTheQuestions() {
+        const QStringList lines = formatTexte(questionResults()).split(u'\n');
+        QCOMPARE(lines.mid(0, 5),
+                 (QStringList{s("35 Fichiers RAW Analysés"), s("Type de Fichiers : RAW "),
+                              s("Dossier d'analyse : /photos"),
+                              s("Filtres : objectif contenant « 24-70 », jusqu'au 2023-12-31"),
+                              s("Images avant filtrage : 40")}));
+        const int lastLens = int(lines.indexOf(s("Objectif 29 : 1 photos, soit 2%")));
+        QCOMPARE(
+            lines.value(lastLens + 1),
+            s("Objectifs non comptés, au-delà des 30 premiers : 3 objectifs, 3 photos, soit 8%"));
+        QCOMPARE(lines.value(lastLens + 2), QString());
+        for (const char *line : {"[Focales en équivalent 35 mm]", "38 mm : 1 photos, soit 2%",
+                                 "23 h : 1 photos, soit 2%", "décembre : 1 photos, soit 2%",
+                                 "2023 : 1 photos, soit 2%"})
+            QVERIFY2(lines.contains(s(line)), line);
+        const int block = int(lines.indexOf(s("[Focales par objectif]")));
+        QCOMPARE(
+            lines.mid(block, 7),
+            (QStringList{s("[Focales par objectif]"), s("Canon EF 24-70mm f/2.8L, USM : 3 photos"),
+                         s("  24 mm : 1 photos, soit 33%"), s("  70 mm : 2 photos, soit 66%"),
+                         QString(), s("Objectif 1 : 1 photos"), QString()}));
+        QCOMPARE(lines.value(lines.size() - 2), s("Objectif 32 : 1 photos"));
+    }
+
+    // Each lens's focal lengths are a category of their own, so that a spreadsheet's filter
+    // on the first column picks one lens; the lenses past the 30th are one row after the lens
+    // list. No row has more than the four columns of the header.
+    void csvLayoutOfTheQuestions() {
+        const QVector<QStringList> rows = test::parseCsv(formatCsv(questionResults()));
+        QStringList joined;
+        for (const QStringList &row : rows) {
+            QCOMPARE(row.size(), 4);
+            joined << row.join(u'|');
+        }
+        const int uncounted = int(joined.indexOf(s("objectifs_non_comptes|3 objectifs|3|8")));
+        QCOMPARE(joined.value(uncounted - 1), s("objectifs|Objectif 29|1|2"));
+        QCOMPARE(joined.value(uncounted + 1).section(u'|', 0, 0), s("focales"));
+        const QString zoom = s("focales_par_objectif : Canon EF 24-70mm f/2.8L, USM|");
+        QCOMPARE(joined.filter(s("focales_par_objectif")),
+                 (QStringList{zoom + s("24 mm|1|33"), zoom + s("70 mm|2|66")}));
+    }
+
+    void jsonShapeOfTheQuestions() {
+        QJsonParseError error;
+        const QJsonObject root =
+            QJsonDocument::fromJson(formatJson(questionResults()), &error).object();
+        QCOMPARE(error.error, QJsonParseError::NoError);
+        const QJsonObject summary = root.value(s("resume")).toObject();
+        QCOMPARE(summary.value(s("fichiers")), 35);
+        QCOMPARE(summary.value(s("fichiers_avant_filtre")), 40);
+        QCOMPARE(summary.value(s("filtres")).toObject(),
+                 (QJsonObject{{s("objectif"), s("24-70")}, {s("jusqu_au"), s("2023-12-31")}}));
+        QCOMPARE(root.value(s("objectifs")).toArray().size(), 30);
+        QCOMPARE(root.value(s("objectifs_non_comptes")).toObject(),
+                 (QJsonObject{{s("objectifs"), 3}, {s("photos"), 3}}));
+        // Every lens, those past the 30th too, in the order in which they first occur.
+        const QJsonArray lenses = root.value(s("focales_par_objectif")).toArray();
+        QCOMPARE(lenses.size(), 33);
+        QCOMPARE(lenses.at(32).toObject(), (QJsonObject{{s("objectif"), s("Objectif 32")},
+                                                        {s("photos"), 1},
+                                                        {s("focales"), QJsonArray()}}));
+        const QJsonObject zoom = lenses.at(0).toObject();
+        QCOMPARE(zoom.value(s("objectif")), s("Canon EF 24-70mm f/2.8L, USM"));
+        QCOMPARE(zoom.value(s("photos")), 3);
+        QCOMPARE(
+            zoom.value(s("focales")).toArray().at(1).toObject(),
+            (QJsonObject{{s("classe"), s("70 mm")}, {s("photos"), 2}, {s("pourcentage"), 66}}));
+        QCOMPARE(root.value(s("heures")).toArray().size(), 24);
+        QCOMPARE(root.value(s("mois")).toArray().at(11).toObject().value(s("classe")),
+                 s("décembre"));
+        QCOMPARE(root.value(s("annees")).toArray(),
+                 (QJsonArray{QJsonObject{
+                     {s("classe"), s("2023")}, {s("photos"), 1}, {s("pourcentage"), 2}}}));
+        QCOMPARE(root.value(s("focales_35mm")).toArray().size(), 1);
+    }
+
+    // Without a filter the summary says so in JSON, and texte keeps the window's three lines.
+    void noFilterSummary() {
+        const StatisticsResults results = sampleResults();
+        const QJsonObject summary =
+            QJsonDocument::fromJson(formatJson(results)).object().value(s("resume")).toObject();
+        QCOMPARE(summary.value(s("fichiers_avant_filtre")), 7);
+        QCOMPARE(summary.value(s("filtres")).toObject(), QJsonObject());
+        QCOMPARE(formatTexte(results).split(u'\n').value(3), QString());
     }
 };
 

@@ -7,8 +7,8 @@ using namespace kadrilo::report;
 
 namespace {
 
-// The outcome in a few words: "help", "error", or the format, "recursif" when asked and the
-// folder in brackets.
+// The outcome in a few words: "help", "error", or the format, "recursif" when asked, the
+// processes, the filters and "sans-cache" when given, and the folder in brackets.
 QString outcome(const ParsedArguments &parsed) {
     using Action = ParsedArguments::Action;
     // A usage error says what is wrong; nothing else carries a message.
@@ -18,10 +18,20 @@ QString outcome(const ParsedArguments &parsed) {
         return QString::fromLatin1(parsed.action == Action::Help ? "help" : "error");
     const char *formats[] = {"texte", "csv", "json"};
     const ReportOptions &options = parsed.options;
-    return QStringLiteral("%1 %2%3[%4]")
+    QString filters;
+    if (!options.lens.isEmpty())
+        filters += QStringLiteral("objectif=%1 ").arg(options.lens);
+    if (!options.model.isEmpty())
+        filters += QStringLiteral("boitier=%1 ").arg(options.model);
+    if (options.since.isValid() || options.until.isValid())
+        filters += QStringLiteral("%1..%2 ").arg(options.since.toString(Qt::ISODate),
+                                                 options.until.toString(Qt::ISODate));
+    if (!options.useCache)
+        filters += QStringLiteral("sans-cache ");
+    return QStringLiteral("%1 %2%3%4[%5]")
         .arg(QString::fromUtf8(formats[int(options.format)]),
              options.recursive ? QStringLiteral("recursif ") : QString(),
-             options.processes ? QStringLiteral("p%1 ").arg(options.processes) : QString(),
+             options.processes ? QStringLiteral("p%1 ").arg(options.processes) : QString(), filters,
              options.folder);
 }
 
@@ -47,8 +57,8 @@ private Q_SLOTS:
             "csv recursif [/photos]");
         row("format with an equals sign", {"--format=json", "/photos"}, "json [/photos]");
         row("format texte named", {"--format", "texte", "/photos"}, "texte [/photos]");
-        row("last format wins", {"--format", "csv", "--format", "json", "/photos"},
-            "json [/photos]");
+        row("format given twice is refused", {"--format", "csv", "--format", "json", "/photos"},
+            "error");
         row("double dash lets a folder begin with a dash", {"--", "-photos"}, "texte [-photos]");
         row("folder with blanks and accents stays whole", {"/mes photos/été"},
             "texte [/mes photos/été]");
@@ -56,6 +66,17 @@ private Q_SLOTS:
         row("processes as two arguments", {"--processus", "3", "/photos"}, "texte p3 [/photos]");
         row("processes with an equals sign, 64 at most", {"--processus=64", "/photos"},
             "texte p64 [/photos]");
+        row("every filter, in both forms",
+            {"--objectif", "24-70", "--boitier=5D Mark", "--depuis", "2023-01-01",
+             "--jusqu-au=2023-12-31", "/photos"},
+            "texte objectif=24-70 boitier=5D Mark 2023-01-01..2023-12-31 [/photos]");
+        row("one day: since and until equal",
+            {"--depuis=2024-02-29", "--jusqu-au=2024-02-29", "/p"},
+            "texte 2024-02-29..2024-02-29 [/p]");
+        row("since alone", {"--depuis", "1999-12-31", "/p"}, "texte 1999-12-31.. [/p]");
+        row("a text that begins with a dash", {"--objectif", "-II", "/p"},
+            "texte objectif=-II [/p]");
+        row("without the cache", {"--sans-cache", "/p"}, "texte sans-cache [/p]");
         row("help", {"--help"}, "help");
         row("short help, even after other arguments", {"/photos", "-h"}, "help");
 
@@ -72,6 +93,26 @@ private Q_SLOTS:
         row("more processes than allowed", {"--processus=65", "/photos"}, "error");
         row("processes not a number", {"--processus", "deux", "/photos"}, "error");
         row("processes without its number", {"/photos", "--processus"}, "error");
+        row("month 13, day 45", {"--depuis", "2022-13-45", "/p"}, "error");
+        row("29 February of a common year", {"--jusqu-au=2023-02-29", "/p"}, "error");
+        row("day 0", {"--depuis", "2023-01-00", "/p"}, "error");
+        row("date without leading zeros", {"--depuis", "2023-2-3", "/p"}, "error");
+        row("date with slashes", {"--depuis", "2023/02/03", "/p"}, "error");
+        row("date with a time", {"--jusqu-au", "2023-02-03T10:00", "/p"}, "error");
+        row("date in day-month-year order", {"--depuis", "03-02-2023", "/p"}, "error");
+        row("since after until", {"--depuis", "2023-06-02", "--jusqu-au", "2023-06-01", "/p"},
+            "error");
+        row("empty lens text", {"--objectif", "", "/p"}, "error");
+        row("empty body text after equals", {"--boitier=", "/p"}, "error");
+        row("date without its value", {"/p", "--jusqu-au"}, "error");
+        row("lens without its text", {"/p", "--objectif"}, "error");
+        row("lens given twice", {"--objectif", "24", "--objectif=70", "/p"}, "error");
+        row("since given twice, even equal",
+            {"--depuis", "2023-01-01", "--depuis=2023-01-01", "/p"}, "error");
+        row("recursif given twice", {"--recursif", "/p", "--recursif"}, "error");
+        row("processes given twice", {"--processus=2", "--processus", "2", "/p"}, "error");
+        row("sans-cache given twice", {"--sans-cache", "--sans-cache", "/p"}, "error");
+        row("sans-cache takes no value", {"--sans-cache=oui", "/p"}, "error");
     }
 
     void parses() {

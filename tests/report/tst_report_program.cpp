@@ -15,11 +15,14 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <csignal>
+#include <functional>
+#include <map>
 #include <unistd.h>
 
 using namespace kadrilo;
@@ -221,8 +224,9 @@ private Q_SLOTS:
         tab("[Objectifs]", lenses);
         tab("[Focales]", {labels::notAvailableNotice()});
         expected << QString() << shots;
-        expected << QString(); // the last line ends too
-        QCOMPARE(QString::fromUtf8(output("texte", recursive)).split(u'\n'), expected);
+        expected << QString() << s("[Focales en équivalent 35 mm]"); // the report's newer ones
+        QCOMPARE(QString::fromUtf8(output("texte", recursive)).split(u'\n').mid(0, expected.size()),
+                 expected);
 
         QJsonParseError error;
         const QJsonObject root =
@@ -230,6 +234,8 @@ private Q_SLOTS:
         QCOMPARE(error.error, QJsonParseError::NoError);
         QCOMPARE(root.value(s("resume")).toObject(),
                  QJsonObject({{s("fichiers"), files},
+                              {s("fichiers_avant_filtre"), files},
+                              {s("filtres"), QJsonObject()},
                               {s("type"), s("Canon")},
                               {s("dossier"), images()},
                               {s("lignes"), QJsonArray::fromStringList(summary)}}));
@@ -237,10 +243,12 @@ private Q_SLOTS:
         QStringList members;
         for (auto it = root.constBegin(); it != root.constEnd(); ++it)
             members << it.key() + u':' + QString::number(it.value().toArray().size());
-        QCOMPARE(members, QStringList({s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
-                                       s("iso:8"), s("mode_af:4"), s("motorisation:2"),
-                                       s("objectifs:%1").arg(lenses.size()), s("resume:0"),
-                                       s("vitesses:2")}));
+        QCOMPARE(members,
+                 QStringList({s("annees:0"), s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
+                              s("focales_35mm:0"), s("focales_par_objectif:%1").arg(lenses.size()),
+                              s("heures:24"), s("iso:8"), s("mode_af:4"), s("mois:12"),
+                              s("motorisation:2"), s("objectifs:%1").arg(lenses.size()),
+                              s("objectifs_non_comptes:0"), s("resume:0"), s("vitesses:2")}));
         const QJsonObject lens = root.value(s("objectifs")).toArray().at(1).toObject();
         QCOMPARE(lens.value(s("classe")).toString(), lensName(3));
         QCOMPARE(lens.value(s("photos")).toInt(), 1);
@@ -291,15 +299,196 @@ private Q_SLOTS:
         QStringList rows;
         for (const QStringList &fields : test::parseCsv(QString::fromUtf8(run.out))) {
             if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
-                fields.value(0) == s("boitiers"))
+                fields.value(0) == s("boitiers") || fields.value(0) == s("focales_35mm") ||
+                fields.value(0) == s("annees"))
                 rows << fields.join(u',');
         }
+        // The CR3's, CRW's and CR2's 35 mm equivalents, 23.3, 37.2 and 89.2 mm, and their years.
         QCOMPARE(rows,
                  QStringList(
                      {s("focales,15 mm,1,33"), s("focales,24 mm,1,33"), s("focales,55 mm,1,33"),
                       s("vitesses,1/80,1,33"), s("vitesses,1/64,1,33"), s("vitesses,1/15,1,33"),
                       s("boitiers,Canon EOS 350D DIGITAL,1,33"), s("boitiers,Canon EOS M50,1,33"),
-                      s("boitiers,Canon EOS DIGITAL REBEL,1,33")}));
+                      s("boitiers,Canon EOS DIGITAL REBEL,1,33"), s("focales_35mm,23 mm,1,33"),
+                      s("focales_35mm,37 mm,1,33"), s("focales_35mm,89 mm,1,33"),
+                      s("annees,2003,1,33"), s("annees,2005,1,33"), s("annees,2018,1,33")}));
+    }
+
+    // The questions of a photographer over a nested library: what the filters keep and what
+    // the categories count agree with the values ExifTool itself reads from the images.
+    void questionsAgreeWithExiftool_data() {
+        QTest::addColumn<QStringList>("filters");
+        QTest::addColumn<int>("kept");
+        const auto row = [](const char *name, std::initializer_list<const char *> filters,
+                            int kept) {
+            QStringList list;
+            for (const char *filter : filters)
+                list << s(filter);
+            QTest::addRow("%s", name) << list << kept;
+        };
+        row("no filter", {}, 6);
+        row("a lens text that two lens names hold", {"--objectif", "18-55"}, 2);
+        row("one of them, in another case", {"--objectif", "unknown 18-55"}, 1);
+        // The first image falls on the day's last second; one 5D image has no date.
+        row("a body between two days",
+            {"--boitier", "5d", "--depuis", "2022-12-31", "--jusqu-au=2024-02-29"}, 2);
+        row("since a day", {"--depuis", "2023-01-01"}, 4);
+    }
+
+    void questionsAgreeWithExiftool() {
+        QFETCH(QStringList, filters);
+        QFETCH(int, kept);
+        const QDir library(m_images.filePath(s("bibliotheque")));
+        if (!library.exists()) {
+            struct Image {
+                const char *path;
+                int lens;
+                const char *model;
+                double focalLength;
+                int focalLengthIn35mm;
+                const char *dateTimeOriginal;
+            };
+            const Image images[] = {
+                {"IMG_1.CR2", 5, "Canon EOS 5D Mark II", 24, 24, "2022:12:31 23:59:59"},
+                {"2023/IMG_2.CR2", 5, "Canon EOS 350D DIGITAL", 105, 168, "2023:01:01 00:00:00"},
+                {"2023/été/IMG_3.cr2", 1, "Canon EOS 350D DIGITAL", 18, 29, "2023:07:14 12:30:00"},
+                {"2023/été/IMG_4.CR2", 10, "Canon EOS DIGITAL REBEL", 55.5, 0,
+                 "2023:07:14 18:00:00"},
+                {"2023/IMG_5.CR2", 0, "Canon EOS 5D Mark II", 50, 50, ""},
+                {"2024/IMG_6.CR2", 5, "Canon EOS 5D Mark II", 70, 70, "2024:02:29 09:15:00"},
+            };
+            for (const Image &image : images) {
+                test::Cr2Fixture fixture;
+                test::applyLens(fixture, test::kCr2Lenses[image.lens]);
+                fixture.model = s(image.model);
+                fixture.focalLength = image.focalLength;
+                fixture.focalLengthIn35mm = image.focalLengthIn35mm;
+                fixture.dateTimeOriginal = s(image.dateTimeOriginal);
+                const QString path = library.filePath(s(image.path));
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()) && test::writeCr2(path, fixture));
+            }
+        }
+
+        // What ExifTool reads, in the order of the image names, which is the order of the
+        // report's tag files.
+        QProcess exiftool;
+        exiftool.start(test::installedExiftool(),
+                       {s("-j"), s("-r"), s("-LensID"), s("-Model"), s("-DateTimeOriginal"),
+                        s("-FocalLength#"), s("-FocalLength35efl#"), s("-ScaleFactor35efl#"),
+                        library.path()});
+        QVERIFY(exiftool.waitForFinished(60000) && exiftool.exitCode() == 0);
+        QVariantList read =
+            QJsonDocument::fromJson(exiftool.readAllStandardOutput()).toVariant().toList();
+        QCOMPARE(read.size(), 6);
+        std::sort(read.begin(), read.end(), [](const QVariant &a, const QVariant &b) {
+            return QFileInfo(a.toMap().value(s("SourceFile")).toString()).fileName() <
+                   QFileInfo(b.toMap().value(s("SourceFile")).toString()).fileName();
+        });
+
+        // The filters and categories worked out from those values, one line per class.
+        const auto option = [&filters](const char *name) {
+            const int at = int(filters.indexOf(s(name)));
+            return at >= 0 ? filters.value(at + 1) : QString();
+        };
+        QString until = option("--jusqu-au");
+        for (const QString &filter : filters) {
+            if (filter.startsWith(s("--jusqu-au=")))
+                until = filter.section(u'=', 1);
+        }
+        const QString since = option("--depuis");
+        static const char *const months[] = {"janvier",   "février", "mars",     "avril",
+                                             "mai",       "juin",    "juillet",  "août",
+                                             "septembre", "octobre", "novembre", "décembre"};
+        std::map<int, int> focal35, hours, monthCounts, years;
+        QStringList lensOrder;
+        QHash<QString, std::map<int, int>> lensFocal;
+        QHash<QString, int> lensPhotos;
+        int keptImages = 0;
+        for (const QVariant &entry : read) {
+            const QVariantMap tags = entry.toMap();
+            const QString lens = tags.value(s("LensID")).toString();
+            const QString date = tags.value(s("DateTimeOriginal")).toString();
+            const QString day = date.left(10).replace(u':', u'-');
+            if (!lens.contains(option("--objectif"), Qt::CaseInsensitive) ||
+                !tags.value(s("Model"))
+                     .toString()
+                     .contains(option("--boitier"), Qt::CaseInsensitive) ||
+                ((!since.isEmpty() || !until.isEmpty()) && date.isEmpty()) ||
+                (!since.isEmpty() && day < since) || (!until.isEmpty() && day > until))
+                continue;
+            ++keptImages;
+            if (tags.contains(s("ScaleFactor35efl")))
+                ++focal35[int(tags.value(s("FocalLength35efl")).toDouble())];
+            if (!date.isEmpty()) {
+                ++hours[date.mid(11, 2).toInt()];
+                ++monthCounts[date.mid(5, 2).toInt()];
+                ++years[date.left(4).toInt()];
+            }
+            if (!lensPhotos.contains(lens))
+                lensOrder << lens;
+            ++lensPhotos[lens];
+            ++lensFocal[lens][int(tags.value(s("FocalLength")).toDouble())];
+        }
+        QCOMPARE(keptImages, kept);
+        QStringList expected;
+        const auto classes = [&](const char *category, const std::map<int, int> &counts,
+                                 const std::function<QString(int)> &name) {
+            for (const auto &[value, count] : counts)
+                expected << s("%1|%2|%3|%4")
+                                .arg(s(category), name(value))
+                                .arg(count)
+                                .arg(count * 100 / kept);
+        };
+        const auto mm = [](int value) {
+            return QString::number(value) + s(" mm");
+        };
+        classes("focales_35mm", focal35, mm);
+        classes("heures", hours, [](int hour) { return QString::number(hour) + s(" h"); });
+        classes("mois", monthCounts, [](int month) { return s(months[month - 1]); });
+        classes("annees", years, [](int year) { return QString::number(year); });
+        for (const QString &lens : lensOrder) {
+            expected << lens + s("|%1").arg(lensPhotos[lens]);
+            for (const auto &[value, count] : lensFocal[lens])
+                expected << s("  %1|%2|%3")
+                                .arg(mm(value))
+                                .arg(count)
+                                .arg(count * 100 / lensPhotos[lens]);
+        }
+
+        const Run run = runProgram(rapportPath,
+                                   QStringList{s("--recursif"), s("--format"), s("json")} +
+                                       filters + QStringList{library.path()},
+                                   m_tmp.path());
+        QCOMPARE(run.status, 0);
+        const QJsonObject root = QJsonDocument::fromJson(run.out).object();
+        const QJsonObject summary = root.value(s("resume")).toObject();
+        QCOMPARE(summary.value(s("fichiers")).toInt(), kept);
+        QCOMPARE(summary.value(s("fichiers_avant_filtre")).toInt(), 6);
+        QCOMPARE(summary.value(s("filtres")).toObject().size(),
+                 filters.filter(QRegularExpression(s("^--"))).size());
+        QStringList reported;
+        for (const char *category : {"focales_35mm", "heures", "mois", "annees"}) {
+            for (const QJsonValue &value : root.value(s(category)).toArray()) {
+                const QJsonObject item = value.toObject();
+                if (item.value(s("photos")).toInt() > 0)
+                    reported << s("%1|%2|%3|%4")
+                                    .arg(s(category), item.value(s("classe")).toString())
+                                    .arg(item.value(s("photos")).toInt())
+                                    .arg(item.value(s("pourcentage")).toInt());
+            }
+        }
+        for (const QJsonValue &value : root.value(s("focales_par_objectif")).toArray()) {
+            const QJsonObject lens = value.toObject();
+            reported << s("%1|%2")
+                            .arg(lens.value(s("objectif")).toString())
+                            .arg(lens.value(s("photos")).toInt());
+            for (const QJsonValue &focal : lens.value(s("focales")).toArray())
+                reported << s("  %1|%2|%3")
+                                .arg(focal[s("classe")].toString())
+                                .arg(focal[s("photos")].toInt())
+                                .arg(focal[s("pourcentage")].toInt());
+        }
+        QCOMPARE(reported, expected);
     }
 
     // Images shared among three processes give the very report of one: nested folders, equal
