@@ -195,8 +195,13 @@ void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qs
     TagFileReader reader;
     for (qsizetype k = 0; k < images.size(); ++k) {
         ImageReading &reading = m_readings[first + k];
+        const auto error = errors.constFind(QFile::decodeName(images.at(k)));
+        if (error != errors.constEnd()) {
+            reading.reason = error.value();
+            continue;
+        }
         if (!reader.read(folder + QString::number(k) + QStringLiteral(".txt"))) {
-            reading.reason = errors.value(QFile::decodeName(images.at(k)), notReadByExiftool());
+            reading.reason = notReadByExiftool();
             continue;
         }
         if (m_exiftoolVersion.isEmpty())

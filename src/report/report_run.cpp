@@ -190,8 +190,9 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     input.separator = platform::separator();
     input.extraTags = reportExtraTags();
 
-    // Every tag file names the version that wrote it, which keys the cache.
-    input.extraTags << QStringLiteral("ExifToolVersion");
+    // Every tag file names the version that wrote it, which keys the cache, and holds
+    // ExifTool's error for an image it could not read, as the full form's does.
+    input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
     const auto cacheKey = [&input](const QString &version) {
         return version + QLatin1Char('|') + input.extensionFilter +
                optionsPiece(input.recursive, input.extraTags);

@@ -41,10 +41,14 @@ QByteArray pastFolder(const QByteArray &prefix) {
     return end;
 }
 
+bool isBusy(const QString &error) {
+    return error.contains(QLatin1String("locked"), Qt::CaseInsensitive) ||
+           error.contains(QLatin1String("busy"), Qt::CaseInsensitive);
+}
+
 QString reasonOf(const QString &error) {
-    if (error.contains(QLatin1String("locked"), Qt::CaseInsensitive) ||
-        error.contains(QLatin1String("busy"), Qt::CaseInsensitive))
-        return QStringLiteral("il est occupé par un autre rapport");
+    if (isBusy(error))
+        return QStringLiteral("il est occupé par un autre programme");
     if (error.contains(QLatin1String("full"), Qt::CaseInsensitive))
         return QStringLiteral("le disque est plein");
     if (error.contains(QLatin1String("readonly"), Qt::CaseInsensitive) ||
@@ -126,7 +130,18 @@ bool TagCache::open() {
     case Schema::Unreadable:
         break;
     }
+    if (isBusy(error)) {
+        busy();
+        return false;
+    }
     return replace(reasonOf(error));
+}
+
+void TagCache::busy() {
+    notice(QStringLiteral("le cache « %1 » est occupé par un autre programme : il n'est pas "
+                          "utilisé cette fois, les images sont toutes lues par ExifTool.")
+               .arg(QDir::toNativeSeparators(m_path)));
+    close();
 }
 
 TagCache::Schema TagCache::connectFile(QString &error) {
@@ -261,8 +276,12 @@ QHash<QByteArray, CachedImage> TagCache::load(const QByteArray &folder, bool rec
     }
     if (error.isEmpty())
         return images;
-    replace(reasonOf(error));
     m_gone.clear();
+    // Held by another program: the file is sound, only out of reach for now.
+    if (isBusy(error))
+        busy();
+    else
+        replace(reasonOf(error));
     return {};
 }
 

@@ -86,6 +86,8 @@ private:
     // Closes and deletes a file that cannot be read, then starts a new one.
     bool replace(const QString &why);
     void close();
+    // Another program holds the file: it is left alone, and not used this time.
+    void busy();
     void notice(const QString &text);
     // A failed statement: the file is damaged, locked or full; told once.
     void failed(const QString &what, const QString &error);

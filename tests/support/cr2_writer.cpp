@@ -103,4 +103,13 @@ bool writeCr2(const QString &path, const Cr2Fixture &f) {
     return file.flush();
 }
 
+bool writeDamagedImage(const QString &path) {
+    // Binary and without any file signature: neither text nor an image ExifTool knows.
+    QByteArray bytes(3000, '\0');
+    for (int i = 0; i < bytes.size(); ++i)
+        bytes[i] = char((i * 37 + 11) % 256);
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
 } // namespace kadrilo::test

@@ -129,4 +129,7 @@ QString fNumberText(double fNumber); // as stored by cr2Bytes (rounded to 1/100)
 QByteArray cr2Bytes(const Cr2Fixture &f);
 bool writeCr2(const QString &path, const Cr2Fixture &f); // false on I/O failure
 
+// Bytes of no known format under a raw image's name: ExifTool answers "File format error".
+bool writeDamagedImage(const QString &path);
+
 } // namespace kadrilo::test

@@ -1,0 +1,342 @@
+// The report's cache over a small library of CR2 and CR3 fixtures, with the real ExifTool and
+// SQLite: whatever happens to the library or to the cache file, a report gives byte for byte
+// what a report without the cache gives.
+#include "support/cr2_writer.h"
+#include "support/cr3_writer.h"
+#include "support/program_folder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utime.h>
+
+namespace {
+
+const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
+
+QString s(const char *text) {
+    return QString::fromUtf8(text);
+}
+
+struct Run {
+    int status = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+// What a change of the library or of the cache does before the second report.
+enum class Change {
+    None,
+    Added,
+    Rewritten,       // another lens, another size
+    SameSizeAndTime, // other content, size and modification time kept: only ctime tells
+    Deleted,
+    Renamed, // comes first in the counting order then
+    Touched,
+    Repaired, // the damaged image made readable
+    JunkCache,
+    CutShortCache,
+    OtherVersionCache,
+    DamagedRow,
+    LockedCache,
+};
+
+void writeImage(const QString &path, int lens, const char *model, int iso) {
+    kadrilo::test::Cr2Fixture fixture;
+    kadrilo::test::applyLens(fixture, kadrilo::test::kCr2Lenses[lens]);
+    fixture.model = s(model);
+    fixture.iso = iso;
+    fixture.dateTimeOriginal = s("2021:06:01 10:00:00");
+    QVERIFY(QDir().mkpath(QFileInfo(path).path()));
+    if (path.endsWith(QLatin1String("3")))
+        QVERIFY(kadrilo::test::writeCr3(path, fixture));
+    else
+        QVERIFY(kadrilo::test::writeCr2(path, fixture));
+}
+
+// Runs one SQL statement on the cache file, as another program would.
+bool onCache(const QString &file, const QString &statement) {
+    bool done = false;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(s("QSQLITE"), s("test"));
+        db.setDatabaseName(file);
+        done = db.open() && QSqlQuery(db).exec(statement);
+    }
+    QSqlDatabase::removeDatabase(s("test"));
+    return done;
+}
+
+} // namespace
+
+Q_DECLARE_METATYPE(Change)
+
+class TestReportCache : public QObject {
+    Q_OBJECT
+
+    kadrilo::test::ProgramFolder m_program;
+    QTemporaryDir m_work;
+
+    QString library() const { return m_work.filePath(s("bibliotheque")); }
+    QString cacheHome() const { return m_work.filePath(s("cache")); }
+    QString cacheFile() const { return cacheHome() + s("/kadrilo/balises.sqlite"); }
+    QString exiftoolLog() const { return m_work.filePath(s("exiftool.log")); }
+
+    QProcess *start(const QStringList &arguments) {
+        auto *process = new QProcess(this);
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(s("XDG_CACHE_HOME"), cacheHome());
+        environment.insert(s("TMPDIR"), m_work.path());
+        process->setProcessEnvironment(environment);
+        process->start(m_program.filePath(s("kadrilo-rapport")), arguments);
+        return process;
+    }
+    Run finish(QProcess *process) {
+        Run run;
+        if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit)
+            run = {process->exitCode(), process->readAllStandardOutput(),
+                   process->readAllStandardError()};
+        delete process;
+        return run;
+    }
+    Run report(QStringList arguments) { return finish(start(arguments << library())); }
+    int exiftoolRuns() const {
+        QFile log(exiftoolLog());
+        return log.open(QIODevice::ReadOnly) ? int(log.readAll().count('\n')) : 0;
+    }
+
+    // Two bodies, three lenses, both formats, nested folders, and one damaged image that is
+    // never kept and always counted as unread.
+    void makeLibrary() {
+        QDir(library()).removeRecursively();
+        writeImage(library() + s("/2010/IMG_0001.CR2"), 1, "Canon EOS 350D DIGITAL", 100);
+        writeImage(library() + s("/2010/IMG_0002.CR2"), 5, "Canon EOS 350D DIGITAL", 400);
+        writeImage(library() + s("/2019/IMG_0003.CR3"), 4, "Canon EOS M50", 3200);
+        writeImage(library() + s("/2019/plage/IMG_0004.cr3"), 5, "Canon EOS M50", 100);
+        writeImage(library() + s("/IMG_0005.CR2"), 3, "Canon EOS 5D Mark II", 800);
+        QVERIFY(kadrilo::test::writeDamagedImage(library() + s("/abime.CR2")));
+    }
+
+    void apply(Change change) {
+        const QString image = library() + s("/2010/IMG_0002.CR2");
+        switch (change) {
+        case Change::None:
+        case Change::LockedCache:
+            break;
+        case Change::Added:
+            writeImage(library() + s("/2019/IMG_0006.CR3"), 2, "Canon EOS R6", 12800);
+            break;
+        case Change::Rewritten:
+            writeImage(image, 9, "Canon EOS 350D DIGITAL", 6400);
+            break;
+        case Change::SameSizeAndTime: {
+            struct stat before;
+            QVERIFY(::stat(QFile::encodeName(image).constData(), &before) == 0);
+            writeImage(image, 1, "Canon EOS 350D DIGITAL", 200); // same lens size, other ISO
+            QCOMPARE(QFileInfo(image).size(), qint64(before.st_size));
+            const struct timespec times[2] = {before.st_atim, before.st_mtim};
+            QVERIFY(::utimensat(AT_FDCWD, QFile::encodeName(image).constData(), times, 0) == 0);
+            break;
+        }
+        case Change::Deleted:
+            QVERIFY(QFile::remove(image));
+            break;
+        case Change::Renamed:
+            QVERIFY(QFile::rename(image, library() + s("/2010/A_0002.CR2")));
+            break;
+        case Change::Touched:
+            QVERIFY(::utime(QFile::encodeName(image).constData(), nullptr) == 0);
+            break;
+        case Change::Repaired:
+            writeImage(library() + s("/abime.CR2"), 2, "Canon EOS 5D Mark II", 100);
+            break;
+        case Change::JunkCache: {
+            QFile file(cacheFile());
+            QVERIFY(file.open(QIODevice::WriteOnly) && file.write(QByteArray(8192, 'x')) > 0);
+            break;
+        }
+        case Change::CutShortCache:
+            QVERIFY(QFile::resize(cacheFile(), QFileInfo(cacheFile()).size() / 3));
+            break;
+        case Change::OtherVersionCache:
+            QVERIFY(onCache(cacheFile(), s("PRAGMA user_version = 99")));
+            break;
+        case Change::DamagedRow:
+            QVERIFY(onCache(cacheFile(), s("UPDATE images SET lines = CAST('ISO: 100' || "
+                                           "char(10) AS BLOB)")));
+            break;
+        }
+    }
+
+private Q_SLOTS:
+    void initTestCase() {
+        KADRILO_REQUIRE_EXIFTOOL();
+        QVERIFY(m_program.isValid() && m_work.isValid());
+        // The built report in a program folder whose exiftool.exe notes every start.
+        QVERIFY(QFile::copy(rapportPath, m_program.filePath(s("kadrilo-rapport"))));
+        QFile::remove(m_program.filePath(s("exiftool.exe")));
+        QFile wrapper(m_program.filePath(s("exiftool.exe")));
+        QVERIFY(wrapper.open(QIODevice::WriteOnly));
+        wrapper.write("#!/bin/sh\necho \"$$\" >> '" + QFile::encodeName(exiftoolLog()) +
+                      "'\nexec '" + QFile::encodeName(kadrilo::test::installedExiftool()) +
+                      "' \"$@\"\n");
+        wrapper.close();
+        QVERIFY(wrapper.setPermissions(wrapper.permissions() | QFileDevice::ExeOwner));
+    }
+
+    void cacheNeverChangesANumber_data() {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("format");
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<int>("exiftoolStarts"); // in the second report; -1: any
+        QTest::addColumn<QString>("told");       // on standard error, once
+        const auto row = [](const char *name, Change change, const char *format, bool recursive,
+                            int starts, const char *told = "") {
+            QTest::addRow("%s", name) << change << s(format) << recursive << starts << s(told);
+        };
+        // The damaged image is tried again each time: one ExifTool start for it alone.
+        row("unchanged library, texte", Change::None, "texte", true, 1);
+        row("unchanged, this folder only, json", Change::None, "json", false, 1);
+        row("image added", Change::Added, "json", true, 1);
+        row("image rewritten", Change::Rewritten, "csv", true, 1);
+        row("same size and time, other content", Change::SameSizeAndTime, "json", true, 1);
+        row("image deleted", Change::Deleted, "texte", true, 1);
+        row("image renamed, counted first", Change::Renamed, "json", true, 1);
+        row("image touched", Change::Touched, "json", true, 1);
+        row("damaged image repaired", Change::Repaired, "json", true, 1);
+        row("cache of junk", Change::JunkCache, "json", true, -1, "il a été remplacé");
+        row("cache cut short", Change::CutShortCache, "json", true, -1, "il a été remplacé");
+        row("cache of another version", Change::OtherVersionCache, "json", true, -1,
+            "autre version de Kadrilo");
+        row("a row damaged", Change::DamagedRow, "json", true, -1, "lignes abîmées");
+        row("cache locked by another program", Change::LockedCache, "json", true, -1,
+            "occupé par un autre programme");
+    }
+
+    void cacheNeverChangesANumber() {
+        QFETCH(Change, change);
+        QFETCH(QString, format);
+        QFETCH(bool, recursive);
+        QFETCH(int, exiftoolStarts);
+        QFETCH(QString, told);
+        makeLibrary();
+        QDir(cacheHome()).removeRecursively();
+        // One process, so that every ExifTool start is one run over the images to read.
+        QStringList arguments{s("--processus=1"), s("--format"), format};
+        if (recursive)
+            arguments << s("--recursif");
+
+        const Run first = report(arguments);
+        QCOMPARE(first.status, 9);
+        apply(change);
+        // Another program holds the file in an exclusive transaction while the report runs.
+        QSqlDatabase::addDatabase(s("QSQLITE"), s("holder")).setDatabaseName(cacheFile());
+        if (change == Change::LockedCache) {
+            QSqlDatabase holder = QSqlDatabase::database(s("holder"));
+            QVERIFY(QSqlQuery(holder).exec(s("BEGIN EXCLUSIVE")));
+        }
+        const int before = exiftoolRuns();
+        const Run cached = report(arguments);
+        const int starts = exiftoolRuns() - before;
+        QSqlDatabase::removeDatabase(s("holder"));
+        const Run plain = report(QStringList(arguments) << s("--sans-cache"));
+
+        QCOMPARE(cached.status, plain.status);
+        QCOMPARE(cached.out, plain.out);
+        // The unread images are told alike, after what went wrong with the cache.
+        const QByteArray prefix = "kadrilo-rapport : ";
+        QVERIFY2(cached.err.endsWith(plain.err.mid(prefix.size())), cached.err);
+        if (exiftoolStarts >= 0)
+            QCOMPARE(starts, exiftoolStarts);
+        QCOMPARE(cached.err.count("le cache « "), told.isEmpty() ? 0 : 1);
+        QVERIFY2(QString::fromUtf8(cached.err).contains(told), cached.err);
+        // Whatever happened, the next report finds a cache it can use.
+        const Run next = report(arguments);
+        QCOMPARE(next.out, plain.out);
+        QVERIFY2(!next.err.contains("le cache « "), next.err);
+    }
+
+    // A cache the report may read but not write, and one on a full disk: told once, the
+    // numbers stay right. Runs the report through a shell line: $R the report, $P its folder,
+    // $W the work folder, $C the cache folder.
+    void cacheThatCannotBeWritten_data() {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("told");
+        QTest::addRow("read-only file, as an ordinary user")
+            << s(R"(chmod -R a+rwX "$W" "$P" && chmod 0444 "$C/kadrilo/balises.sqlite" &&
+                   exec setpriv --reuid=65534 --regid=65534 --clear-groups env TMPDIR=/tmp "$R" "$@")")
+            << s("lecture seule");
+        QTest::addRow("full disk") << s(R"(rm -rf "$C" && mkdir -p "$C" &&
+                   exec unshare -rm sh -c 'mount -t tmpfs -o size=12k t "$C" && exec "$R" "$@"' sh "$@")")
+                                   << s("le disque est plein");
+    }
+
+    void cacheThatCannotBeWritten() {
+        QFETCH(QString, command);
+        QFETCH(QString, told);
+        if (::geteuid() != 0)
+            QSKIP("needs root to act as another user or mount a file system");
+        makeLibrary();
+        QDir(cacheHome()).removeRecursively();
+        const QStringList arguments{s("--recursif"), s("--format=json"), library()};
+        const Run plain = report({s("--recursif"), s("--format=json"), s("--sans-cache")});
+        QCOMPARE(report({s("--recursif"), s("--format=json")}).out, plain.out);
+        writeImage(library() + s("/2019/IMG_0006.CR3"), 2, "Canon EOS R6", 12800);
+        const Run expected = report({s("--recursif"), s("--format=json"), s("--sans-cache")});
+
+        QProcess process;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(s("XDG_CACHE_HOME"), cacheHome());
+        environment.insert(s("TMPDIR"), m_work.path());
+        environment.insert(s("R"), m_program.filePath(s("kadrilo-rapport")));
+        environment.insert(s("C"), cacheHome());
+        environment.insert(s("W"), m_work.path());
+        environment.insert(s("P"), m_program.path());
+        process.setProcessEnvironment(environment);
+        process.start(s("sh"), QStringList{s("-c"), command, s("sh")} + arguments);
+        QVERIFY(process.waitForFinished(120000));
+        const QByteArray err = process.readAllStandardError();
+        if (err.contains("unshare:") || err.contains("mount:"))
+            QSKIP("no private mount here");
+        QCOMPARE(process.exitCode(), expected.status);
+        QCOMPARE(process.readAllStandardOutput(), expected.out);
+        QCOMPARE(err.count("le cache « "), 1);
+        QVERIFY2(QString::fromUtf8(err).contains(told), err);
+        QProcess::execute(s("chmod"), {s("-R"), s("u+w"), cacheHome()});
+    }
+
+    // Two reports at once over one cache, and reports killed at any moment: every report
+    // that ends gives the right numbers, none waits for ever.
+    void concurrentAndKilledReports() {
+        makeLibrary();
+        QDir(cacheHome()).removeRecursively();
+        const QStringList arguments{s("--recursif"), s("--format=json"), library()};
+        const Run plain = report({s("--recursif"), s("--format=json"), s("--sans-cache")});
+        for (int delay : {50, 150, 300, 600}) {
+            QProcess *killed = start(arguments);
+            QVERIFY(killed->waitForStarted());
+            QTest::qWait(delay);
+            if (killed->state() == QProcess::Running && killed->processId() > 0)
+                ::kill(pid_t(killed->processId()), SIGKILL);
+            finish(killed);
+        }
+        QProcess *one = start(arguments);
+        QProcess *two = start(arguments);
+        const Run first = finish(one);
+        const Run second = finish(two);
+        QCOMPARE(first.out, plain.out);
+        QCOMPARE(second.out, plain.out);
+        QCOMPARE(report({s("--recursif"), s("--format=json")}).out, plain.out);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestReportCache)
+#include "tst_report_cache.moc"
