@@ -6,6 +6,7 @@
 #include "run/module1.h"
 #include "support/captured_results.h"
 #include "support/cr2_writer.h"
+#include "support/cr3_writer.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
 
@@ -314,8 +315,8 @@ private Q_SLOTS:
                       s("annees,2003,1,33"), s("annees,2005,1,33"), s("annees,2018,1,33")}));
     }
 
-    // The questions of a photographer over a nested library: what the filters keep and what
-    // the categories count agree with the values ExifTool itself reads from the images.
+    // The questions of a photographer over a nested library of CR2 and CR3 images: what the
+    // filters keep and what the categories count agree with the values ExifTool itself reads.
     void questionsAgreeWithExiftool_data() {
         QTest::addColumn<QStringList>("filters");
         QTest::addColumn<int>("kept");
@@ -350,12 +351,12 @@ private Q_SLOTS:
             };
             const Image images[] = {
                 {"IMG_1.CR2", 5, "Canon EOS 5D Mark II", 24, 24, "2022:12:31 23:59:59"},
-                {"2023/IMG_2.CR2", 5, "Canon EOS 350D DIGITAL", 105, 168, "2023:01:01 00:00:00"},
+                {"2023/IMG_2.CR3", 5, "Canon EOS 350D DIGITAL", 105, 168, "2023:01:01 00:00:00"},
                 {"2023/été/IMG_3.cr2", 1, "Canon EOS 350D DIGITAL", 18, 29, "2023:07:14 12:30:00"},
                 {"2023/été/IMG_4.CR2", 10, "Canon EOS DIGITAL REBEL", 55.5, 0,
                  "2023:07:14 18:00:00"},
                 {"2023/IMG_5.CR2", 0, "Canon EOS 5D Mark II", 50, 50, ""},
-                {"2024/IMG_6.CR2", 5, "Canon EOS 5D Mark II", 70, 70, "2024:02:29 09:15:00"},
+                {"2024/IMG_6.cr3", 5, "Canon EOS 5D Mark II", 70, 70, "2024:02:29 09:15:00"},
             };
             for (const Image &image : images) {
                 test::Cr2Fixture fixture;
@@ -365,7 +366,9 @@ private Q_SLOTS:
                 fixture.focalLengthIn35mm = image.focalLengthIn35mm;
                 fixture.dateTimeOriginal = s(image.dateTimeOriginal);
                 const QString path = library.filePath(s(image.path));
-                QVERIFY(QDir().mkpath(QFileInfo(path).path()) && test::writeCr2(path, fixture));
+                const bool cr3 = path.endsWith(u'3');
+                QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
+                        (cr3 ? test::writeCr3(path, fixture) : test::writeCr2(path, fixture)));
             }
         }
 

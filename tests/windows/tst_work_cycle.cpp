@@ -123,6 +123,7 @@ private Q_SLOTS:
     void cycle_data();
     void cycle();
     void closingTheWorkWindowStopsExiftool();
+    void damagedImageIsNamedBeforeTheStatistics();
 };
 
 void tst_work_cycle::initTestCase() {
@@ -355,6 +356,37 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     QTimer::singleShot(0, &program.window, [&] { program.window.close(); });
     QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+// A damaged image among good ones: ExifTool writes its error into the tag file; the window
+// counts the good photos only, and names the damaged one before the statistics.
+void tst_work_cycle::damagedImageIsNamedBeforeTheStatistics() {
+    Program program(Exiftool::Real, 2);
+    QVERIFY(
+        kadrilo::test::writeDamagedImage(QDir(program.raws).filePath(QStringLiteral("IMG_9.CR2"))));
+    QVERIFY(program.start());
+    QStringList labels;
+    ModalScript script;
+    script.onModal<frm_directory>(QStringLiteral("folder window"), [&](frm_directory &w) {
+        openRawsAndGo(w, false, Qt::LeftButton);
+    });
+    script.onModal<frm_stats>(QStringLiteral("statistics window"), [&](frm_stats &w) {
+        for (const QLabel *label : w.findChildren<QLabel *>())
+            labels << label->text();
+        w.close();
+    });
+    QVERIFY(program.run(script));
+    QCOMPARE(program.fake.messages.size(), 1);
+    const auto &shown = program.fake.messages.first();
+    QCOMPARE(shown.title, QStringLiteral("Lecture incomplète"));
+    QCOMPARE(shown.icon, kadrilo::platform::MessageIcon::Warning);
+    const QString named =
+        QStringLiteral("« %1 » : File format error")
+            .arg(QDir::toNativeSeparators(program.raws + QStringLiteral("/IMG_9.CR2")));
+    QCOMPARE(shown.text, QStringLiteral("1 des 3 images n'a pas pu être lue :\n") + named);
+    QCOMPARE(shown.details, named);
+    QVERIFY2(labels.contains(QStringLiteral("2 Fichiers RAW Analysés")),
+             qPrintable(labels.join(QLatin1Char('|'))));
 }
 
 QTEST_MAIN(tst_work_cycle)
