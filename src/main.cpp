@@ -1,3 +1,4 @@
+#include "platform/process.h"
 #include "platform/termination.h"
 #include "run/exiftool_run.h"
 #include "run/module1.h"
@@ -8,6 +9,8 @@
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
+    // Before Qt starts its threads: whatever ExifTool leaves running ends with the program.
+    kadrilo::platform::startGuard();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
 

@@ -51,6 +51,27 @@ QString cleanFolder(const QString &folder) {
     return QDir::cleanPath(QDir(folder).absolutePath());
 }
 
+// What the person reads when ExifTool was stopped for reading `device` without end: which
+// entries of the folder lead there, and what to do about them.
+QString endlessReadText(const QString &device, const QStringList &entries) {
+    QString text = QStringLiteral("ExifTool lisait sans fin « %1 », qui n'est pas une image mais "
+                                  "un périphérique : il a été arrêté.")
+                       .arg(device);
+    if (entries.isEmpty())
+        text += QStringLiteral("\r\nUn fichier du dossier nommé comme une image RAW y mène. "
+                               "Retirez-le du dossier, puis relancez l'analyse.");
+    else if (entries.size() == 1)
+        text += QStringLiteral("\r\nNommé comme une image RAW, ce fichier y mène :\r\n%1\r\n"
+                               "Retirez-le du dossier, puis relancez l'analyse.")
+                    .arg(entries.first());
+    else
+        text += QStringLiteral("\r\nNommés comme des images RAW, ces fichiers y mènent :\r\n%1"
+                               "\r\nRetirez-les du dossier, puis relancez l'analyse.")
+                    .arg(entries.join(QStringLiteral("\r\n")));
+    return text + QStringLiteral("\r\nLes statistiques ne portent que sur les images lues avant "
+                                 "cet arrêt.");
+}
+
 bool liesUnder(const QString &folder, const QString &root) {
     const Qt::CaseSensitivity cs =
 #ifdef Q_OS_WIN
@@ -447,8 +468,12 @@ void frm_directory::btc_scan_MouseUp() {
         platform::showMessage(this, text, QStringLiteral(" Erreur"),
                               platform::MessageIcon::Critical);
     };
+    const QString &device = extraction.ending.endlessDevice;
     if (extraction.outcome == Outcome::FailedToStart)
         error(failedToStartText(extraction, m_state.chemin_exiftool));
+    else if (!device.isEmpty())
+        error(endlessReadText(device, platform::entriesLeadingTo(
+                                          currentFolder(), m_state.option_recursive == 1, device)));
     else if (extraction.outcome == Outcome::Aborted)
         error(abortedText(extraction));
     else if (extraction.writeFailed)

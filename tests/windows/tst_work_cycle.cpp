@@ -34,8 +34,9 @@ namespace {
 
 // Real: the installed ExifTool. Silent: ends at once, writes nothing. Slow: writes two tag
 // files, then waits. Killed: dies at once by SIGKILL. Locked: the real one, while another
-// Kadrilo holds the temp folder.
-enum class Exiftool { Real, Silent, Slow, Killed, Locked };
+// Kadrilo holds the temp folder. Endless: the real one, with a link to /dev/zero named like an
+// image in the folder.
+enum class Exiftool { Real, Silent, Slow, Killed, Locked, Endless };
 
 void writeImages(const QString &folder, int count, int first) {
     kadrilo::test::Cr2Fixture fixture;
@@ -53,7 +54,8 @@ void clickButton(const QWidget &window, const char *name) {
 // "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
 struct Program {
     Program(Exiftool exiftool, int images, int imagesInSubFolder = 0)
-        : folder(exiftool == Exiftool::Real || exiftool == Exiftool::Locked
+        : folder(exiftool == Exiftool::Real || exiftool == Exiftool::Locked ||
+                         exiftool == Exiftool::Endless
                      ? ProgramFolder::Exiftool::Linked
                      : ProgramFolder::Exiftool::Missing)
         , raws(folder.makeFolder(QStringLiteral("photos/raws")))
@@ -66,6 +68,8 @@ struct Program {
             kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
                                              exiftool == Exiftool::Slow ? pidFile : QString(), 2);
         writeImages(raws, images, 1);
+        if (exiftool == Exiftool::Endless)
+            QFile::link(QStringLiteral("/dev/zero"), raws + QStringLiteral("/zero.CR2"));
         if (imagesInSubFolder > 0)
             writeImages(folder.makeFolder(QStringLiteral("photos/raws/jour2")), imagesInSubFolder,
                         90);
@@ -162,6 +166,14 @@ void tst_work_cycle::cycle_data() {
         << QStringLiteral(" Erreur|ExifTool s'est arrêté avant la fin (arrêté par le signal 9) : "
                           "seules 0 des 2 images ont été lues, les statistiques sont incomplètes.")
         << 0 << 1;
+    QTest::addRow("a link to /dev/zero named like an image: ExifTool stopped, the link named")
+        << int(Exiftool::Endless) << 0 << 0 << true << left
+        << QStringLiteral(" Erreur|ExifTool lisait sans fin « /dev/zero », qui n'est pas une image "
+                          "mais un périphérique : il a été arrêté.\r\nNommé comme une image RAW, "
+                          "ce fichier y mène :\r\n%1/zero.CR2\r\nRetirez-le du dossier, puis "
+                          "relancez l'analyse.\r\nLes statistiques ne portent que sur les images "
+                          "lues avant cet arrêt.")
+        << 0 << 1;
     QTest::addRow("another Kadrilo's cycle: nothing deleted, nothing run")
         << int(Exiftool::Locked) << 2 << 0 << false << left
         << QStringLiteral("Analyse en cours|Une autre analyse est en cours avec le dossier "
@@ -192,6 +204,8 @@ void tst_work_cycle::cycle() {
                     .open(QIODevice::WriteOnly));
         message = message.arg(QDir::toNativeSeparators(program.tempFolder() + QLatin1Char('/')));
     }
+    if (Exiftool(exiftool) == Exiftool::Endless)
+        message = message.arg(program.raws);
     QPointer<frm_travail> work;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         QPointer<frm_directory> folderWindow;
