@@ -437,7 +437,7 @@ void frm_directory::btc_scan_MouseUp() {
     if (!cycle.tryLock()) {
         platform::showMessage(
             this,
-            QStringLiteral("Une autre analyse est en cours avec le dossier temporaire « %1 ». "
+            QStringLiteral("Une autre analyse est en cours avec le dossier temporaire :\r\n%1\r\n"
                            "Attendez qu'elle se termine, puis relancez celle-ci.")
                 .arg(QDir::toNativeSeparators(m_state.dossier_temp)),
             QStringLiteral("Analyse en cours"), platform::MessageIcon::Information);

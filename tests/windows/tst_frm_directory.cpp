@@ -1,3 +1,5 @@
+#include "platform/folder_lock.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -8,8 +10,13 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTreeView>
 #include <QtTest>
 
@@ -62,6 +69,33 @@ struct Fixture {
     std::unique_ptr<frm_directory> window;
 };
 
+// The lines of a word-wrapped label as it lays them out at its width.
+QStringList laidOutLines(const QLabel &label) {
+    QTextDocument document;
+    document.setDefaultFont(label.font());
+    document.setDocumentMargin(0);
+    if (Qt::mightBeRichText(label.text()))
+        document.setHtml(label.text());
+    else
+        document.setPlainText(label.text());
+    document.setTextWidth(label.contentsRect().width());
+    QStringList lines;
+    if (document.size().isEmpty()) // lays the text out
+        return lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            lines << block.text()
+                         .mid(line.textStart(), line.textLength())
+                         .remove(u'\u2060') // word joiners, which the person does not see
+                         .replace(u'\u00A0', u' ')
+                         .trimmed();
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class tst_frm_directory : public QObject {
@@ -78,6 +112,8 @@ private Q_SLOTS:
     void input();
     void drives();
     void lockedTagFilesStopTheCycle();
+    void busyTempFolderBoxKeepsThePathWhole_data();
+    void busyTempFolderBoxKeepsThePathWhole();
 };
 
 void tst_frm_directory::fileList_data() {
@@ -348,6 +384,47 @@ void tst_frm_directory::lockedTagFilesStopTheCycle() {
     QCOMPARE(fixture.workWindowRequests, 0);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(window.isVisible());
+}
+
+void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole_data() {
+    QTest::addColumn<QString>("temp"); // under the fixture's root
+    QTest::addRow("slashes and hyphens")
+        << QStringLiteral("programmes-photo/kadrilo-0.1.10-Linux/dossier-temporaire");
+    QTest::addRow("blanks") << QStringLiteral("Mes programmes/Kadrilo portable/dossier temporaire");
+}
+
+// The real message box, as the person sees it when another Kadrilo holds the temp folder: the
+// folder stays whole on a line of its own, and no word breaks at its hyphen.
+void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
+    QFETCH(QString, temp);
+    kadrilo::test::FakePlatform fake;
+    kadrilo::platform::MessageBoxes real;
+    const kadrilo::platform::ScopedMessageBoxes shownForReal(real);
+    Fixture fixture;
+    fixture.state.dossier_temp =
+        kadrilo::platform::withTrailingSeparator(fixture.root.filePath(temp));
+    QVERIFY(QDir().mkpath(fixture.state.dossier_temp));
+    QVERIFY(kadrilo::test::writeCr2(fixture.image(QStringLiteral("IMG_1.CR2")), {}));
+    kadrilo::platform::FolderLock otherCycle(fixture.state.dossier_temp);
+    QVERIFY(otherCycle.tryLock());
+    const frm_directory &window = fixture.open();
+
+    QStringList lines;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto *box = kadrilo::test::activeModal<QMessageBox>();
+        if (!box)
+            return;
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        lines = laidOutLines(*label);
+        box->accept();
+    });
+    poll.start(50);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+
+    QVERIFY2(lines.contains(fixture.state.dossier_temp), qPrintable(lines.join(u'|')));
+    QVERIFY2(lines.last().endsWith(QStringLiteral("celle-ci.")), qPrintable(lines.join(u'|')));
+    QCOMPARE(fixture.workWindowRequests, 0);
 }
 
 QTEST_MAIN(tst_frm_directory)

@@ -177,7 +177,7 @@ void tst_work_cycle::cycle_data() {
     QTest::addRow("another Kadrilo's cycle: nothing deleted, nothing run")
         << int(Exiftool::Locked) << 2 << 0 << false << left
         << QStringLiteral("Analyse en cours|Une autre analyse est en cours avec le dossier "
-                          "temporaire « %1 ». Attendez qu'elle se termine, puis relancez "
+                          "temporaire :\r\n%1\r\nAttendez qu'elle se termine, puis relancez "
                           "celle-ci.")
         << -1 << 1;
     QTest::addRow("Annuler runs nothing") << real << 2 << 0 << false << 0 << QString() << -1 << 1;
