@@ -1,6 +1,7 @@
 #include "platform/folder_lock.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "platform/undecodable_folder.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
@@ -19,6 +20,10 @@
 #include <QTextLayout>
 #include <QTreeView>
 #include <QtTest>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using kadrilo::frm_directory;
 using kadrilo::frm_travail;
@@ -112,6 +117,8 @@ private Q_SLOTS:
     void input();
     void drives();
     void lockedTagFilesStopTheCycle();
+    void foldersNamedInLatin1_data();
+    void foldersNamedInLatin1();
     void busyTempFolderBoxKeepsThePathWhole_data();
     void busyTempFolderBoxKeepsThePathWhole();
 };
@@ -384,6 +391,67 @@ void tst_frm_directory::lockedTagFilesStopTheCycle() {
     QCOMPARE(fixture.workWindowRequests, 0);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(window.isVisible());
+}
+
+// Folder names from old disks, in Latin-1: Qt reads "ph\xE9" as "ph\uFFFD", a path that opens
+// nothing. The window reaches such a folder by its bytes, or says why it cannot.
+void tst_frm_directory::foldersNamedInLatin1_data() {
+    QTest::addColumn<QByteArray>("folder"); // its bytes, under the fixture's root; holds an image
+    QTest::addColumn<QByteArray>("twin");   // another folder that Qt reads alike, or empty
+    QTest::addColumn<bool>("startedThere"); // else opened in the tree
+    QTest::addColumn<QString>("told");      // the message on "Go !"; empty: the image listed
+    QTest::addRow("started in it") << QByteArray("ph\xE9") << QByteArray() << true << QString();
+    QTest::addRow("opened in the tree")
+        << QByteArray("ph\xE9") << QByteArray() << false << QString();
+    QTest::addRow("a sub-folder of one")
+        << QByteArray("d\xE9j\xE0/2010") << QByteArray() << false << QString();
+    QTest::addRow("two that Qt reads alike")
+        << QByteArray("ph\xE9") << QByteArray("ph\xE8") << false
+        << QStringLiteral(
+               "%1/ph\\xE8\r\n%1/ph\\xE9\r\nKadrilo ne peut pas savoir lequel analyser.");
+}
+
+void tst_frm_directory::foldersNamedInLatin1() {
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, twin);
+    QFETCH(bool, startedThere);
+    QFETCH(QString, told);
+    kadrilo::test::FakePlatform fake;
+    Fixture fixture;
+    const QByteArray root = QFile::encodeName(fixture.root.path());
+    // Made by their bytes; the image is written under a name Qt can spell, then moved there.
+    QByteArray path = root;
+    for (const QByteArray &name : folder.split('/')) {
+        path += '/' + name;
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+    }
+    QVERIFY(kadrilo::test::writeCr2(fixture.root.filePath(QStringLiteral("IMG_1.CR2")), {}));
+    QCOMPARE(std::rename((root + "/IMG_1.CR2").constData(), (path + "/IMG_1.CR2").constData()), 0);
+    if (!twin.isEmpty())
+        QCOMPARE(::mkdir((root + '/' + twin).constData(), 0700), 0);
+    const QString asQtReadsIt = QFile::decodeName(root + '/' + folder);
+    if (startedThere)
+        QCOMPARE(::chdir((root + '/' + folder).constData()), 0);
+
+    frm_directory &window = fixture.open();
+    if (!startedThere)
+        window.setDirPath(asQtReadsIt);
+    if (told.isEmpty()) {
+        QCOMPARE(listed(window), QStringList{QStringLiteral("IMG_1.CR2")});
+        QVERIFY(
+            QFileInfo(QDir(window.currentFolder()).filePath(QStringLiteral("IMG_1.CR2"))).isFile());
+        QCOMPARE(window.shownFolder(),
+                 fixture.root.path() + u'/' + kadrilo::platform::escapedBytes(folder));
+        QCOMPARE(fake.messages.size(), 0);
+        return;
+    }
+    QCOMPARE(listed(window), QStringList());
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages.first().title, QStringLiteral("Nom de dossier illisible"));
+    QVERIFY2(fake.messages.first().text.contains(told.arg(fixture.root.path())),
+             qPrintable(fake.messages.first().text));
+    QCOMPARE(fixture.workWindowRequests, 0);
 }
 
 void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole_data() {

@@ -21,7 +21,9 @@
 #include <QTreeView>
 #include <QtTest>
 
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 using kadrilo::frm_directory;
 using kadrilo::frm_stats;
@@ -127,6 +129,7 @@ private Q_SLOTS:
     void cycle_data();
     void cycle();
     void closingTheWorkWindowStopsExiftool();
+    void latin1FolderIsAnalysed();
 };
 
 void tst_work_cycle::initTestCase() {
@@ -369,6 +372,36 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     QTimer::singleShot(0, &program.window, [&] { program.window.close(); });
     QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+// Started in a folder whose name is Latin-1 ("ph\xE9"), which Qt cannot spell: the real
+// ExifTool reads its images, and the statistics name the folder with its byte escaped.
+void tst_work_cycle::latin1FolderIsAnalysed() {
+    Program program(Exiftool::Real, 2);
+    const QByteArray raws = QFile::encodeName(program.raws);
+    const QByteArray latin1 =
+        QFile::encodeName(program.folder.filePath(QStringLiteral("photos"))) + "/ph\xE9";
+    QCOMPARE(std::rename(raws.constData(), latin1.constData()), 0);
+    QCOMPARE(::chdir(latin1.constData()), 0);
+    QVERIFY(program.start());
+
+    QStringList labels;
+    ModalScript script;
+    script.onModal<frm_directory>(QStringLiteral("folder window"), [](frm_directory &w) {
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    });
+    script.onModal<frm_stats>(QStringLiteral("statistics window"), [&](frm_stats &w) {
+        for (const QLabel *label : w.findChildren<QLabel *>())
+            labels << label->text();
+        w.close();
+    });
+    QVERIFY(program.run(script));
+    QVERIFY(program.fake.messages.isEmpty());
+    QVERIFY2(labels.contains(QStringLiteral("2 Fichiers RAW Analysés")),
+             qPrintable(labels.join(u'|')));
+    QVERIFY2(labels.contains(QStringLiteral("Dossier d'analyse : ") +
+                             program.folder.filePath(QStringLiteral("photos/ph\\xE9"))),
+             qPrintable(labels.join(u'|')));
 }
 
 QTEST_MAIN(tst_work_cycle)
