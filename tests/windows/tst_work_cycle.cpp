@@ -16,8 +16,10 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <QtTest>
 
@@ -378,6 +380,10 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
 // ExifTool reads its images, and the statistics name the folder with its byte escaped.
 void tst_work_cycle::latin1FolderIsAnalysed() {
     Program program(Exiftool::Real, 2);
+    // QTemporaryDir cannot remove what Qt cannot name; rm can.
+    const auto removeAll = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), program.folder.path()});
+    });
     const QByteArray raws = QFile::encodeName(program.raws);
     const QByteArray latin1 =
         QFile::encodeName(program.folder.filePath(QStringLiteral("photos"))) + "/ph\xE9";
