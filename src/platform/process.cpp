@@ -19,6 +19,7 @@
 #endif
 #ifdef Q_OS_LINUX
 #include <sys/prctl.h>
+#include <sys/sysmacros.h>
 #endif
 
 namespace kadrilo::platform {
@@ -249,6 +250,9 @@ QString deviceReadInGroup(qint64 pid) {
             struct stat target;
             if (::stat(path.constData(), &target) != 0 ||
                 !(S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode)))
+                continue;
+            // /dev/null ends at once: a wrapper may well hold it open.
+            if (S_ISCHR(target.st_mode) && target.st_rdev == makedev(1, 3))
                 continue;
             // "flags:" gives the open flags in octal: a device only written to is no input.
             QFile info(QString::fromLatin1(folder + "/fdinfo/" + fd->d_name));

@@ -272,6 +272,8 @@ private Q_SLOTS:
         QTest::addRow("character device: the entry itself")
             << QStringLiteral("device") << QStringLiteral("zero.CR2");
         QTest::addRow("named pipe: ExifTool passes it over") << QStringLiteral("pipe") << QString();
+        QTest::addRow("a wrapper that holds /dev/null runs on")
+            << QStringLiteral("null") << QString();
     }
 
     void endless_reads_are_stopped() {
@@ -285,6 +287,11 @@ private Q_SLOTS:
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), QString::fromUtf8(entry)));
         else if (kind == QLatin1String("pipe"))
             QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
+        else if (kind == QLatin1String("null"))
+            QVERIFY(QFile::remove(program.filePath(QStringLiteral("exiftool.exe"))) &&
+                    !writeScript(program.filePath(QStringLiteral("exiftool.exe")),
+                                 "exec 3</dev/null; sleep 5")
+                         .isEmpty());
         else if (::mknod(entry.constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
             QSKIP("making a device takes root");
         if (kind == QLatin1String("device"))
