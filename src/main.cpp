@@ -1,3 +1,4 @@
+#include "platform/process.h"
 #include "platform/termination.h"
 #include "platform/window_system.h"
 #include "run/exiftool_run.h"
@@ -22,6 +23,8 @@ int main(int argc, char *argv[]) {
         return EXIT_FAILURE;
     }
 
+    // Before Qt starts its threads: whatever ExifTool leaves running ends with the program.
+    kadrilo::platform::startGuard();
     QApplication app(argc, argv);
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
 

@@ -48,8 +48,23 @@ void removeAbandonedFolders(const QString &parent, const QString &pattern) {
         if (!QFileInfo::exists(QDir(folder).filePath(FolderLock::fileName())))
             continue;
         FolderLock lock(folder);
-        if (lock.tryLock())
-            QDir(folder).removeRecursively();
+        if (!lock.tryLock())
+            continue;
+        // The lock goes last, released rather than deleted: a lock file removed under the
+        // lock would be missing at its release, which Qt reports on standard error.
+        QDir contents(folder);
+        const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                             QDir::System | QDir::NoDotAndDotDot);
+        for (const QFileInfo &entry : entries) {
+            if (entry.fileName() == FolderLock::fileName())
+                continue;
+            if (entry.isDir() && !entry.isSymLink())
+                QDir(entry.filePath()).removeRecursively();
+            else
+                contents.remove(entry.fileName());
+        }
+        lock.unlock();
+        dir.rmdir(name);
     }
 }
 

@@ -23,6 +23,11 @@ public:
                       const QString &details);
 };
 
+// `text` as a real box lays it out: a line that names a path alone (it starts with a separator
+// or a drive letter) never breaks, neither after a slash nor at a blank, and no word breaks at
+// its hyphen ("celle-ci"). The text stays plain: word joiners and no-break spaces hold it.
+QString unbrokenPathsAndWords(const QString &text);
+
 // Shows a message through the installed message boxes.
 void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
                  const QString &details = {});

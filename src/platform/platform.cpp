@@ -2,11 +2,15 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
@@ -102,6 +106,31 @@ QString Platform::shortPath(const QString &folder) const {
 
 bool Platform::startDetached(const QString &program, const QStringList &arguments) {
     return QProcess::startDetached(program, arguments);
+}
+
+QStringList entriesLeadingTo(const QString &folder, bool recursive, const QString &target) {
+    QStringList entries;
+#ifdef Q_OS_UNIX
+    struct stat wanted;
+    if (::stat(QFile::encodeName(target).constData(), &wanted) != 0)
+        return entries;
+    // System entries too: devices, pipes, and links to them.
+    QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},
+                    QDir::Files | QDir::System | QDir::Hidden,
+                    recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        struct stat info;
+        if (::stat(QFile::encodeName(path).constData(), &info) == 0 &&
+            info.st_dev == wanted.st_dev && info.st_ino == wanted.st_ino)
+            entries << QDir::toNativeSeparators(path);
+    }
+#else
+    Q_UNUSED(folder)
+    Q_UNUSED(recursive)
+    Q_UNUSED(target)
+#endif
+    return entries;
 }
 
 Platform &platform() {

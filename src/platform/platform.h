@@ -123,6 +123,10 @@ public:
     virtual bool startDetached(const QString &program, const QStringList &arguments);
 };
 
+// The entries of `folder` (and of its sub-folders with `recursive`) named like Canon raw images
+// that are, or lead by links to, the file `target`: which of them made ExifTool read a device.
+QStringList entriesLeadingTo(const QString &folder, bool recursive, const QString &target);
+
 // The platform in use: the real one unless a test installed its own.
 Platform &platform();
 

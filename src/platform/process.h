@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QString>
 #include <QtGlobal>
 
 class QProcess;
@@ -15,5 +16,29 @@ void bindToThisProcess(QProcess &process);
 // Kills the process group that the process `pid`, set up by bindToThisProcess, leads: the
 // process itself and every process it started. The caller still reaps the process.
 void killProcessGroup(qint64 pid);
+
+// Records the group that the process `pid` leads, once it has started, so that a stop by job
+// control (relayJobControl) and the guard (startGuard) reach it.
+void watchGroup(qint64 pid);
+// Kills what is left of a watched group once its leader has ended, and forgets the group: a
+// wrapper's children that outlived it end with the run that started them.
+void endGroup(qint64 pid);
+
+// Starts the guard: a small process of its own that, however this program ends (even by
+// SIGKILL, which leaves no time to clean up), kills the watched groups still running. The
+// kernel's parent-death signal reaches only the processes this program started, not their own
+// children. Call it first thing in main(), while the program runs one thread only.
+void startGuard();
+
+// Makes a stop by job control (Ctrl+Z, or reading or writing a terminal from the background)
+// stop the watched groups with this program, and its continuation continue them: they run in
+// groups of their own, which the terminal does not signal.
+void relayJobControl();
+
+// A device (a character or block special file, such as /dev/zero or a disk) that a process of
+// the group `pid` leads holds open for reading, beside its standard streams; empty when there
+// is none or the system does not tell. A program that reads such a file as an image may never
+// see its end.
+QString deviceReadInGroup(qint64 pid);
 
 } // namespace kadrilo::platform

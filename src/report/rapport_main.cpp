@@ -1,5 +1,7 @@
 #include "platform/platform.h"
+#include "platform/process.h"
 #include "platform/termination.h"
+#include "report/report_format.h"
 #include "report/report_options.h"
 #include "report/report_run.h"
 
@@ -53,6 +55,19 @@ bool holdClosedDescriptor(int fd) {
 #endif
 }
 
+// A message for standard error, which is often a terminal: the control characters that file
+// and folder names carry into it are shown as the output formats show them, so that no name
+// moves the cursor, clears the screen or retitles the window. The message's own line breaks
+// stay.
+void writeMessage(const QString &text) {
+    QStringList lines = text.split(QLatin1Char('\n'));
+    for (QString &line : lines)
+        line = kadrilo::report::visibleText(line);
+    writeTo(stderr, (QStringLiteral("kadrilo-rapport : ") + lines.join(QLatin1Char('\n')) +
+                     QLatin1Char('\n'))
+                        .toUtf8());
+}
+
 QString writeFailureReason(int error) {
     switch (error) {
     case ENOSPC:
@@ -73,18 +88,19 @@ int main(int argc, char *argv[]) {
 
     const bool outputClosed = holdClosedDescriptor(1);
     holdClosedDescriptor(2);
+    // While the program is one thread, and after the standard streams are held.
+    kadrilo::platform::startGuard();
+    // Ctrl+Z stops ExifTool with the report, fg or bg lets it go on.
+    kadrilo::platform::relayJobControl();
 
     QCoreApplication app(argc, argv);
 
-    const auto reportError = [](const QString &text) {
-        writeTo(stderr, (QStringLiteral("kadrilo-rapport : ") + text + QLatin1Char('\n')).toUtf8());
-    };
     const auto writeOutput = [&](const QByteArray &bytes) {
         if (!outputClosed && writeTo(stdout, bytes))
             return ExitOk;
         const int error = outputClosed ? EBADF : errno;
-        reportError(QStringLiteral("impossible d'écrire sur la sortie standard : %1.")
-                        .arg(writeFailureReason(error)));
+        writeMessage(QStringLiteral("impossible d'écrire sur la sortie standard : %1.")
+                         .arg(writeFailureReason(error)));
         return ExitOutputFailed;
     };
 
@@ -92,10 +108,8 @@ int main(int argc, char *argv[]) {
     if (parsed.action == ParsedArguments::Action::Help)
         return writeOutput(usageText().toUtf8());
     if (parsed.action == ParsedArguments::Action::Error) {
-        writeTo(stderr, QStringLiteral("kadrilo-rapport : %1\n%2\n"
-                                       "Pour en savoir plus : kadrilo-rapport --help\n")
-                            .arg(parsed.error, usageText().section(QLatin1Char('\n'), 0, 0))
-                            .toUtf8());
+        writeMessage(QStringLiteral("%1\n%2\nPour en savoir plus : kadrilo-rapport --help")
+                         .arg(parsed.error, usageText().section(QLatin1Char('\n'), 0, 0)));
         return ExitBadUsage;
     }
 
@@ -144,6 +158,6 @@ int main(int argc, char *argv[]) {
             return written;
     }
     if (!outcome.error.isEmpty())
-        reportError(outcome.error);
+        writeMessage(outcome.error);
     return outcome.status;
 }

@@ -137,8 +137,7 @@ void frm_travail::Form_Activate() {
 
     if (!m_cancelled && m_state.etape_travail == QLatin1String("analyseexif")) {
         lbl_travail->setText(QString());
-        analyse_exif(m_state, m_source->currentFolder(), m_source->statisticsWindow(),
-                     &m_extraction);
+        analyse_exif(m_state, m_source->shownFolder(), m_source->statisticsWindow(), &m_extraction);
     }
 
     m_working = false;

@@ -20,8 +20,10 @@ class ResultsView;
 class WorkSource {
 public:
     virtual ~WorkSource() = default;
-    // The folder opened in the folder tree, in native form.
+    // The folder opened in the folder tree, in native form: a path that opens it.
     virtual QString currentFolder() const = 0;
+    // The same folder as the person reads its name, for the statistics.
+    virtual QString shownFolder() const { return currentFolder(); }
     // The statistics window, created hidden on first use.
     virtual ResultsView &statisticsWindow() = 0;
 };

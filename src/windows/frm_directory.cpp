@@ -5,6 +5,7 @@
 #include "platform/geometry.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
+#include "platform/undecodable_folder.h"
 #include "run/extraction.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -49,6 +50,55 @@ QStringList filterPatterns(const QString &filter) {
 
 QString cleanFolder(const QString &folder) {
     return QDir::cleanPath(QDir(folder).absolutePath());
+}
+
+// What the person reads when ExifTool was stopped for reading `device` without end: which
+// entries of the folder lead there, and what to do about them.
+QString endlessReadText(const QString &device, const QStringList &entries) {
+    QString text = QStringLiteral("ExifTool lisait sans fin « %1 », qui n'est pas une image mais "
+                                  "un périphérique : il a été arrêté.")
+                       .arg(device);
+    if (entries.isEmpty())
+        text += QStringLiteral("\r\nUn fichier du dossier nommé comme une image RAW y mène. "
+                               "Retirez-le du dossier, puis relancez l'analyse.");
+    else if (entries.size() == 1)
+        text += QStringLiteral("\r\nNommé comme une image RAW, ce fichier y mène :\r\n%1\r\n"
+                               "Retirez-le du dossier, puis relancez l'analyse.")
+                    .arg(entries.first());
+    else
+        text += QStringLiteral("\r\nNommés comme des images RAW, ces fichiers y mènent :\r\n%1"
+                               "\r\nRetirez-les du dossier, puis relancez l'analyse.")
+                    .arg(entries.join(QStringLiteral("\r\n")));
+    return text + QStringLiteral("\r\nLes statistiques ne portent que sur les images lues avant "
+                                 "cet arrêt.");
+}
+
+// Why a folder whose name Qt cannot spell cannot be analysed.
+QString undecodableText(const platform::UndecodableFolder &folder) {
+    using Reach = platform::UndecodableFolder::Reach;
+    const QString encoding = QStringLiteral(
+        "n'est pas écrit en UTF-8, le seul codage de noms de fichiers que Kadrilo sache lire");
+    const QString rename =
+        QStringLiteral("Renommez-le en UTF-8 (par exemple avec « convmv -f latin1 -t utf8 "
+                       "--notest »), puis relancez l'analyse.");
+    switch (folder.reach()) {
+    case Reach::Ambiguous:
+        return QStringLiteral("Plusieurs dossiers ont un nom qui %1, et qu'il lit de la même façon "
+                              ":\r\n%2\r\nKadrilo ne peut pas savoir lequel analyser. %3")
+            .arg(encoding, folder.candidates().join(QStringLiteral("\r\n")),
+                 QString(rename).replace(QStringLiteral("Renommez-le"),
+                                         QStringLiteral("Renommez-les")));
+    case Reach::NoProcPath:
+        return QStringLiteral("Le nom du dossier\r\n%1\r\n%2 sur ce système : il ne peut pas être "
+                              "analysé. %3")
+            .arg(folder.shownPath(), encoding, rename);
+    case Reach::NotFound:
+    case Reach::Open:
+        break;
+    }
+    return QStringLiteral("Le dossier\r\n%1\r\nest introuvable : son nom %2, et Kadrilo ne le "
+                          "retrouve pas sur le disque.")
+        .arg(folder.shownPath(), encoding);
 }
 
 bool liesUnder(const QString &folder, const QString &root) {
@@ -285,7 +335,13 @@ void frm_directory::Form_Load() {
 }
 
 QString frm_directory::currentFolder() const {
+    if (m_undecodable && m_undecodable->reach() == platform::UndecodableFolder::Reach::Open)
+        return m_undecodable->path();
     return QDir::toNativeSeparators(m_dirPath);
+}
+
+QString frm_directory::shownFolder() const {
+    return m_undecodable ? m_undecodable->shownPath() : currentFolder();
 }
 
 void frm_directory::setDirPath(const QString &folder) {
@@ -301,6 +357,9 @@ void frm_directory::setDirPath(const QString &folder) {
         Drive1->setCurrentIndex(m_driveIndex);
     }
     m_dirPath = path;
+    m_undecodable.reset();
+    if (platform::UndecodableFolder::needed(path))
+        m_undecodable = std::make_unique<platform::UndecodableFolder>(path);
     const QString root = currentDrive();
     if (!root.isEmpty())
         m_folderOnDrive.insert(root, path);
@@ -352,7 +411,7 @@ void frm_directory::Dir1_Change() {
 
 void frm_directory::fillFileList() {
     File1->clear();
-    File1->addItems(platform::platform().listFiles(m_dirPath, filterPatterns(m_filter)));
+    File1->addItems(platform::platform().listFiles(currentFolder(), filterPatterns(m_filter)));
 }
 
 void frm_directory::keyPressEvent(QKeyEvent *event) {
@@ -371,6 +430,15 @@ void frm_directory::keyPressEvent(QKeyEvent *event) {
         }
     }
     QDialog::keyPressEvent(event);
+}
+
+bool frm_directory::folderCanBeOpened() {
+    if (!m_undecodable || m_undecodable->reach() == platform::UndecodableFolder::Reach::Open)
+        return true;
+    platform::showMessage(this, undecodableText(*m_undecodable),
+                          QStringLiteral("Nom de dossier illisible"),
+                          platform::MessageIcon::Warning);
+    return false;
 }
 
 bool frm_directory::removePreviousTagFiles() {
@@ -400,6 +468,8 @@ void frm_directory::btc_scan_MouseUp() {
 
     // Files may have been copied in or taken away since the folder was opened.
     fillFileList();
+    if (!folderCanBeOpened())
+        return;
     if (!check_recursive->isChecked() && File1->count() == 0) {
         platform::showMessage(this,
                               QStringLiteral("Il n'y a aucun fichier Raw dans le dossier "
@@ -415,7 +485,7 @@ void frm_directory::btc_scan_MouseUp() {
     if (!cycle.tryLock()) {
         platform::showMessage(
             this,
-            QStringLiteral("Une autre analyse est en cours avec le dossier temporaire « %1 ». "
+            QStringLiteral("Une autre analyse est en cours avec le dossier temporaire :\r\n%1\r\n"
                            "Attendez qu'elle se termine, puis relancez celle-ci.")
                 .arg(QDir::toNativeSeparators(m_state.dossier_temp)),
             QStringLiteral("Analyse en cours"), platform::MessageIcon::Information);
@@ -441,22 +511,35 @@ void frm_directory::btc_scan_MouseUp() {
 
     // What went wrong is told before the statistics, which show what could be read.
     const ExtractionResult &extraction = m_workWindow().lastExtraction();
-    const auto error = [this](const QString &text) {
-        platform::showMessage(this, text, QStringLiteral(" Erreur"),
+    // ExifTool names the files of a folder reached through /proc by that path: the person
+    // reads the folder's own name.
+    const auto shown = [this](QString text) {
+        return m_undecodable ? text.replace(currentFolder(), shownFolder()) : text;
+    };
+    const auto error = [this, shown](const QString &text) {
+        platform::showMessage(this, shown(text), QStringLiteral(" Erreur"),
                               platform::MessageIcon::Critical);
     };
+    const QString &device = extraction.ending.endlessDevice;
     switch (judgeRun(extraction)) {
     case RunVerdict::FailedToStart:
         error(failedToStartText(extraction, m_state.chemin_exiftool));
         break;
     case RunVerdict::Aborted:
+        // Stopped while it read a device for ever: the entries that lead there are named.
+        if (!device.isEmpty()) {
+            error(endlessReadText(device, platform::entriesLeadingTo(currentFolder(),
+                                                                     m_state.option_recursive == 1,
+                                                                     device)));
+            break;
+        }
         error(abortedText(extraction));
         break;
     case RunVerdict::NotWritten:
         error(writeFailedText(extraction, m_state.dossier_temp));
         break;
     case RunVerdict::NoImage:
-        platform::showMessage(this, noImageText(currentFolder(), QStringLiteral("CR2, CRW")),
+        platform::showMessage(this, noImageText(shownFolder(), QStringLiteral("CR2, CRW")),
                               QStringLiteral("Aucune image"), platform::MessageIcon::Information);
         break;
     case RunVerdict::NoTagFile:
@@ -464,9 +547,9 @@ void frm_directory::btc_scan_MouseUp() {
                               platform::MessageIcon::Question);
         break;
     case RunVerdict::SomeUnread:
-        platform::showMessage(this, unreadImagesText(extraction),
+        platform::showMessage(this, shown(unreadImagesText(extraction)),
                               QStringLiteral("Lecture incomplète"), platform::MessageIcon::Warning,
-                              unreadImagesDetails(extraction));
+                              shown(unreadImagesDetails(extraction)));
         break;
     case RunVerdict::Complete:
     case RunVerdict::Cancelled:

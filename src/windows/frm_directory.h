@@ -24,6 +24,9 @@ class frm_stats;
 namespace windows {
 class FolderTreeModel;
 }
+namespace platform {
+class UndecodableFolder;
+}
 
 // A push button that acts on the release of any mouse button over it, and on nothing from
 // the keyboard: "Go !" of the folder window starts a work cycle only that way.
@@ -51,8 +54,11 @@ public:
                   QWidget *parent = nullptr);
     ~frm_directory() override;
 
-    // The folder opened in the tree (Dir1's path), in native form.
+    // The folder opened in the tree (Dir1's path), in native form; for a folder whose name Qt
+    // cannot spell, a path that opens it all the same, when there is one.
     QString currentFolder() const override;
+    // The opened folder as its name is on disk, undecodable bytes escaped ("ph\xE9").
+    QString shownFolder() const override;
     ResultsView &statisticsWindow() override;
 
     // Opens `folder` in the tree, as a double-click on it does: on the chosen drive when the
@@ -77,6 +83,7 @@ private:
     QString rootOf(const QString &folder) const;
     QString currentDrive() const;
     bool removePreviousTagFiles();
+    bool folderCanBeOpened();
     void showStatistics();
 
     Module1 &m_state;
@@ -85,6 +92,7 @@ private:
 
     QString m_filter = QStringLiteral("*.*");
     QString m_dirPath;
+    std::unique_ptr<platform::UndecodableFolder> m_undecodable; // while m_dirPath needs it
     int m_driveIndex = -1;
     QHash<QString, QString> m_folderOnDrive; // last folder opened on each drive root
 

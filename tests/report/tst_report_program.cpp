@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <csignal>
 #include <functional>
 #include <map>
@@ -698,26 +699,32 @@ private Q_SLOTS:
         QProcess::execute(s("rm"), {s("-rf"), scratch.path()});
     }
 
-    // No ExifTool and no private folder outlives the report, however it ends.
+    // No ExifTool, nothing it started, and no private folder outlives the report, however it
+    // ends.
     void nothingOutlivesTheReport_data() {
-        QTest::addColumn<int>("signal");
+        QTest::addColumn<int>("signal"); // 0: none, the report ends by itself
         QTest::addColumn<int>("status"); // -1: killed, no status
         QTest::addColumn<int>("processes");
-        QTest::addRow("SIGTERM") << int(SIGTERM) << 130 << 1;
-        QTest::addRow("SIGINT") << int(SIGINT) << 130 << 1;
-        QTest::addRow("SIGHUP") << int(SIGHUP) << 130 << 1;
+        QTest::addColumn<bool>("child"); // the wrapper leaves a child of its own
+        QTest::addRow("SIGTERM") << int(SIGTERM) << 130 << 1 << true;
+        QTest::addRow("SIGINT") << int(SIGINT) << 130 << 1 << true;
+        QTest::addRow("SIGHUP") << int(SIGHUP) << 130 << 1 << true;
         QTest::addRow("SIGKILL: the kernel ends ExifTool, the next report the folder")
-            << int(SIGKILL) << -1 << 1;
-        QTest::addRow("SIGINT with three processes") << int(SIGINT) << 130 << 3;
-        QTest::addRow("SIGKILL with three processes") << int(SIGKILL) << -1 << 3;
+            << int(SIGKILL) << -1 << 1 << false;
+        QTest::addRow("SIGINT with three processes") << int(SIGINT) << 130 << 3 << true;
+        QTest::addRow("SIGKILL with three processes") << int(SIGKILL) << -1 << 3 << false;
+        QTest::addRow("SIGKILL: the wrapper's child goes too") << int(SIGKILL) << -1 << 1 << true;
+        QTest::addRow("normal end: the wrapper's child goes too") << 0 << 5 << 1 << true;
+        QTest::addRow("normal end with three processes") << 0 << 5 << 3 << true;
     }
 
     void nothingOutlivesTheReport() {
         QFETCH(int, signal);
         QFETCH(int, status);
         QFETCH(int, processes);
-        // An ExifTool that never ends; stopped politely, it is a wrapper with a child of its own.
-        // Each notes its process on a line of its own.
+        QFETCH(bool, child);
+        // An ExifTool that never ends, or one that ends at once; as a wrapper, it leaves a child
+        // of its own. Each notes its process on a line of its own.
         const test::ProgramFolder folder(test::ProgramFolder::Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
@@ -726,9 +733,9 @@ private Q_SLOTS:
         QFile exiftool(folder.filePath(s("exiftool.exe")));
         QVERIFY(exiftool.open(QIODevice::WriteOnly));
         exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\n" +
-                       (signal == SIGKILL
-                            ? QByteArray("exec sleep 60\n")
-                            : "sleep 60 &\necho $! >> '" + childFile.toUtf8() + "'\nwait\n"));
+                       (child ? "sleep 300 &\necho $! >> '" + childFile.toUtf8() + "'\n" +
+                                    (signal == 0 ? "exit 0\n" : "wait\n")
+                              : QByteArray("exec sleep 60\n")));
         exiftool.close();
         QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
         const auto noted = [](const QString &file) {
@@ -741,24 +748,131 @@ private Q_SLOTS:
         // The folder holds three images: one for each process.
         start(process, program, {s("--processus"), QString::number(processes), images()},
               tmp.path());
-        QTRY_COMPARE_WITH_TIMEOUT(noted(signal == SIGKILL ? pidFile : childFile).size(),
-                                  qsizetype(processes + 1), 10000);
-        ::kill(pid_t(process.processId()), signal);
+        if (signal != 0) {
+            QTRY_COMPARE_WITH_TIMEOUT(noted(child ? childFile : pidFile).size(),
+                                      qsizetype(processes + 1), 10000);
+            ::kill(pid_t(process.processId()), signal);
+        }
         QVERIFY(process.waitForFinished(10000));
         if (status >= 0) {
             QCOMPARE(process.exitStatus(), QProcess::NormalExit);
             QCOMPARE(process.exitCode(), status);
             QCOMPARE(process.readAllStandardOutput(), QByteArray());
         }
+        QCOMPARE(noted(pidFile).size(), qsizetype(processes + 1));
         for (const QString &file : {pidFile, childFile}) {
             for (const QByteArray &pid : noted(file))
                 QTRY_VERIFY2(!test::processRuns(pid.toLongLong()), pid.constData());
         }
         if (status < 0) {
             QVERIFY(!isEmptyFolder(tmp.path())); // left by the killed report...
-            QCOMPARE(runProgram(rapportPath, {images()}, tmp.path()).status, 0);
+            const Run next = runProgram(rapportPath, {images()}, tmp.path());
+            QCOMPARE(next.status, 0);
+            QCOMPARE(next.err, QByteArray()); // no word on the lock it took over
         }
         QVERIFY(isEmptyFolder(tmp.path())); // ...and removed by the next one
+    }
+
+    // Names of files and folders reach standard error, often a terminal: their control
+    // characters must not retitle the window, clear the screen or move the cursor there.
+    void controlCharactersStayVisible_data() {
+        QTest::addColumn<QByteArray>("exiftool"); // a stand-in's script; empty: the real one
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("shown");
+        const QString hostile = s("\x1b]0;titre\x07\x1b[2J\r\t");
+        const QString visible = s("\\u001B]0;titre\\u0007\\u001B[2J\\u000D\\u0009");
+        QTest::addRow("folder not found")
+            << QByteArray() << QStringList{images() + u'/' + hostile} << 3 << visible;
+        QTest::addRow("unknown format")
+            << QByteArray() << QStringList{s("--format"), hostile} << 2 << visible;
+        QTest::addRow("what ExifTool said as it stopped")
+            << QByteArray(R"(printf 'Error: \033[2J\r - x.CR2\n' >&2; exit 2)")
+            << QStringList{images()} << 7 << s("Error: \\u001B[2J\\u000D - x.CR2");
+    }
+
+    void controlCharactersStayVisible() {
+        QFETCH(QByteArray, exiftool);
+        QFETCH(QStringList, arguments);
+        QFETCH(int, status);
+        QFETCH(QString, shown);
+        const test::ProgramFolder folder(exiftool.isEmpty() ? Exiftool::Linked : Exiftool::Missing);
+        const QString program = folder.filePath(s("kadrilo-rapport"));
+        QVERIFY(QFile::copy(rapportPath, program));
+        if (!exiftool.isEmpty()) {
+            QFile script(folder.filePath(s("exiftool.exe")));
+            QVERIFY(script.open(QIODevice::WriteOnly) &&
+                    script.write("#!/bin/sh\n" + exiftool) > 0);
+            script.close();
+            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+        }
+        const Run run = runProgram(program, arguments, m_tmp.path());
+        QCOMPARE(run.status, status);
+        const QString err = QString::fromUtf8(run.err);
+        QVERIFY2(err.contains(shown), qPrintable(err));
+        // The message's own line breaks are the only control characters left.
+        for (const QChar c : err)
+            QVERIFY2(c == u'\n' || (c >= u' ' && c != u'\x7f'), qPrintable(err));
+    }
+
+    // Ctrl+Z stops the report and its ExifTool processes, which run in groups of their own;
+    // fg lets them all go on.
+    void jobControlStopsExiftool_data() {
+        QTest::addColumn<int>("processes");
+        QTest::addRow("one process") << 1;
+        QTest::addRow("three processes") << 3;
+    }
+
+    void jobControlStopsExiftool() {
+        QFETCH(int, processes);
+        const test::ProgramFolder folder(test::ProgramFolder::Exiftool::Missing);
+        const QString program = folder.filePath(s("kadrilo-rapport"));
+        QVERIFY(QFile::copy(rapportPath, program));
+        const QString pidFile = folder.filePath(s("pid"));
+        QFile exiftool(folder.filePath(s("exiftool.exe")));
+        QVERIFY(exiftool.open(QIODevice::WriteOnly));
+        exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
+        exiftool.close();
+        QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+        const auto pids = [&pidFile] {
+            QFile lines(pidFile);
+            QList<qint64> all;
+            if (lines.open(QIODevice::ReadOnly)) {
+                for (const QByteArray &line : lines.readAll().split('\n'))
+                    if (!line.isEmpty())
+                        all << line.toLongLong();
+            }
+            return all;
+        };
+        // Stopped ("T"), or not, as /proc tells.
+        const auto stopped = [](qint64 pid) {
+            QFile stat(s("/proc/%1/stat").arg(pid));
+            const QByteArray line = stat.open(QIODevice::ReadOnly) ? stat.readAll() : QByteArray();
+            return line.mid(line.lastIndexOf(')') + 2, 1) == "T";
+        };
+        QTemporaryDir tmp;
+        QProcess process;
+        const auto allStopped = [&](bool state) {
+            QList<qint64> all = pids();
+            all << process.processId();
+            return std::all_of(all.begin(), all.end(),
+                               [&](qint64 pid) { return stopped(pid) == state; });
+        };
+
+        // A job of its own, as a shell with job control makes it: a stop signal stops it.
+        process.setChildProcessModifier([] { ::setpgid(0, 0); });
+        start(process, program, {s("--processus"), QString::number(processes), images()},
+              tmp.path());
+        QTRY_COMPARE_WITH_TIMEOUT(pids().size(), qsizetype(processes), 10000);
+        ::kill(pid_t(process.processId()), SIGTSTP);
+        QTRY_VERIFY(allStopped(true));
+        ::kill(pid_t(process.processId()), SIGCONT);
+        QTRY_VERIFY(allStopped(false));
+        ::kill(pid_t(process.processId()), SIGINT);
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 130);
+        for (const qint64 pid : pids())
+            QTRY_VERIFY(!test::processRuns(pid));
     }
 
 private:

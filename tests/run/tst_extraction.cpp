@@ -16,6 +16,11 @@
 #include <QTimer>
 
 #include <csignal>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/types.h>
+#include <unistd.h>
 
 using kadrilo::ExiftoolRun;
 using kadrilo::Module1;
@@ -60,6 +65,13 @@ QString writeScript(const QString &path, const QByteArray &body, bool runnable =
     script.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
                           (runnable ? QFile::ExeOwner : QFile::Permissions()));
     return path;
+}
+
+// The largest resident size this test has reached so far, in kilobytes.
+long peakMemoryKilobytes() {
+    rusage usage = {};
+    ::getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
 }
 
 } // namespace
@@ -207,15 +219,19 @@ private Q_SLOTS:
         QVERIFY(!run.isRunning());
     }
 
-    // A cancel, or a signal to the program, ends ExifTool together with what it started.
+    // However the run ends (a cancel, a signal to the program, or the tool's own end), ExifTool
+    // ends together with what it started.
     void cancel_kills_the_tool_and_its_children_data() {
-        QTest::addColumn<bool>("bySignal");
-        QTest::addRow("cancel") << false;
-        QTest::addRow("SIGTERM to the program") << true;
+        QTest::addColumn<QString>("ending");
+        QTest::addRow("cancel") << QStringLiteral("cancel");
+        QTest::addRow("SIGTERM to the program") << QStringLiteral("signal");
+        QTest::addRow("the wrapper ends, its child would stay") << QStringLiteral("end");
     }
 
     void cancel_kills_the_tool_and_its_children() {
-        QFETCH(bool, bySignal);
+        QFETCH(QString, ending);
+        const bool bySignal = ending == QLatin1String("signal");
+        const bool byItself = ending == QLatin1String("end");
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         const QString pidFile = program.filePath(QStringLiteral("pid"));
@@ -223,7 +239,8 @@ private Q_SLOTS:
         // A wrapper script whose own child would outlive it if only the script were killed.
         state.chemin_exiftool =
             writeScript(state.chemin_exiftool, "sleep 60 &\necho $! > '" + childFile.toUtf8() +
-                                                   "'\necho $$ > '" + pidFile.toUtf8() + "'\nwait");
+                                                   "'\necho $$ > '" + pidFile.toUtf8() + "'\n" +
+                                                   (byItself ? "exit 0" : "wait"));
 
         kadrilo::platform::TerminationWatch watch;
         connect(&watch, &kadrilo::platform::TerminationWatch::requested, &watch,
@@ -233,12 +250,12 @@ private Q_SLOTS:
             QTimer::singleShot(300, &run, [&] {
                 if (bySignal)
                     ::raise(SIGTERM);
-                else
+                else if (!byItself)
                     run.cancel();
             });
         });
         QCOMPARE(kadrilo::extraire_exif(state, program.path(), &run).outcome,
-                 ExiftoolRun::Outcome::Cancelled);
+                 byItself ? ExiftoolRun::Outcome::Finished : ExiftoolRun::Outcome::Cancelled);
         QVERIFY(!run.isRunning());
         QCOMPARE(kadrilo::platform::TerminationWatch::received(), bySignal ? SIGTERM : 0);
 
@@ -247,6 +264,95 @@ private Q_SLOTS:
             QVERIFY(pid > 0);
             QTRY_VERIFY(!kadrilo::test::processRuns(pid));
         }
+    }
+
+    // Files named like images that are no files: the real ExifTool reads a device for ever.
+    void endless_reads_are_stopped_data() {
+        QTest::addColumn<QString>("kind");
+        QTest::addColumn<QString>("device"); // the device the run is stopped for; empty: none
+        QTest::addRow("link to /dev/zero") << QStringLiteral("link") << QStringLiteral("/dev/zero");
+        QTest::addRow("character device: the entry itself")
+            << QStringLiteral("device") << QStringLiteral("zero.CR2");
+        QTest::addRow("named pipe: ExifTool passes it over") << QStringLiteral("pipe") << QString();
+        QTest::addRow("a wrapper that holds /dev/null runs on")
+            << QStringLiteral("null") << QString();
+    }
+
+    void endless_reads_are_stopped() {
+        QFETCH(QString, kind);
+        QFETCH(QString, device);
+        ProgramFolder program;
+        const QString images = program.makeFolder(QStringLiteral("photos"));
+        QVERIFY(writeImage(images + QStringLiteral("/a.CR2"), 100));
+        const QByteArray entry = QFile::encodeName(images + QStringLiteral("/zero.CR2"));
+        if (kind == QLatin1String("link"))
+            QVERIFY(QFile::link(QStringLiteral("/dev/zero"), QString::fromUtf8(entry)));
+        else if (kind == QLatin1String("pipe"))
+            QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
+        else if (kind == QLatin1String("null"))
+            QVERIFY(QFile::remove(program.filePath(QStringLiteral("exiftool.exe"))) &&
+                    !writeScript(program.filePath(QStringLiteral("exiftool.exe")),
+                                 "exec 3</dev/null; sleep 5")
+                         .isEmpty());
+        else if (::mknod(entry.constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
+            QSKIP("making a device takes root");
+        if (kind == QLatin1String("device"))
+            device = QDir(images).filePath(device);
+
+        Module1 state = stateFor(program, 0);
+        ExiftoolRun run;
+        // Without the watch the run never ends: this cancel stands for the person giving up.
+        QTimer giveUp;
+        giveUp.setSingleShot(true);
+        connect(&giveUp, &QTimer::timeout, &run, &ExiftoolRun::cancel);
+        connect(&run, &ExiftoolRun::started, &giveUp, [&giveUp] { giveUp.start(20000); });
+        const auto result = kadrilo::extraire_exif(state, images, &run);
+        QCOMPARE(result.outcome,
+                 device.isEmpty() ? ExiftoolRun::Outcome::Finished : ExiftoolRun::Outcome::Aborted);
+        QCOMPARE(result.ending.endlessDevice, device);
+        QVERIFY(!run.isRunning());
+    }
+
+    // A tool gone astray may write gigabytes on its standard error: the run keeps the lines
+    // that name files, within a fixed size, and the last line.
+    void error_output_stays_bounded_data() {
+        QTest::addColumn<QByteArray>("script");
+        QTest::addColumn<int>("kept");      // error lines kept
+        QTest::addColumn<int>("leftOut");   // error lines counted, not kept
+        QTest::addColumn<QString>("first"); // the first line kept
+        QTest::addColumn<QString>("last");  // the last line kept
+        const int most = ExiftoolRun::maxErrorLines;
+        QTest::addRow("three million error lines")
+            << QByteArray("yes 'Error: File not found - /p/x.CR2' | head -n 3000000 >&2; exit 1")
+            << most + 1 << 3000000 - most - 1 << QStringLiteral("Error: File not found - /p/x.CR2")
+            << QStringLiteral("Error: File not found - /p/x.CR2");
+        QTest::addRow("one line of 150 MB, then why it stopped")
+            << QByteArray("echo 'Warning: first' >&2; head -c 150000000 /dev/zero | tr '\\0' x >&2;"
+                          "echo >&2; echo 'Compilation failed in require' >&2; exit 2")
+            << 2 << 0 << QStringLiteral("Warning: first")
+            << QStringLiteral("Compilation failed in require");
+    }
+
+    void error_output_stays_bounded() {
+        QFETCH(QByteArray, script);
+        QFETCH(int, kept);
+        QFETCH(int, leftOut);
+        QFETCH(QString, first);
+        QFETCH(QString, last);
+        ProgramFolder program(ProgramFolder::Exiftool::Missing);
+        Module1 state = stateFor(program, 0);
+        writeScript(state.chemin_exiftool, script);
+
+        const long before = peakMemoryKilobytes();
+        ExiftoolRun run;
+        kadrilo::executer_commande({state.chemin_exiftool, {}, {}, {}}, run);
+        const auto &ending = run.ending();
+        const long grown = peakMemoryKilobytes() - before;
+        QVERIFY2(grown < 64 * 1024, qPrintable(QStringLiteral("%1 kB").arg(grown)));
+        QCOMPARE(ending.errorLines.size(), kept);
+        QCOMPARE(ending.errorLinesLeftOut, leftOut);
+        QCOMPARE(ending.errorLines.first(), first);
+        QCOMPARE(ending.errorLines.last(), last);
     }
 
     void interface_keeps_answering_while_exiftool_runs() {

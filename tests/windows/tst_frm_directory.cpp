@@ -1,3 +1,5 @@
+#include "platform/folder_lock.h"
+#include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/frm_travail.h"
 #include "run/module1.h"
@@ -8,10 +10,21 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QListWidget>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScopeGuard>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
+#include <QTextLayout>
 #include <QTreeView>
 #include <QtTest>
+
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using kadrilo::frm_directory;
 using kadrilo::frm_travail;
@@ -62,6 +75,33 @@ struct Fixture {
     std::unique_ptr<frm_directory> window;
 };
 
+// The lines of a word-wrapped label as it lays them out at its width.
+QStringList laidOutLines(const QLabel &label) {
+    QTextDocument document;
+    document.setDefaultFont(label.font());
+    document.setDocumentMargin(0);
+    if (Qt::mightBeRichText(label.text()))
+        document.setHtml(label.text());
+    else
+        document.setPlainText(label.text());
+    document.setTextWidth(label.contentsRect().width());
+    QStringList lines;
+    if (document.size().isEmpty()) // lays the text out
+        return lines;
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            lines << block.text()
+                         .mid(line.textStart(), line.textLength())
+                         .remove(u'\u2060') // word joiners, which the person does not see
+                         .replace(u'\u00A0', u' ')
+                         .trimmed();
+        }
+    }
+    return lines;
+}
+
 } // namespace
 
 class tst_frm_directory : public QObject {
@@ -78,6 +118,10 @@ private Q_SLOTS:
     void input();
     void drives();
     void lockedTagFilesStopTheCycle();
+    void foldersNamedInLatin1_data();
+    void foldersNamedInLatin1();
+    void busyTempFolderBoxKeepsThePathWhole_data();
+    void busyTempFolderBoxKeepsThePathWhole();
 };
 
 void tst_frm_directory::fileList_data() {
@@ -348,6 +392,112 @@ void tst_frm_directory::lockedTagFilesStopTheCycle() {
     QCOMPARE(fixture.workWindowRequests, 0);
     QVERIFY(QGuiApplication::overrideCursor() == nullptr);
     QVERIFY(window.isVisible());
+}
+
+// Folder names from old disks, in Latin-1: Qt reads "ph\xE9" as "ph\uFFFD", a path that opens
+// nothing. The window reaches such a folder by its bytes, or says why it cannot.
+void tst_frm_directory::foldersNamedInLatin1_data() {
+    QTest::addColumn<QByteArray>("folder"); // its bytes, under the fixture's root; holds an image
+    QTest::addColumn<QByteArray>("twin");   // another folder that Qt reads alike, or empty
+    QTest::addColumn<bool>("startedThere"); // else opened in the tree
+    QTest::addColumn<QString>("told");      // the message on "Go !", or the folder's name as shown
+    QTest::addRow("started in it")
+        << QByteArray("ph\xE9") << QByteArray() << true << QStringLiteral("ph\\xE9");
+    QTest::addRow("opened in the tree")
+        << QByteArray("ph\xE9") << QByteArray() << false << QStringLiteral("ph\\xE9");
+    QTest::addRow("a sub-folder of one") << QByteArray("d\xE9j\xE0/2010") << QByteArray() << false
+                                         << QStringLiteral("d\\xE9j\\xE0/2010");
+    QTest::addRow("two that Qt reads alike")
+        << QByteArray("ph\xE9") << QByteArray("ph\xE8") << false
+        << QStringLiteral("%1/ph\\xE8\r\n%1/ph\\xE9\r\nKadrilo ne peut pas savoir lequel "
+                          "analyser.");
+}
+
+void tst_frm_directory::foldersNamedInLatin1() {
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, twin);
+    QFETCH(bool, startedThere);
+    QFETCH(QString, told);
+    kadrilo::test::FakePlatform fake;
+    Fixture fixture;
+    // QTemporaryDir cannot remove what Qt cannot name; rm can.
+    const auto removeAll = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), fixture.root.path()});
+    });
+    const QByteArray root = QFile::encodeName(fixture.root.path());
+    // Made by their bytes; the image is written under a name Qt can spell, then moved there.
+    QByteArray path = root;
+    for (const QByteArray &name : folder.split('/')) {
+        path += '/' + name;
+        QCOMPARE(::mkdir(path.constData(), 0700), 0);
+    }
+    QVERIFY(kadrilo::test::writeCr2(fixture.root.filePath(QStringLiteral("IMG_1.CR2")), {}));
+    QCOMPARE(std::rename((root + "/IMG_1.CR2").constData(), (path + "/IMG_1.CR2").constData()), 0);
+    if (!twin.isEmpty())
+        QCOMPARE(::mkdir((root + '/' + twin).constData(), 0700), 0);
+    const QString asQtReadsIt = QFile::decodeName(root + '/' + folder);
+    if (startedThere)
+        QCOMPARE(::chdir((root + '/' + folder).constData()), 0);
+
+    frm_directory &window = fixture.open();
+    if (!startedThere)
+        window.setDirPath(asQtReadsIt);
+    if (twin.isEmpty()) {
+        QCOMPARE(listed(window), QStringList{QStringLiteral("IMG_1.CR2")});
+        QVERIFY(
+            QFileInfo(QDir(window.currentFolder()).filePath(QStringLiteral("IMG_1.CR2"))).isFile());
+        QCOMPARE(window.shownFolder(), fixture.root.path() + u'/' + told);
+        QCOMPARE(fake.messages.size(), 0);
+        return;
+    }
+    QCOMPARE(listed(window), QStringList());
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    QCOMPARE(fake.messages.size(), 1);
+    QCOMPARE(fake.messages.first().title, QStringLiteral("Nom de dossier illisible"));
+    QVERIFY2(fake.messages.first().text.contains(told.arg(fixture.root.path())),
+             qPrintable(fake.messages.first().text));
+    QCOMPARE(fixture.workWindowRequests, 0);
+}
+
+void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole_data() {
+    QTest::addColumn<QString>("temp"); // under the fixture's root
+    QTest::addRow("slashes and hyphens")
+        << QStringLiteral("programmes-photo/kadrilo-0.1.10-Linux/dossier-temporaire");
+    QTest::addRow("blanks") << QStringLiteral("Mes programmes/Kadrilo portable/dossier temporaire");
+}
+
+// The real message box, as the person sees it when another Kadrilo holds the temp folder: the
+// folder stays whole on a line of its own, and no word breaks at its hyphen.
+void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
+    QFETCH(QString, temp);
+    kadrilo::test::FakePlatform fake;
+    kadrilo::platform::MessageBoxes real;
+    const kadrilo::platform::ScopedMessageBoxes shownForReal(real);
+    Fixture fixture;
+    fixture.state.dossier_temp =
+        kadrilo::platform::withTrailingSeparator(fixture.root.filePath(temp));
+    QVERIFY(QDir().mkpath(fixture.state.dossier_temp));
+    QVERIFY(kadrilo::test::writeCr2(fixture.image(QStringLiteral("IMG_1.CR2")), {}));
+    kadrilo::platform::FolderLock otherCycle(fixture.state.dossier_temp);
+    QVERIFY(otherCycle.tryLock());
+    const frm_directory &window = fixture.open();
+
+    QStringList lines;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &poll, [&] {
+        auto *box = kadrilo::test::activeModal<QMessageBox>();
+        if (!box)
+            return;
+        const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
+        lines = laidOutLines(*label);
+        box->accept();
+    });
+    poll.start(50);
+    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+
+    QVERIFY2(lines.contains(fixture.state.dossier_temp), qPrintable(lines.join(u'|')));
+    QVERIFY2(lines.last().endsWith(QStringLiteral("celle-ci.")), qPrintable(lines.join(u'|')));
+    QCOMPARE(fixture.workWindowRequests, 0);
 }
 
 QTEST_MAIN(tst_frm_directory)

@@ -16,12 +16,16 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QPointer>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTreeView>
 #include <QtTest>
 
+#include <cstdio>
 #include <optional>
+#include <unistd.h>
 
 using kadrilo::frm_directory;
 using kadrilo::frm_stats;
@@ -34,8 +38,9 @@ namespace {
 
 // Real: the installed ExifTool. Silent: ends at once, writes nothing. Slow: writes two tag
 // files, then waits. Killed: dies at once by SIGKILL. Locked: the real one, while another
-// Kadrilo holds the temp folder.
-enum class Exiftool { Real, Silent, Slow, Killed, Locked };
+// Kadrilo holds the temp folder. Endless: the real one, with a link to /dev/zero named like an
+// image in the folder.
+enum class Exiftool { Real, Silent, Slow, Killed, Locked, Endless };
 
 void writeImages(const QString &folder, int count, int first) {
     kadrilo::test::Cr2Fixture fixture;
@@ -53,7 +58,8 @@ void clickButton(const QWidget &window, const char *name) {
 // "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
 struct Program {
     Program(Exiftool exiftool, int images, int imagesInSubFolder = 0)
-        : folder(exiftool == Exiftool::Real || exiftool == Exiftool::Locked
+        : folder(exiftool == Exiftool::Real || exiftool == Exiftool::Locked ||
+                         exiftool == Exiftool::Endless
                      ? ProgramFolder::Exiftool::Linked
                      : ProgramFolder::Exiftool::Missing)
         , raws(folder.makeFolder(QStringLiteral("photos/raws")))
@@ -66,6 +72,8 @@ struct Program {
             kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
                                              exiftool == Exiftool::Slow ? pidFile : QString(), 2);
         writeImages(raws, images, 1);
+        if (exiftool == Exiftool::Endless)
+            QFile::link(QStringLiteral("/dev/zero"), raws + QStringLiteral("/zero.CR2"));
         if (imagesInSubFolder > 0)
             writeImages(folder.makeFolder(QStringLiteral("photos/raws/jour2")), imagesInSubFolder,
                         90);
@@ -123,6 +131,7 @@ private Q_SLOTS:
     void cycle_data();
     void cycle();
     void closingTheWorkWindowStopsExiftool();
+    void latin1FolderIsAnalysed();
     void damagedImageIsNamedBeforeTheStatistics();
 };
 
@@ -163,10 +172,18 @@ void tst_work_cycle::cycle_data() {
         << QStringLiteral(" Erreur|ExifTool s'est arrêté avant la fin (arrêté par le signal 9) : "
                           "aucune des 2 images n'a été lue, les statistiques sont incomplètes.")
         << 0 << 1;
+    QTest::addRow("a link to /dev/zero named like an image: ExifTool stopped, the link named")
+        << int(Exiftool::Endless) << 0 << 0 << true << left
+        << QStringLiteral(" Erreur|ExifTool lisait sans fin « /dev/zero », qui n'est pas une image "
+                          "mais un périphérique : il a été arrêté.\r\nNommé comme une image RAW, "
+                          "ce fichier y mène :\r\n%1/zero.CR2\r\nRetirez-le du dossier, puis "
+                          "relancez l'analyse.\r\nLes statistiques ne portent que sur les images "
+                          "lues avant cet arrêt.")
+        << 0 << 1;
     QTest::addRow("another Kadrilo's cycle: nothing deleted, nothing run")
         << int(Exiftool::Locked) << 2 << 0 << false << left
         << QStringLiteral("Analyse en cours|Une autre analyse est en cours avec le dossier "
-                          "temporaire « %1 ». Attendez qu'elle se termine, puis relancez "
+                          "temporaire :\r\n%1\r\nAttendez qu'elle se termine, puis relancez "
                           "celle-ci.")
         << -1 << 1;
     QTest::addRow("Annuler runs nothing") << real << 2 << 0 << false << 0 << QString() << -1 << 1;
@@ -193,6 +210,8 @@ void tst_work_cycle::cycle() {
                     .open(QIODevice::WriteOnly));
         message = message.arg(QDir::toNativeSeparators(program.tempFolder() + QLatin1Char('/')));
     }
+    if (Exiftool(exiftool) == Exiftool::Endless)
+        message = message.arg(program.raws);
     QPointer<frm_travail> work;
     for (int cycle = 1; cycle <= cycles; ++cycle) {
         QPointer<frm_directory> folderWindow;
@@ -356,6 +375,40 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     QTimer::singleShot(0, &program.window, [&] { program.window.close(); });
     QTimer::singleShot(10000, [] { QCoreApplication::exit(99); });
     QCOMPARE(QCoreApplication::exec(), 0);
+}
+
+// Started in a folder whose name is Latin-1 ("ph\xE9"), which Qt cannot spell: the real
+// ExifTool reads its images, and the statistics name the folder with its byte escaped.
+void tst_work_cycle::latin1FolderIsAnalysed() {
+    Program program(Exiftool::Real, 2);
+    // QTemporaryDir cannot remove what Qt cannot name; rm can.
+    const auto removeAll = qScopeGuard([&] {
+        QProcess::execute(QStringLiteral("rm"), {QStringLiteral("-rf"), program.folder.path()});
+    });
+    const QByteArray raws = QFile::encodeName(program.raws);
+    const QByteArray latin1 =
+        QFile::encodeName(program.folder.filePath(QStringLiteral("photos"))) + "/ph\xE9";
+    QCOMPARE(std::rename(raws.constData(), latin1.constData()), 0);
+    QCOMPARE(::chdir(latin1.constData()), 0);
+    QVERIFY(program.start());
+
+    QStringList labels;
+    ModalScript script;
+    script.onModal<frm_directory>(QStringLiteral("folder window"), [](frm_directory &w) {
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    });
+    script.onModal<frm_stats>(QStringLiteral("statistics window"), [&](frm_stats &w) {
+        for (const QLabel *label : w.findChildren<QLabel *>())
+            labels << label->text();
+        w.close();
+    });
+    QVERIFY(program.run(script));
+    QVERIFY(program.fake.messages.isEmpty());
+    QVERIFY2(labels.contains(QStringLiteral("2 Fichiers RAW Analysés")),
+             qPrintable(labels.join(u'|')));
+    QVERIFY2(labels.contains(QStringLiteral("Dossier d'analyse : ") +
+                             program.folder.filePath(QStringLiteral("photos/ph\\xE9"))),
+             qPrintable(labels.join(u'|')));
 }
 
 // A damaged image among good ones: ExifTool writes its error into the tag file; the window
