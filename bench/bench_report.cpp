@@ -10,8 +10,8 @@
 // by default). Prints every time, the best of each and the ratios to the bare command, with
 // the load average before and after: the machine may be shared.
 
+#include "fixture_library.h"
 #include "run/exiftool_command.h"
-#include "support/cr2_writer.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -35,40 +35,6 @@ QString loadAverage() {
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("?");
     return QString::fromLatin1(file.readAll().trimmed()).section(QLatin1Char(' '), 0, 2);
-}
-
-// Folders of 20 images, 10 per year: IMG_0001.CR2 ... in every one of them.
-bool writeImages(const QString &root, int images) {
-    using namespace kadrilo::test;
-    constexpr int perFolder = 20;
-    constexpr int foldersPerYear = 10;
-    for (int i = 0; i < images; ++i) {
-        const int folder = i / perFolder;
-        const QString dir = QStringLiteral("%1/%2/sortie %3")
-                                .arg(root)
-                                .arg(2000 + folder / foldersPerYear)
-                                .arg(folder % foldersPerYear + 1, 2, 10, QLatin1Char('0'));
-        if (i % perFolder == 0 && !QDir().mkpath(dir))
-            return false;
-        Cr2Fixture fixture;
-        fixture.iso = 100 << (i % 6);
-        fixture.fNumber = 2.8 + (i % 5);
-        fixture.focusMode = i % 3;
-        fixture.continuousDrive = i % 2;
-        applyLens(fixture, kCr2Lenses[i % 6]);
-        fixture.focalLength = 18 + (i % 37);
-        fixture.exposureNumerator = 1;
-        fixture.exposureDenominator = 15 << (i % 8);
-        fixture.model = i % 4 ? QStringLiteral("Canon EOS 5D Mark II")
-                              : QStringLiteral("Canon EOS 350D DIGITAL");
-        const QString name = QStringLiteral("%1/IMG_%2.%3")
-                                 .arg(dir)
-                                 .arg(i % perFolder + 1, 4, 10, QLatin1Char('0'))
-                                 .arg(i % 2 ? QStringLiteral("CR2") : QStringLiteral("cr2"));
-        if (!writeCr2(name, fixture))
-            return false;
-    }
-    return true;
 }
 
 // Runs a program to its end; the seconds it took, or -1 when it failed.
@@ -101,7 +67,7 @@ int main(int argc, char *argv[]) {
         return 1;
     }
     const QString photos = root.filePath(QStringLiteral("photos"));
-    if (!writeImages(photos, images)) {
+    if (!kadrilo::bench::writeLibrary(photos, images)) {
         std::fprintf(stderr, "cannot write the fixture images\n");
         return 1;
     }
@@ -123,8 +89,10 @@ int main(int argc, char *argv[]) {
         QStringList arguments;
         std::vector<double> seconds;
     };
-    const QStringList report{QStringLiteral("--recursif"), QStringLiteral("--format"),
-                             QStringLiteral("csv"), QStringLiteral("--processus")};
+    // Without the cache, so that every round reads every image.
+    const QStringList report{QStringLiteral("--recursif"), QStringLiteral("--sans-cache"),
+                             QStringLiteral("--format"), QStringLiteral("csv"),
+                             QStringLiteral("--processus")};
     std::vector<Contender> contenders{
         {QStringLiteral("bare exiftool"), bare.program, bare.arguments, {}},
         {QStringLiteral("--processus 1"),

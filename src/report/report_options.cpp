@@ -187,7 +187,7 @@ QString usageText() {
         "       valeur invalide, dossier manquant ou en trop)\n"
         "    3  dossier introuvable ou illisible\n"
         "    4  exiftool.exe introuvable dans le dossier du programme, ou impossible à lancer\n"
-        "    5  ExifTool n'a écrit aucun fichier de tags (aucune image RAW traitée)\n"
+        "    5  aucune image comptée : aucune image RAW Canon dans DOSSIER, ou aucune lisible\n"
         "    6  dossier temporaire impossible à créer\n"
         "    7  ExifTool s'est arrêté avant la fin (tué, planté ou en erreur)\n"
         "    8  fichiers de tags impossibles à écrire (disque plein)\n"

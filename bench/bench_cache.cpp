@@ -1,0 +1,161 @@
+// Times the report's cache over a library of fixture images in nested folders.
+//
+//   bench_cache [images] [rounds]
+//
+// Writes `images` (20,000 by default) minimal CR2 and CR3 files that the real ExifTool reads,
+// then times `kadrilo-rapport --recursif` with one process per core:
+//   - without the cache (--sans-cache), every image read by ExifTool;
+//   - a first run with an empty cache, which fills it;
+//   - re-runs over the unchanged library (the best of `rounds`, 3 by default), which start no
+//     ExifTool;
+//   - a re-run after 1 % of the images were rewritten;
+//   - the floor of an unchanged re-run: listing and examining the files, in this process.
+// Prints every time, its ratio to the goal's reference, and the peak memory of each report,
+// with the load average before and after: the machine may be shared.
+
+#include "fixture_library.h"
+#include "platform/platform.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <utime.h>
+
+namespace {
+
+const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
+
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().trimmed()).section(QLatin1Char(' '), 0, 2);
+}
+
+// The peak resident memory of process `pid` so far, in MB, as /proc tells it.
+double peakMegabytes(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    }
+    return 0;
+}
+
+struct Timed {
+    double seconds = -1;
+    double peakMegabytes = 0;
+};
+
+// Runs the report to its end with the cache in `cacheHome`, following its peak memory.
+Timed timeReport(const QStringList &arguments, const QString &cacheHome) {
+    QProcess process;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CACHE_HOME"), cacheHome);
+    process.setProcessEnvironment(environment);
+    process.setStandardOutputFile(QProcess::nullDevice());
+    process.setStandardErrorFile(QProcess::nullDevice());
+    Timed timed;
+    QElapsedTimer timer;
+    timer.start();
+    process.start(rapportPath, arguments);
+    if (!process.waitForStarted())
+        return timed;
+    const qint64 pid = process.processId();
+    while (!process.waitForFinished(20))
+        timed.peakMegabytes = std::max(timed.peakMegabytes, peakMegabytes(pid));
+    const double seconds = double(timer.nsecsElapsed()) / 1e9;
+    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
+        timed.seconds = seconds;
+    return timed;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    const int images = args.size() > 1 ? std::max(100, args.at(1).toInt()) : 20000;
+    const int rounds = args.size() > 2 ? std::max(1, args.at(2).toInt()) : 3;
+    constexpr int cr3Share = 4;
+
+    QTemporaryDir root;
+    if (!root.isValid()) {
+        std::fprintf(stderr, "cannot create a temporary folder\n");
+        return 1;
+    }
+    const QString photos = root.filePath(QStringLiteral("photos"));
+    const QString cache = root.filePath(QStringLiteral("cache"));
+    if (!kadrilo::bench::writeLibrary(photos, images, cr3Share)) {
+        std::fprintf(stderr, "cannot write the fixture images\n");
+        return 1;
+    }
+    const QStringList report{QStringLiteral("--recursif"), QStringLiteral("--format=csv"), photos};
+    std::printf("%d images (one in %d a CR3) in %d folders, %d rounds\n", images, cr3Share,
+                (images + 19) / 20, rounds);
+    std::printf("load average before: %s\n", qPrintable(loadAverage()));
+
+    const auto run = [&](const char *name, const QStringList &arguments) {
+        const Timed timed = timeReport(arguments, cache);
+        if (timed.seconds < 0) {
+            std::fprintf(stderr, "%s failed\n", name);
+            std::exit(1);
+        }
+        std::printf("%-22s %8.3f s  peak %6.1f MB\n", name, timed.seconds, timed.peakMegabytes);
+        return timed;
+    };
+    // One untimed pass warms the page cache and Perl's modules.
+    timeReport(QStringList{QStringLiteral("--sans-cache")} + report, cache);
+
+    const Timed plain = run("--sans-cache", QStringList{QStringLiteral("--sans-cache")} + report);
+    QDir(cache).removeRecursively();
+    const Timed first = run("first, empty cache", report);
+    double unchanged = -1;
+    double peak = std::max(plain.peakMegabytes, first.peakMegabytes);
+    for (int round = 0; round < rounds; ++round) {
+        const Timed again = run("unchanged", report);
+        unchanged = unchanged < 0 ? again.seconds : std::min(unchanged, again.seconds);
+        peak = std::max(peak, again.peakMegabytes);
+    }
+    // 1 % of the images rewritten: new content and times, so they are read again.
+    for (int i = 0; i < images; i += 100) {
+        const QByteArray path =
+            QFile::encodeName(kadrilo::bench::libraryImagePath(photos, i, cr3Share));
+        ::utime(path.constData(), nullptr);
+    }
+    const Timed changed = run("1 % changed", report);
+    peak = std::max(peak, changed.peakMegabytes);
+
+    double floor = -1;
+    for (int round = 0; round < rounds; ++round) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto listing =
+            kadrilo::platform::platform().listImages(QFile::encodeName(photos), true, true);
+        const double seconds = double(timer.nsecsElapsed()) / 1e9;
+        if (listing.images.size() != images)
+            std::fprintf(stderr, "listed %lld images\n", qlonglong(listing.images.size()));
+        floor = floor < 0 ? seconds : std::min(floor, seconds);
+    }
+    std::printf("%-22s %8.3f s  (listing and examining the files, in process)\n", "floor", floor);
+    std::printf("load average after: %s\n\n", qPrintable(loadAverage()));
+
+    std::printf("case                    seconds   ratio      goal\n");
+    std::printf("first run / --sans-cache %7.3f   %6.3f   <= 1.05\n", first.seconds,
+                first.seconds / plain.seconds);
+    std::printf("unchanged / first run    %7.3f   %6.3f   <= 0.02\n", unchanged,
+                unchanged / first.seconds);
+    std::printf("1 %% changed / first run  %7.3f   %6.3f   <= 0.06\n", changed.seconds,
+                changed.seconds / first.seconds);
+    std::printf("unchanged / floor        %7.3f   %6.1f\n", unchanged, unchanged / floor);
+    std::printf("peak memory              %7.1f MB           <= 150 MB\n", peak);
+    return 0;
+}
