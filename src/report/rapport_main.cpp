@@ -128,19 +128,23 @@ int main(int argc, char *argv[]) {
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {
-        settings.progress = [](int done, int total) {
+        // French puts 0 and 1 in the singular.
+        const auto images = [](int count) {
+            return count > 1 ? QStringLiteral("images") : QStringLiteral("image");
+        };
+        settings.progress = [images](int done, int total) {
             const QString text =
-                total < 0 ? QStringLiteral("\rExtraction : %1 images").arg(done)
-                          : QStringLiteral("\rExtraction : %1 / %2 images").arg(done).arg(total);
+                QStringLiteral("\rExtraction : %1 / %2 %3").arg(done).arg(total).arg(images(total));
             writeTo(stderr, text.toUtf8());
         };
-        settings.cacheUse = [](int fromCache, int toRead) {
-            writeTo(stderr, QStringLiteral("Cache : %1 déjà lue%2, %3 à lire par ExifTool\n")
-                                .arg(fromCache == 1 ? QStringLiteral("1 image")
-                                                    : QStringLiteral("%1 images").arg(fromCache))
-                                .arg(fromCache > 1 ? QStringLiteral("s") : QString())
-                                .arg(toRead)
-                                .toUtf8());
+        settings.cacheUse = [images](int fromCache, int toRead) {
+            const QString text =
+                QStringLiteral("Cache : %1 %2 déjà %3, %4 à lire par ExifTool\n")
+                    .arg(fromCache)
+                    .arg(images(fromCache))
+                    .arg(fromCache > 1 ? QStringLiteral("lues") : QStringLiteral("lue"))
+                    .arg(toRead);
+            writeTo(stderr, text.toUtf8());
         };
     }
 

@@ -104,10 +104,12 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     return filters;
 }
 
-// "<n> objectifs" past the 30th, with their photos.
+// "<n> objectifs" past the 30th ("1 objectif"), with their photos.
 NamedClassResult uncountedLenses(const StatisticsResults &results) {
     NamedClassResult uncounted;
-    uncounted.name = QString::number(results.uncountedLenses) + QStringLiteral(" objectifs");
+    uncounted.name =
+        QString::number(results.uncountedLenses) +
+        (results.uncountedLenses > 1 ? QStringLiteral(" objectifs") : QStringLiteral(" objectif"));
     uncounted.count = results.uncountedLensPhotos;
     uncounted.percent = percentage(uncounted.count, results.files);
     uncounted.caption = resultCaption(uncounted.count, uncounted.percent);
