@@ -103,7 +103,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # platform plugins, without which no window opens, and the SQLite driver that Qt SQL loads.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libimage-exiftool-perl, fonts-liberation, qt6-qpa-plugins, libqt6sql6-sqlite")
+    "libimage-exiftool-perl, fonts-liberation, qt6-qpa-plugins, libqt6sql6-sqlite, qt6-translations-l10n")
 set(KADRILO_DEB_SUMMARY "shooting statistics of Canon raw images")
 # CPack puts the summary (set for DEB in cmake/cpack_generator.cmake.in) in front.
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION

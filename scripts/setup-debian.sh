@@ -13,7 +13,7 @@ set -euo pipefail
 run_packages=(
     build-essential cmake
     qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev libvulkan-dev libgl-dev
-    qt6-qpa-plugins libqt6sql6-sqlite
+    qt6-qpa-plugins libqt6sql6-sqlite qt6-translations-l10n
     libimage-exiftool-perl
     fonts-liberation
 )

@@ -1,3 +1,4 @@
+#include "platform/platform.h"
 #include "platform/process.h"
 #include "platform/termination.h"
 #include "platform/window_system.h"
@@ -26,6 +27,8 @@ int main(int argc, char *argv[]) {
     // Before Qt starts its threads: whatever ExifTool leaves running ends with the program.
     kadrilo::platform::startGuard();
     QApplication app(argc, argv);
+    // Qt's own buttons and menus speak French too ("Montrer les détails...").
+    kadrilo::platform::installQtFrench();
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/kadrilo/kadrilo.png")));
 
     kadrilo::Module1 state;

@@ -153,10 +153,10 @@ QString exiftoolSaid(const QString &line) {
     return line.isEmpty() ? QString() : QStringLiteral("\nExifTool : ") + line;
 }
 
+// One unread image a line, its path first: a message box keeps such a line whole.
 QString unreadLine(const UnreadImage &image) {
-    return image.reason.isEmpty()
-               ? quotedPath(image.path)
-               : QStringLiteral("%1 : %2").arg(quotedPath(image.path), image.reason);
+    const QString path = QDir::toNativeSeparators(image.path);
+    return image.reason.isEmpty() ? path : QStringLiteral("%1 : %2").arg(path, image.reason);
 }
 
 QString unreadSummary(const ExtractionResult &result) {
@@ -169,15 +169,15 @@ QString unreadSummary(const ExtractionResult &result) {
                : QStringLiteral("%1 des %2 images n'a pas pu être lue").arg(unread).arg(considered);
 }
 
-QString foldersLine(const QStringList &folders, qsizetype shown) {
-    QStringList quoted;
+// The folders that could not be opened, one a line after their heading.
+QString foldersLines(const QStringList &folders, qsizetype shown) {
+    QStringList lines{folders.size() > 1 ? QStringLiteral("Dossiers impossibles à ouvrir :")
+                                         : QStringLiteral("Dossier impossible à ouvrir :")};
     for (const QString &folder : folders.mid(0, shown))
-        quoted << quotedPath(folder);
+        lines << QDir::toNativeSeparators(folder);
     if (folders.size() > shown)
-        quoted << QStringLiteral("…");
-    return (folders.size() > 1 ? QStringLiteral("Dossiers impossibles à ouvrir : %1")
-                               : QStringLiteral("Dossier impossible à ouvrir : %1"))
-        .arg(quoted.join(u", "));
+        lines << QStringLiteral("…");
+    return lines.join(QLatin1Char('\n'));
 }
 
 } // namespace
@@ -196,7 +196,7 @@ QString unreadImagesText(const ExtractionResult &result) {
                                  : QStringLiteral("… et 1 autre"));
     }
     if (!result.unreadableFolders.isEmpty())
-        lines << foldersLine(result.unreadableFolders, 3);
+        lines << foldersLines(result.unreadableFolders, 3);
     return lines.join(QLatin1Char('\n'));
 }
 
@@ -209,7 +209,7 @@ QString unreadImagesDetails(const ExtractionResult &result) {
         lines << (unnamed > 1 ? QStringLiteral("%1 autres images sans fichier de tags").arg(unnamed)
                               : QStringLiteral("1 autre image sans fichier de tags"));
     if (!result.unreadableFolders.isEmpty())
-        lines << foldersLine(result.unreadableFolders, result.unreadableFolders.size());
+        lines << foldersLines(result.unreadableFolders, result.unreadableFolders.size());
     return lines.join(QLatin1Char('\n'));
 }
 

@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryFile>
+#include <QTranslator>
 
 #ifdef Q_OS_UNIX
 #include <sys/stat.h>
@@ -149,6 +152,17 @@ ScopedPlatform::~ScopedPlatform() {
 
 QChar separator() {
     return QDir::separator();
+}
+
+bool installQtFrench() {
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(QLocale(QLocale::French, QLocale::France), QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;
+        return false;
+    }
+    return QCoreApplication::installTranslator(translator);
 }
 
 QString readablePath(const QByteArray &path) {

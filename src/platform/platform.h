@@ -144,6 +144,10 @@ private:
 
 // The platform's path separator: "/" on Linux, "\" on Windows.
 QChar separator();
+// Loads Qt's own French texts (the buttons of a message box, the menu of a scroll bar...)
+// into the application; false when they are not installed (Debian's qt6-translations-l10n).
+bool installQtFrench();
+
 // What stands at a folder path given in the system's encoding.
 enum class FolderAccess { Readable, Missing, NotAFolder, Unreadable };
 FolderAccess folderAccess(const QByteArray &path);

@@ -1,3 +1,4 @@
+#include "platform/platform.h"
 #include "platform/window_system.h"
 
 #include <QProcess>
@@ -60,6 +61,13 @@ private Q_SLOTS:
                      message.contains(QStringLiteral("kadrilo-rapport")),
                  qPrintable(message));
         QCOMPARE(kadrilo.readAllStandardOutput(), QByteArray());
+    }
+
+    // A message box's details button, a scroll bar's menu: Qt's own texts are French too.
+    void qtSpeaksFrench() {
+        QVERIFY(kadrilo::platform::installQtFrench());
+        QCOMPARE(QCoreApplication::translate("QMessageBox", "Show Details..."),
+                 QStringLiteral("Montrer les détails..."));
     }
 };
 

@@ -637,7 +637,7 @@ private Q_SLOTS:
                (cd "$S/p" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
                cp "$P/a.CR2" deep.CR2) && chmod -R a+rwX "$T" && chmod a+rx "$S" &&
                setpriv --reuid=65534 --regid=65534 --clear-groups "$R" --recursif "$S/p")",
-            "root", 9, "2 Fichiers RAW Analysés", "2 des 4 images n'ont pas pu être lues :\n« ");
+            "root", 9, "2 Fichiers RAW Analysés", "2 des 4 images n'ont pas pu être lues :\n/");
         row("current folder longer than 4096 bytes", "",
             R"(cd "$S" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
                cp "$P/a.CR2" . && "$R" .)",

@@ -502,7 +502,7 @@ private Q_SLOTS:
             << QStringLiteral("1 des 3 images n'a pas pu être lue");
         QTest::addRow("a folder ExifTool could not open")
             << 1 << 1 << QStringList{QStringLiteral("Error opening directory /p/locked")} << 0
-            << QStringLiteral("Dossier impossible à ouvrir : « /p/locked »");
+            << QStringLiteral("Dossier impossible à ouvrir :\n/p/locked");
         QTest::addRow("empty tag file: full disk")
             << 2 << 2 << QStringList() << 1 << QStringLiteral("le disque est plein");
     }
