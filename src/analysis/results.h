@@ -75,11 +75,11 @@ struct StatisticsResults {
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"
     QString folderLine;    // Label3: "Dossier d'analyse : <folder>"
 
-    ChartTable isoTable;       // 8 x 1
-    ChartTable autofocusTable; // 4 x 1
-    ChartTable driveTable;     // 2 x 1
-    ChartTable apertureTable;  // 24 x 1
-    ChartTable lensTable;      // 1 x lens count (a row without columns when no lens)
+    ChartTable isoTable = ChartTable(8, QVector<int>(1));       // 8 x 1
+    ChartTable autofocusTable = ChartTable(4, QVector<int>(1)); // 4 x 1
+    ChartTable driveTable = ChartTable(2, QVector<int>(1));     // 2 x 1
+    ChartTable apertureTable = ChartTable(24, QVector<int>(1)); // 24 x 1
+    ChartTable lensTable = ChartTable(1); // 1 x lens count (a row without columns when no lens)
     int lensColumns = 0;
 
     // The table of `chart`.
