@@ -5,23 +5,27 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <utility>
 
 namespace kadrilo {
 
 namespace {
 
 template <size_t N>
-void fillClasses(std::array<ClassResult, N> &classes, ChartTable &table,
-                 const std::array<int, N> &counts, int total) {
-    table = ChartTable(int(N), QVector<int>(1, 0));
+void fillClasses(std::array<ClassResult, N> &classes, const std::array<int, N> &counts, int total) {
     for (size_t k = 0; k < N; ++k) {
         ClassResult &result = classes[k];
         result.count = counts[k];
         result.percent = percentage(counts[k], total);
         result.caption = resultCaption(result.count, result.percent);
-        table[int(k)][0] = result.percent;
     }
+}
+
+// One row per class, its percentage in the one column.
+template <typename Classes> ChartTable rowPerClass(const Classes &classes) {
+    ChartTable table;
+    for (const ClassResult &result : classes)
+        table.append(QVector<int>{result.percent});
+    return table;
 }
 
 QVector<NamedClassResult> namedClasses(const QVector<CountedValue> &counted, int total) {
@@ -64,21 +68,18 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
     results.files = total;
     results.rawType = state.type_raw;
     results.folder = dossierAnalyse;
-    fillClasses(results.iso, results.isoTable, stats.compte_iso, total);
-    fillClasses(results.autofocus, results.autofocusTable, stats.compte_af, total);
-    fillClasses(results.drive, results.driveTable, stats.compte_drive, total);
-    fillClasses(results.aperture, results.apertureTable, stats.compte_diaph, total);
+    fillClasses(results.iso, stats.compte_iso, total);
+    fillClasses(results.autofocus, stats.compte_af, total);
+    fillClasses(results.drive, stats.compte_drive, total);
+    fillClasses(results.aperture, stats.compte_diaph, total);
 
     const int lensCount = std::clamp(state.nb_objectifs, 0, Module1::lens_slots);
-    results.lensColumns = lensCount;
-    results.lensTable = ChartTable(1, QVector<int>(lensCount, 0));
     for (int c = 0; c < lensCount; ++c) {
         LensResult lens;
         lens.name = state.objectifs[size_t(c)];
         lens.count = stats.compte_objectifs[size_t(c)];
         lens.percent = percentage(lens.count, total);
         lens.caption = resultCaption(lens.count, lens.percent);
-        results.lensTable[0][c] = lens.percent;
         results.lenses.append(lens);
     }
 
@@ -104,24 +105,23 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
     return results;
 }
 
-const ChartTable &StatisticsResults::table(Chart chart) const {
+ChartTable StatisticsResults::table(Chart chart) const {
     switch (chart) {
     case Chart::Iso:
-        return isoTable;
+        return rowPerClass(iso);
     case Chart::Autofocus:
-        return autofocusTable;
+        return rowPerClass(autofocus);
     case Chart::Drive:
-        return driveTable;
+        return rowPerClass(drive);
     case Chart::Aperture:
-        return apertureTable;
+        return rowPerClass(aperture);
     case Chart::Lens:
         break;
     }
-    return lensTable;
-}
-
-ChartTable &StatisticsResults::table(Chart chart) {
-    return const_cast<ChartTable &>(std::as_const(*this).table(chart));
+    QVector<int> lensRow;
+    for (const LensResult &lens : lenses)
+        lensRow.append(lens.percent);
+    return ChartTable{lensRow};
 }
 
 } // namespace kadrilo

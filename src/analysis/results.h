@@ -36,8 +36,8 @@ struct LensFocalResult {
 };
 
 // Everything one analysis shows: per class its count, percentage and caption, the three
-// summary lines and the five chart tables. The one value of an analysis: the statistics
-// window shows it and the headless report prints it.
+// summary lines, from which the five chart tables follow. The one value of an analysis: the
+// statistics window shows it and the headless report prints it.
 struct StatisticsResults {
     int files = 0;   // tag files read
     QString rawType; // type_raw
@@ -75,16 +75,9 @@ struct StatisticsResults {
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"
     QString folderLine;    // Label3: "Dossier d'analyse : <folder>"
 
-    ChartTable isoTable;       // 8 x 1
-    ChartTable autofocusTable; // 4 x 1
-    ChartTable driveTable;     // 2 x 1
-    ChartTable apertureTable;  // 24 x 1
-    ChartTable lensTable;      // 1 x lens count (a row without columns when no lens)
-    int lensColumns = 0;
-
-    // The table of `chart`.
-    const ChartTable &table(Chart chart) const;
-    ChartTable &table(Chart chart);
+    // The table `chart` draws, from the percentages of its classes: one row per class and
+    // one column (ISO, autofocus, drive, aperture), or one row and a column per lens.
+    ChartTable table(Chart chart) const;
 };
 
 // Where an analysis shows its results: the statistics window, or a test.

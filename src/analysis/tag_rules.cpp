@@ -154,26 +154,20 @@ int driveMode(QByteArrayView value) {
 }
 
 int apertureBucket(QByteArrayView value) {
-    struct Bucket {
-        const char *text;
-        int bucket;
-    };
-    static const Bucket buckets[] = {
-        {"1.2", 1},  {"1.4", 2},   {"1.6", 3},  {"1.8", 4},   {"2.0", 5},   {"2", 5},
-        {"2.2", 6},  {"2.5", 7},   {"2.8", 8},  {"3.2", 9},   {"3.5", 10},  {"4.0", 11},
-        {"4", 11},   {"4.5", 12},  {"5.0", 13}, {"5", 13},    {"5.6", 14},  {"6.3", 15},
-        {"7.1", 16}, {"8.0", 17},  {"8", 17},   {"9.0", 18},  {"9", 18},    {"10.0", 19},
-        {"10", 19},  {"11.0", 20}, {"11", 20},  {"13.0", 21}, {"13", 21},   {"14.0", 22},
-        {"14", 22},  {"16.0", 23}, {"16", 23},  {"18.0", 24}, {"20.0", 24}, {"22.0", 24},
-        {"18", 24},  {"20", 24},   {"22", 24},
-    };
     if (value.isEmpty() || value.size() > 4)
         return 0;
-    for (const Bucket &b : buckets) {
-        if (value == QByteArrayView(b.text))
-            return b.bucket;
+    const auto matches = [value](const char *number) {
+        const QByteArrayView text(number);
+        if (value == text)
+            return true;
+        return !std::strchr(number, '.') && value.size() == text.size() + 2 &&
+               value.startsWith(text) && value.endsWith(".0");
+    };
+    for (int bucket = 1; bucket <= 24; ++bucket) {
+        if (matches(apertureValues[bucket - 1]))
+            return bucket;
     }
-    return 0;
+    return matches("18") || matches("20") ? 24 : 0;
 }
 
 void clearLenses(Module1 &state) {

@@ -36,7 +36,13 @@ int isoBand(QByteArrayView value);
 int autofocusMode(QByteArrayView value);
 // Drive mode 1 (single frame) or 2 (continuous) from the first 6 characters, 0 for none.
 int driveMode(QByteArrayView value);
-// Aperture bucket 1..24 for a value that equals one of the bucket texts, 0 otherwise.
+// The f-numbers of the 24 aperture buckets, as the captions write them.
+inline constexpr const char *apertureValues[24] = {
+    "1.2", "1.4", "1.6", "1.8", "2", "2.2", "2.5", "2.8", "3.2", "3.5", "4",  "4.5",
+    "5",   "5.6", "6.3", "7.1", "8", "9",   "10",  "11",  "13",  "14",  "16", "22"};
+
+// Aperture bucket 1..24 for a value that is one of the bucket's f-numbers, a whole one also
+// with ".0" ("8.0"); f/18 and f/20 fall in bucket 24 with f/22. 0 otherwise.
 int apertureBucket(QByteArrayView value);
 
 // Longest lens name taken, in bytes. No camera lens name comes near it; a longer value is

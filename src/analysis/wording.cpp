@@ -1,5 +1,7 @@
 #include "analysis/wording.h"
 
+#include "analysis/tag_rules.h"
+
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,16 +13,10 @@ QString entry(const QStringList &list, int number) {
     return number >= 1 && number <= list.size() ? list.at(number - 1) : QString();
 }
 
-// The apertures, with the blanks that follow each in its caption so that the colons of a
-// column line up as they were drawn.
-struct Aperture {
-    const char *value;
-    int blanks;
-};
-constexpr Aperture apertures[24] = {
-    {"1.2", 2}, {"1.4", 2}, {"1.6", 2}, {"1.8", 2}, {"2", 4},  {"2.2", 1}, {"2.5", 1}, {"2.8", 1},
-    {"3.2", 2}, {"3.5", 2}, {"4", 5},   {"4.5", 2}, {"5", 4},  {"5.6", 1}, {"6.3", 1}, {"7.1", 1},
-    {"8", 4},   {"9", 4},   {"10", 2},  {"11", 3},  {"13", 2}, {"14", 2},  {"16", 2},  {"22", 2}};
+// The blanks that follow each aperture in its caption, so that the colons of a column line
+// up as they were drawn.
+constexpr int apertureBlanks[24] = {2, 2, 2, 2, 4, 1, 1, 1, 2, 2, 5, 2,
+                                    4, 1, 1, 1, 4, 4, 2, 3, 2, 2, 2, 2};
 constexpr int slashlessBucket = 8;
 
 } // namespace
@@ -100,13 +96,13 @@ QString isoBandCaption(int band) {
 QString apertureName(int bucket) {
     if (bucket < 1 || bucket > 24)
         return {};
-    return QStringLiteral("F/") + QLatin1String(apertures[bucket - 1].value);
+    return QStringLiteral("F/") + QLatin1String(apertureValues[bucket - 1]);
 }
 
 QString apertureCaption(int bucket) {
     if (bucket < 1 || bucket > 24)
         return {};
-    return apertureName(bucket) + QString(apertures[bucket - 1].blanks, QLatin1Char(' ')) +
+    return apertureName(bucket) + QString(apertureBlanks[bucket - 1], QLatin1Char(' ')) +
            QLatin1Char(':');
 }
 

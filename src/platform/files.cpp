@@ -26,7 +26,7 @@ namespace kadrilo::platform {
 
 namespace {
 
-const QString tagFilePattern = QStringLiteral("*.txt");
+const QString tagFilePattern = QString::fromUtf16(tagFileWildcard);
 
 QDir::Filters everyFile() {
     return QDir::Files | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot;

@@ -10,6 +10,9 @@
 
 namespace kadrilo::platform {
 
+// The tag files ExifTool writes into the temp folder, one per image.
+inline constexpr char16_t tagFileWildcard[] = u"*.txt";
+
 // Why a folder cannot take the files the program writes.
 enum class FolderProblem { None, NotCreated, NotAFolder, NotWritable };
 

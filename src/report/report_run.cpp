@@ -238,8 +238,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         if (!privateFolder->isValid())
             return failure(
                 ExitTempFolderFailed,
-                QStringLiteral("impossible de créer un dossier temporaire dans « %1 » : %2")
-                    .arg(QDir::toNativeSeparators(QDir::tempPath()), privateFolder->errorString()));
+                QStringLiteral("impossible de créer un dossier temporaire dans %1 : %2")
+                    .arg(wording::quotedPath(QDir::tempPath()), privateFolder->errorString()));
         platform::FolderLock ownership(privateFolder->path());
         ownership.tryLock();
 

@@ -1,5 +1,7 @@
 #include "report/tag_cache.h"
 
+#include "analysis/wording.h"
+
 #include <QAtomicInteger>
 #include <QCryptographicHash>
 #include <QDir>
@@ -15,6 +17,8 @@
 namespace kadrilo::report {
 
 namespace {
+
+using wording::quotedPath;
 
 // Bumped whenever the tables change: a file of another version is replaced.
 constexpr int schemaVersion = 1;
@@ -86,9 +90,9 @@ void TagCache::notice(const QString &text) {
 }
 
 void TagCache::failed(const QString &what, const QString &error) {
-    notice(QStringLiteral("le cache « %1 » n'a pas pu %2 (%3) : les images concernées sont lues "
+    notice(QStringLiteral("le cache %1 n'a pas pu %2 (%3) : les images concernées sont lues "
                           "par ExifTool, les statistiques n'en dépendent pas.")
-               .arg(QDir::toNativeSeparators(m_path), what, reasonOf(error)));
+               .arg(quotedPath(m_path), what, reasonOf(error)));
 }
 
 void TagCache::close() {
@@ -105,16 +109,16 @@ void TagCache::close() {
 bool TagCache::open() {
     const QFileInfo file(m_path);
     if (!QDir().mkpath(file.absolutePath())) {
-        notice(QStringLiteral("le dossier du cache « %1 » ne peut pas être créé : les images "
+        notice(QStringLiteral("le dossier du cache %1 ne peut pas être créé : les images "
                               "sont toutes lues par ExifTool.")
-                   .arg(QDir::toNativeSeparators(file.absolutePath())));
+                   .arg(quotedPath(file.absolutePath())));
         return false;
     }
     m_readOnly = file.exists() && !file.isWritable();
     if (m_readOnly)
-        notice(QStringLiteral("le cache « %1 » est en lecture seule : ce qu'ExifTool lit cette "
+        notice(QStringLiteral("le cache %1 est en lecture seule : ce qu'ExifTool lit cette "
                               "fois n'y est pas gardé.")
-                   .arg(QDir::toNativeSeparators(m_path)));
+                   .arg(quotedPath(m_path)));
     QString error;
     switch (connectFile(error)) {
     case Schema::Ready:
@@ -138,9 +142,9 @@ bool TagCache::open() {
 }
 
 void TagCache::busy() {
-    notice(QStringLiteral("le cache « %1 » est occupé par un autre programme : il n'est pas "
+    notice(QStringLiteral("le cache %1 est occupé par un autre programme : il n'est pas "
                           "utilisé cette fois, les images sont toutes lues par ExifTool.")
-               .arg(QDir::toNativeSeparators(m_path)));
+               .arg(quotedPath(m_path)));
     close();
 }
 
@@ -197,19 +201,19 @@ bool TagCache::replace(const QString &why) {
         if (removed && file.exists() && !file.remove())
             removed = false;
     }
-    const QString path = QDir::toNativeSeparators(m_path);
+    const QString path = quotedPath(m_path);
     if (!removed) {
-        notice(QStringLiteral("le cache « %1 » ne peut pas être lu (%2) ni remplacé : il n'est "
+        notice(QStringLiteral("le cache %1 ne peut pas être lu (%2) ni remplacé : il n'est "
                               "pas utilisé, les images sont toutes lues par ExifTool.")
                    .arg(path, why));
         return false;
     }
-    notice(QStringLiteral("le cache « %1 » ne pouvait pas être lu (%2) : il a été remplacé.")
+    notice(QStringLiteral("le cache %1 ne pouvait pas être lu (%2) : il a été remplacé.")
                .arg(path, why));
     QString error;
     if (connectFile(error) == Schema::Ready)
         return true;
-    notice(QStringLiteral("le nouveau cache « %1 » ne peut pas être créé (%2) : il n'est pas "
+    notice(QStringLiteral("le nouveau cache %1 ne peut pas être créé (%2) : il n'est pas "
                           "utilisé.")
                .arg(path, reasonOf(error)));
     close();
@@ -314,9 +318,9 @@ void TagCache::readRows(QSqlQuery &query, const QByteArray &prefix, bool recursi
             images.insert(path, image);
     }
     if (damaged > 0)
-        notice(QStringLiteral("le cache « %1 » avait des lignes abîmées : leurs images ont été "
+        notice(QStringLiteral("le cache %1 avait des lignes abîmées : leurs images ont été "
                               "relues par ExifTool.")
-                   .arg(QDir::toNativeSeparators(m_path)));
+                   .arg(quotedPath(m_path)));
 }
 
 void TagCache::store(const QHash<QByteArray, CachedImage> &images, const QString &tags) {

@@ -2,33 +2,22 @@
 
 #include "analysis/wording.h"
 #include "platform/geometry.h"
-#include "stats/lens_legend.h"
+#include "stats/bar_chart.h"
+#include "stats/design_tabs.h"
+#include "stats/lens_chart.h"
+#include "stats/wrapping_button.h"
 
-#include <QBarCategoryAxis>
-#include <QBarSeries>
-#include <QBarSet>
-#include <QChart>
-#include <QChartView>
-#include <QGraphicsItem>
-#include <QGraphicsLayout>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLegend>
-#include <QLegendMarker>
-#include <QPainter>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
 #include <QShowEvent>
 #include <QStyle>
-#include <QStyleOptionButton>
-#include <QTabWidget>
-#include <QValueAxis>
 #include <QWindow>
 
 #include <algorithm>
-#include <vector>
 
 namespace kadrilo {
 
@@ -40,170 +29,10 @@ int indexOf(Chart chart) {
     return static_cast<int>(chart);
 }
 
-// Tab pages whose controls are placed in the tab control's own coordinates, the way the
-// layout was drawn: every page carries a canvas that is shifted back by the page's offset
-// inside the tab control, so a control at (left, top) stands there whatever the tab bar's
-// height in the current style.
-class DesignTabs : public QTabWidget {
-public:
-    explicit DesignTabs(QWidget *parent)
-        : QTabWidget(parent) {}
-
-    // Adds a tab and returns the canvas to put its controls on.
-    QWidget *addDesignPage(const QString &caption) {
-        auto *page = new QWidget(this);
-        auto *canvas = new QWidget(page);
-        addTab(page, caption);
-        m_pages.push_back({page, canvas});
-        placeCanvases();
-        return canvas;
-    }
-
-protected:
-    bool event(QEvent *event) override {
-        const bool handled = QTabWidget::event(event);
-        switch (event->type()) {
-        case QEvent::Resize:
-        case QEvent::Show:
-        case QEvent::LayoutRequest:
-        case QEvent::StyleChange:
-        case QEvent::FontChange:
-            placeCanvases();
-            break;
-        default:
-            break;
-        }
-        return handled;
-    }
-
-private:
-    void placeCanvases() {
-        for (const auto &[page, canvas] : m_pages)
-            canvas->setGeometry(QRect(-page->mapTo(this, QPoint()), size()));
-    }
-
-    std::vector<std::pair<QWidget *, QWidget *>> m_pages;
-};
-
-// A push button whose caption wraps onto several lines when it is wider than the button,
-// as "Sauvegarder dans un fichier" must in its narrow box. text() stays the caption itself.
-class WrappingButton : public QPushButton {
-public:
-    WrappingButton(const QString &text, QWidget *parent)
-        : QPushButton(text, parent) {}
-
-protected:
-    void paintEvent(QPaintEvent *) override {
-        QStyleOptionButton option;
-        initStyleOption(&option);
-        if (fontMetrics().horizontalAdvance(option.text) <=
-            style()->subElementRect(QStyle::SE_PushButtonContents, &option, this).width()) {
-            QPainter painter(this);
-            style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
-            return;
-        }
-        const QString caption = option.text;
-        option.text.clear();
-        QPainter painter(this);
-        style()->drawControl(QStyle::CE_PushButton, &option, &painter, this);
-        const QRect textBox = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
-        style()->drawItemText(&painter, textBox, Qt::AlignCenter | Qt::TextWordWrap, palette(),
-                              isEnabled(), caption, QPalette::ButtonText);
-    }
-};
-
 // Where the controls stand, in twips.
 constexpr int labelHeight = 255;
 constexpr int resultWidth = 2535;
-// The lens chart's bars share this part of the plot's width.
-constexpr qreal lensBarWidth = 0.9;
-
-// The lens chart shows up to 30 bars side by side, told apart only by colour: spread the
-// hues around the circle and alternate the brightness so that neighbours never look alike.
-QColor lensColour(int column) {
-    const int hue = (column * 137) % 360;
-    const int value = column % 2 == 0 ? 225 : 160;
-    return QColor::fromHsv(hue, 190, value);
-}
-
-int columnsOf(const ChartTable &table) {
-    int columns = 0;
-    for (const auto &row : table)
-        columns = std::max(columns, static_cast<int>(row.size()));
-    return columns;
-}
-
-// Keeps the labels of the rows or columns that still exist and gives new ones the chart's
-// default names ("R3", "C12").
-void resizeLabels(QStringList &labels, int count, QChar prefix) {
-    while (labels.size() > count)
-        labels.removeLast();
-    while (labels.size() < count)
-        labels.append(prefix + QString::number(labels.size() + 1));
-}
-
 } // namespace
-
-// A lens whose share rounds down to 0 % draws no bar, and with many lenses the bars that do
-// show bunch at the left of the plot, the rest of it blank: each such lens keeps a flat mark
-// in its colour with "0" over it, so that every lens has its place across the plot.
-class ZeroBarMarks : public QGraphicsItem {
-public:
-    explicit ZeroBarMarks(QChart *chart)
-        : QGraphicsItem(chart)
-        , m_chart(chart) {
-        setZValue(100); // over the series
-        QObject::connect(chart, &QChart::plotAreaChanged, chart, [this] {
-            prepareGeometryChange();
-            update();
-        });
-    }
-
-    // One entry per bar of the group, left to right; `zero` bars get a mark.
-    void setBars(const QVector<QColor> &colours, const QVector<bool> &zero, qreal barWidth,
-                 const QFont &font) {
-        prepareGeometryChange();
-        m_colours = colours;
-        m_zero = zero;
-        m_barWidth = barWidth;
-        m_font = font;
-        update();
-    }
-
-    QRectF boundingRect() const override {
-        return m_chart->plotArea().adjusted(0, -QFontMetricsF(m_font).height() * 2, 0, 2);
-    }
-
-    void paint(QPainter *painter, const QStyleOptionGraphicsItem *, QWidget *) override {
-        const QRectF plot = m_chart->plotArea();
-        const int bars = int(m_colours.size());
-        if (bars == 0)
-            return;
-        // The series draws its one group of bars centred in the plot, `m_barWidth` of it wide.
-        const qreal group = plot.width() * m_barWidth;
-        const qreal width = group / bars;
-        const QFontMetricsF metrics(m_font);
-        painter->setFont(m_font);
-        painter->setPen(Qt::black);
-        for (int bar = 0; bar < bars; ++bar) {
-            if (!m_zero.at(bar))
-                continue;
-            const qreal left = plot.left() + (plot.width() - group) / 2 + bar * width;
-            const QRectF mark(left, plot.bottom() - 3, width, 3);
-            painter->fillRect(mark, m_colours.at(bar));
-            painter->drawText(QRectF(left - width, mark.top() - metrics.height() - 2, 3 * width,
-                                     metrics.height()),
-                              Qt::AlignHCenter | Qt::AlignBottom, QStringLiteral("0"));
-        }
-    }
-
-private:
-    QChart *m_chart;
-    QVector<QColor> m_colours;
-    QVector<bool> m_zero;
-    qreal m_barWidth = 0;
-    QFont m_font;
-};
 
 frm_stats::frm_stats(QWidget *parent)
     : QDialog(parent) {
@@ -355,138 +184,25 @@ void frm_stats::buildCharts(const std::array<QWidget *, 6> &pages) {
         const char *name;
         int page;
         QRect twipsBox;
-        int rows;
-        int columns;
     };
     const Place places[] = {
-        {Chart::Iso, "chart_iso", 0, {240, 840, 15735, 7575}, 8, 1},
-        {Chart::Aperture, "chart_diaph", 1, {120, 1080, 15855, 5175}, 24, 1},
-        {Chart::Drive, "chart_drive", 3, {600, 1680, 4935, 7095}, 2, 1},
-        {Chart::Autofocus, "chart_af", 3, {7080, 1680, 8055, 7095}, 4, 1},
-        {Chart::Lens, "chart_lens", 4, {240, 720, 15495, 7695}, 1, 0},
+        {Chart::Iso, "chart_iso", 0, {240, 840, 15735, 7575}},
+        {Chart::Aperture, "chart_diaph", 1, {120, 1080, 15855, 5175}},
+        {Chart::Drive, "chart_drive", 3, {600, 1680, 4935, 7095}},
+        {Chart::Autofocus, "chart_af", 3, {7080, 1680, 8055, 7095}},
     };
     const QFont axisFont = designFont(8.25);
-    for (const Place &place : places) {
-        ChartSlot &s = slot(place.chart);
-        auto *chart = new QChart;
-        s.view = new QChartView(chart, pages[place.page]);
-        s.view->setObjectName(QLatin1String(place.name));
-        s.view->setRenderHint(QPainter::Antialiasing);
-        const QRect &box = place.twipsBox;
-        s.view->setGeometry(platform::twipsRect(box.x(), box.y(), box.width(), box.height()));
-        s.view->setFrameShape(QFrame::NoFrame);
-        s.chart = chart;
-        // The chart fills its box, as the chart control did.
-        chart->layout()->setContentsMargins(0, 0, 0, 0);
-        chart->setBackgroundRoundness(0);
-        s.categories = new QBarCategoryAxis(chart);
-        s.categories->setLabelsFont(axisFont);
-        // Category labels are short enough to stand side by side; the toolkit would cut
-        // "1600 (1250 à 2000)" although it fits.
-        s.categories->setTruncateLabels(false);
-        s.values = new QValueAxis(chart);
-        s.values->setLabelsFont(axisFont);
-        s.values->setLabelFormat(QStringLiteral("%d"));
-        chart->addAxis(s.categories, Qt::AlignBottom);
-        chart->addAxis(s.values, Qt::AlignLeft);
-        chart->legend()->setVisible(false);
-        s.table = ChartTable(place.rows, QVector<int>(place.columns, 0));
-        resizeLabels(s.rowLabels, place.rows, QLatin1Char('R'));
-        resizeLabels(s.columnLabels, place.columns, QLatin1Char('C'));
-        redraw(s);
-    }
-
-    // The lens names appear nowhere else: the lens chart carries a legend of its own on the
-    // right of the bars, which holds thirty long names.
-    m_lensLegend = new LensLegend(slot(Chart::Lens).view);
-    m_lensLegend->setObjectName(QStringLiteral("chart_lens_legend"));
-    m_lensLegend->setFont(designFont(7.5));
-    m_zeroMarks = new ZeroBarMarks(slot(Chart::Lens).chart);
-    updateLensLegend();
+    for (const Place &place : places)
+        m_charts.at(indexOf(place.chart)) = std::make_unique<BarChart>(
+            pages[place.page], QLatin1String(place.name), place.twipsBox, axisFont);
+    auto lens = std::make_unique<LensChart>(pages[4], QStringLiteral("chart_lens"),
+                                            QRect(240, 720, 15495, 7695), axisFont, font());
+    m_lensChart = lens.get();
+    m_charts.at(indexOf(Chart::Lens)) = std::move(lens);
 }
 
-void frm_stats::updateLensLegend() {
-    ChartSlot &s = slot(Chart::Lens);
-    QVector<LensLegend::Entry> entries;
-    const auto series = s.chart->series();
-    if (!series.isEmpty()) {
-        if (const auto *bars = qobject_cast<QBarSeries *>(series.first())) {
-            for (QBarSet *set : bars->barSets())
-                entries.append({set->color(), set->label()});
-        }
-    }
-    m_lensLegend->setEntries(entries);
-
-    const QSize view = s.view->size();
-    const int gap = 12;
-    const int top = 48; // below the title
-    m_lensLegend->arrange(QSize(view.width() * 2 / 5, view.height() - top - gap));
-    const QSize legend = m_lensLegend->size();
-    m_lensLegend->move(view.width() - legend.width() - gap,
-                       top + std::max(0, (view.height() - top - gap - legend.height()) / 2));
-    m_lensLegend->setVisible(!entries.isEmpty());
-    QMargins margins = s.chart->margins();
-    margins.setRight(entries.isEmpty() ? margins.left() : legend.width() + 2 * gap);
-    s.chart->setMargins(margins);
-}
-
-frm_stats::ChartSlot &frm_stats::slot(Chart chart) {
-    return m_charts.at(indexOf(chart));
-}
-
-const frm_stats::ChartSlot &frm_stats::slot(Chart chart) const {
-    return m_charts.at(indexOf(chart));
-}
-
-void frm_stats::redraw(ChartSlot &s) {
-    s.chart->removeAllSeries();
-    const int columns = columnsOf(s.table);
-    const bool lens = &s == &slot(Chart::Lens);
-    if (columns > 0) {
-        auto *series = new QBarSeries(s.chart);
-        for (int column = 0; column < columns; ++column) {
-            auto *set = new QBarSet(s.columnLabels.value(column), series);
-            for (const auto &row : s.table)
-                set->append(row.value(column));
-            if (lens) {
-                set->setColor(lensColour(column));
-                set->setLabelColor(Qt::black);
-                set->setLabelFont(font());
-            }
-            series->append(set);
-        }
-        if (lens) {
-            // Many narrow bars of one group: use the width and print each percentage.
-            series->setBarWidth(lensBarWidth);
-            series->setLabelsVisible(true);
-            series->setLabelsPosition(QAbstractBarSeries::LabelsOutsideEnd);
-        }
-        s.chart->addSeries(series);
-        series->attachAxis(s.categories);
-        series->attachAxis(s.values);
-    }
-    s.categories->setCategories(s.rowLabels);
-    fixValueScale(s);
-    if (lens && m_lensLegend)
-        updateLensLegend();
-    if (lens && m_zeroMarks) {
-        QVector<QColor> colours;
-        QVector<bool> zero;
-        for (int column = 0; column < columns; ++column) {
-            colours.append(lensColour(column));
-            zero.append(std::all_of(s.table.cbegin(), s.table.cend(),
-                                    [column](const auto &row) { return row.value(column) == 0; }));
-        }
-        m_zeroMarks->setBars(colours, zero, lensBarWidth, font());
-    }
-}
-
-void frm_stats::fixValueScale(ChartSlot &s) {
-    // Percentages: always the whole 0..100 range with a mark every 10, so that charts of
-    // different runs compare at a glance.
-    s.values->setRange(0, 100);
-    s.values->setTickCount(11);
-    s.values->setMinorTickCount(0);
+BarChart &frm_stats::barChart(Chart chart) const {
+    return *m_charts.at(indexOf(chart));
 }
 
 void frm_stats::showResults(const StatisticsResults &results) {
@@ -499,16 +215,13 @@ void frm_stats::showResults(const StatisticsResults &results) {
     writeCaptions(QStringLiteral("Label9"), results.drive);
     writeCaptions(QStringLiteral("Label11"), results.aperture);
 
-    m_lensNames.clear();
-    for (const LensResult &lens : results.lenses)
-        m_lensNames << lens.name;
-    setColumnCount(Chart::Lens, results.lensColumns);
-    for (Chart chart : {Chart::Iso, Chart::Autofocus, Chart::Drive, Chart::Aperture, Chart::Lens})
-        setChartData(chart, results.table(chart));
-
     setResult(QStringLiteral("Label1"), 0, results.fileCountLine);
     setResult(QStringLiteral("Label2"), 0, results.rawTypeLine);
     setResult(QStringLiteral("Label3"), 0, results.folderLine);
+
+    m_results = results;
+    if (isVisible())
+        setupCharts();
 }
 
 void frm_stats::setResult(const QString &array, int element, const QString &text) {
@@ -516,75 +229,19 @@ void frm_stats::setResult(const QString &array, int element, const QString &text
         target->setText(text);
 }
 
-void frm_stats::setColumnCount(Chart chart, int columns) {
-    ChartSlot &s = slot(chart);
-    columns = std::max(columns, 0);
-    for (auto &row : s.table)
-        row.resize(columns);
-    resizeLabels(s.columnLabels, columns, QLatin1Char('C'));
-    redraw(s);
-}
-
-void frm_stats::setChartData(Chart chart, const ChartTable &table) {
-    ChartSlot &s = slot(chart);
-    s.table = table;
-    resizeLabels(s.rowLabels, static_cast<int>(table.size()), QLatin1Char('R'));
-    resizeLabels(s.columnLabels, columnsOf(table), QLatin1Char('C'));
-    redraw(s);
-}
-
-void frm_stats::setRowLabel(Chart chart, int row, const QString &text) {
-    ChartSlot &s = slot(chart);
-    if (row < 1 || row > s.rowLabels.size())
-        return;
-    s.rowLabels[row - 1] = text;
-    s.categories->setCategories(s.rowLabels);
-}
-
-void frm_stats::setColumnLabel(Chart chart, int column, const QString &text) {
-    ChartSlot &s = slot(chart);
-    if (column < 1 || column > s.columnLabels.size())
-        return;
-    s.columnLabels[column - 1] = text;
-    const auto series = s.chart->series();
-    if (series.isEmpty())
-        return;
-    if (auto *bars = qobject_cast<QBarSeries *>(series.first()); bars && column <= bars->count())
-        bars->barSets().at(column - 1)->setLabel(text);
-    if (chart == Chart::Lens)
-        updateLensLegend();
-}
-
 void frm_stats::setupCharts() {
-    const auto prepare = [this](Chart chart) {
-        ChartSlot &s = slot(chart);
-        fixValueScale(s);
-        s.chart->setTitle(wording::title(chart));
-        s.chart->setTitleBrush(QBrush(Qt::black));
-        s.chart->setTitleFont(QFont(QStringLiteral("arial"), 12, QFont::Bold));
-    };
-    const auto labelRows = [this](Chart chart) {
-        const QStringList labels = wording::rowLabels(chart);
-        for (int row = 1; row <= labels.size(); ++row)
-            setRowLabel(chart, row, labels.at(row - 1));
-    };
-
-    prepare(Chart::Iso);
     for (int band = 1; band <= 8; ++band)
         label(QStringLiteral("Label4"), band)->setText(wording::isoBandCaption(band));
-    labelRows(Chart::Iso);
 
-    prepare(Chart::Lens);
-    prepare(Chart::Drive);
-    labelRows(Chart::Drive);
-    prepare(Chart::Autofocus);
-    labelRows(Chart::Autofocus);
-    prepare(Chart::Aperture);
-    labelRows(Chart::Aperture);
-
-    for (int column = 1; column <= m_lensNames.size(); ++column)
-        setColumnLabel(Chart::Lens, column, wording::lensColumnLabel(m_lensNames.at(column - 1)));
-    labelRows(Chart::Lens);
+    QStringList lensLabels;
+    for (const LensResult &lens : std::as_const(m_results.lenses))
+        lensLabels << wording::lensColumnLabel(lens.name);
+    for (Chart chart : {Chart::Iso, Chart::Lens, Chart::Drive, Chart::Autofocus, Chart::Aperture}) {
+        BarChart &bars = barChart(chart);
+        bars.setTitle(wording::title(chart));
+        bars.draw(m_results.table(chart), wording::rowLabels(chart),
+                  chart == Chart::Lens ? lensLabels : QStringList());
+    }
 }
 
 QLabel *frm_stats::label(const QString &array, int element) const {
@@ -604,19 +261,19 @@ QTabWidget *frm_stats::tabs() const {
 }
 
 QChart *frm_stats::chart(Chart chart) const {
-    return slot(chart).chart;
+    return barChart(chart).chart();
 }
 
 QChartView *frm_stats::chartView(Chart chart) const {
-    return slot(chart).view;
+    return barChart(chart).view();
 }
 
 LensLegend *frm_stats::lensLegend() const {
-    return m_lensLegend;
+    return m_lensChart->legend();
 }
 
 ChartTable frm_stats::chartData(Chart chart) const {
-    return slot(chart).table;
+    return barChart(chart).table();
 }
 
 void frm_stats::fitToScreen() {

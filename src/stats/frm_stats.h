@@ -7,20 +7,20 @@
 #include <QPair>
 
 #include <array>
+#include <memory>
 
-class QBarCategoryAxis;
 class QChart;
 class QChartView;
 class QLabel;
 class QPushButton;
 class QScrollArea;
 class QTabWidget;
-class QValueAxis;
 
 namespace kadrilo {
 
+class BarChart;
+class LensChart;
 class LensLegend;
-class ZeroBarMarks;
 
 // The tabbed window that shows one analysis: result labels and five bar charts of
 // percentages, with a three-line summary under the tabs. The analysis hands it its results
@@ -33,12 +33,13 @@ public:
     explicit frm_stats(QWidget *parent = nullptr);
     ~frm_stats() override;
 
-    // Writes every result caption, chart table and summary line of one analysis, and keeps
-    // its lens names for the lens chart's column labels.
+    // Writes every result caption and summary line of one analysis and keeps its chart tables
+    // and lens names for the charts, which a showing draws (at once when shown already).
     void showResults(const StatisticsResults &results) override;
 
-    // Fixed value scales, titles, ISO band captions, row labels and the lens names as the
-    // lens chart's column labels. Runs at every showing; running it again changes nothing.
+    // Titles, ISO band captions, and every chart drawn once from the results kept, with its
+    // row labels and the lens names as the lens chart's column labels. Runs at every
+    // showing; running it again changes nothing.
     void setupCharts();
 
     // Controls by their design names, e.g. label("Label5", 3), label("Label1", 0);
@@ -51,7 +52,7 @@ public:
     QChartView *chartView(Chart chart) const;
     // The lens names beside the lens chart, one entry per column.
     LensLegend *lensLegend() const;
-    // The data table the chart holds, as last stored.
+    // The table the chart last drew.
     ChartTable chartData(Chart chart) const;
 
 protected:
@@ -59,17 +60,6 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
 
 private:
-    // One chart with what it holds besides the drawing: its table and its labels.
-    struct ChartSlot {
-        QChartView *view = nullptr;
-        QChart *chart = nullptr;
-        QBarCategoryAxis *categories = nullptr;
-        QValueAxis *values = nullptr;
-        ChartTable table;
-        QStringList rowLabels;
-        QStringList columnLabels;
-    };
-
     // The design's size where the screen's available area holds it with the frame, else as
     // much as it holds (the content then scrolls); centred on the screen.
     void fitToScreen();
@@ -77,27 +67,17 @@ private:
     void buildCharts(const std::array<QWidget *, 6> &pages);
     QLabel *addLabel(QWidget *page, const QString &array, int element, const QString &text,
                      const QRect &twipsBox, const QFont &font);
-    ChartSlot &slot(Chart chart);
-    const ChartSlot &slot(Chart chart) const;
-    // Rebuilds the chart's bars from its table and labels.
-    void redraw(ChartSlot &slot);
-    void fixValueScale(ChartSlot &slot);
-    void updateLensLegend();
+    BarChart &barChart(Chart chart) const;
     void setResult(const QString &array, int element, const QString &text);
-    void setColumnCount(Chart chart, int columns);
-    void setChartData(Chart chart, const ChartTable &table);
-    void setRowLabel(Chart chart, int row, const QString &text);
-    void setColumnLabel(Chart chart, int column, const QString &text);
 
-    QStringList m_lensNames;
+    StatisticsResults m_results;
     QTabWidget *m_tabs = nullptr;
     QPushButton *m_sauvegarde = nullptr;
     QPushButton *m_fermer = nullptr;
-    LensLegend *m_lensLegend = nullptr;
-    ZeroBarMarks *m_zeroMarks = nullptr;
+    LensChart *m_lensChart = nullptr;
     QScrollArea *m_scroll = nullptr;
     QHash<QPair<QString, int>, QLabel *> m_labels;
-    std::array<ChartSlot, 5> m_charts;
+    std::array<std::unique_ptr<BarChart>, 5> m_charts;
 };
 
 } // namespace kadrilo

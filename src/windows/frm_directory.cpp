@@ -444,7 +444,8 @@ bool frm_directory::folderCanBeOpened() {
 bool frm_directory::removePreviousTagFiles() {
     auto &system = platform::platform();
     // Hidden tag files too (".x.txt" of an image ".x.CR2"): the analysis reads them all.
-    const QStringList locked = system.removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
+    const QStringList locked =
+        system.removeFiles(m_state.dossier_temp, QString::fromUtf16(platform::tagFileWildcard));
     if (locked.isEmpty())
         return true;
 

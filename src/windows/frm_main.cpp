@@ -127,7 +127,8 @@ void frm_main::btc_quitter_Click() {
     if (!m_state.dossier_temp.isEmpty()) {
         platform::FolderLock cycle(m_state.dossier_temp);
         if (cycle.tryLock())
-            platform::platform().removeFiles(m_state.dossier_temp, QStringLiteral("*.txt"));
+            platform::platform().removeFiles(m_state.dossier_temp,
+                                             QString::fromUtf16(platform::tagFileWildcard));
     }
     close();
 }

@@ -93,7 +93,7 @@ private Q_SLOTS:
         QCOMPARE(captions.size(), 8 + 4 + 2 + 24);
         for (const QString &caption : captions)
             QCOMPARE(caption, QStringLiteral(" 0 photos, soit 0%"));
-        QCOMPARE(results.lensColumns, 0);
+        QCOMPARE(results.table(Chart::Lens).first().size(), 0);
         // One row without columns: the lens chart has no data to show.
         QCOMPARE(results.table(Chart::Lens), ChartTable(1));
         QCOMPARE(results.table(Chart::Iso), ChartTable(8, QVector<int>{0}));

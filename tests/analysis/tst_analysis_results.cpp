@@ -67,7 +67,7 @@ private Q_SLOTS:
         QCOMPARE(results.table(Chart::Drive), (ChartTable{{0}, {20}}));
         QCOMPARE(results.table(Chart::Aperture).value(23), QVector<int>{60});
         QCOMPARE(results.table(Chart::Lens), (ChartTable{{80, 20}}));
-        QCOMPARE(results.lensColumns, 2);
+        QCOMPARE(results.table(Chart::Lens).first().size(), 2);
         QCOMPARE(results.lenses.size(), 2);
         QCOMPARE(results.lenses[0].name, QStringLiteral("Unknown 18-55mm"));
         QCOMPARE(results.lenses[0].caption, QStringLiteral(" 4 photos, soit 80%"));
@@ -83,7 +83,7 @@ private Q_SLOTS:
             stats.compte_objectifs[size_t(s)] = s == 29 ? 3 : 1;
         }
         const StatisticsResults results = computeResults(stats, state, QString());
-        QCOMPARE(results.lensColumns, 30);
+        QCOMPARE(results.table(Chart::Lens).first().size(), 30);
         const ChartTable &lens = results.table(Chart::Lens);
         QCOMPARE(lens.size(), 1);
         QCOMPARE(lens[0].size(), 30);

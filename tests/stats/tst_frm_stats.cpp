@@ -70,6 +70,37 @@ QStringList setupSnapshot(const frm_stats &window) {
     return snapshot;
 }
 
+// Results whose chart `chart` draws `table`: its classes hold the table's percentages.
+StatisticsResults resultsDrawing(Chart chart, const ChartTable &table) {
+    StatisticsResults results;
+    const auto fill = [&table](auto &classes) {
+        for (std::size_t row = 0; row < classes.size(); ++row)
+            classes[row].percent = table.value(int(row)).value(0);
+    };
+    switch (chart) {
+    case Chart::Iso:
+        fill(results.iso);
+        break;
+    case Chart::Autofocus:
+        fill(results.autofocus);
+        break;
+    case Chart::Drive:
+        fill(results.drive);
+        break;
+    case Chart::Aperture:
+        fill(results.aperture);
+        break;
+    case Chart::Lens:
+        for (int percent : table.first()) {
+            LensResult lens;
+            lens.percent = percent;
+            results.lenses.append(lens);
+        }
+        break;
+    }
+    return results;
+}
+
 // A statistics window over its own state; `analyse` runs the real analysis over tag files.
 struct Shown {
     Module1 state;
@@ -176,11 +207,7 @@ private Q_SLOTS:
         QFETCH(Chart, chart);
         QFETCH(ChartTable, table);
         Shown s;
-        StatisticsResults results;
-        results.table(chart) = table;
-        if (chart == Chart::Lens)
-            results.lensColumns = int(table.first().size());
-        s.window.showResults(results);
+        s.window.showResults(resultsDrawing(chart, table));
         s.window.setupCharts();
 
         QCOMPARE(s.window.chartData(chart), table);
