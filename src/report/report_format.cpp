@@ -9,6 +9,7 @@
 #include <QVector>
 
 #include <algorithm>
+#include <iterator>
 
 namespace kadrilo::report {
 
@@ -179,20 +180,18 @@ QString formatTexte(const StatisticsResults &results) {
     text += notice;
 
     // The report's own categories, which the window's tabs do not show.
-    appendSection(text, QStringLiteral("Focales utilisées"));
-    appendClasses(text, all[5]);
-    appendSection(text, QStringLiteral("Vitesses d'obturation"));
-    appendClasses(text, all[6]);
-    appendSection(text, QStringLiteral("Boîtiers"));
-    appendClasses(text, all[7]);
-    appendSection(text, QStringLiteral("Focales en équivalent 35 mm"));
-    appendClasses(text, all[8]);
-    appendSection(text, QStringLiteral("Heures"));
-    appendClasses(text, all[9]);
-    appendSection(text, QStringLiteral("Mois"));
-    appendClasses(text, all[10]);
-    appendSection(text, QStringLiteral("Années"));
-    appendClasses(text, all[11]);
+    static const char16_t *const ownSections[] = {u"Focales utilisées",
+                                                  u"Vitesses d'obturation",
+                                                  u"Boîtiers",
+                                                  u"Focales en équivalent 35 mm",
+                                                  u"Heures",
+                                                  u"Mois",
+                                                  u"Années"};
+    constexpr int firstOwnCategory = 5;
+    for (int i = 0; i < int(std::size(ownSections)); ++i) {
+        appendSection(text, QString::fromUtf16(ownSections[i]));
+        appendClasses(text, all[firstOwnCategory + i]);
+    }
     appendSection(text, QStringLiteral("Focales par objectif"));
     for (int i = 0; i < results.lensFocalLengths.size(); ++i) {
         const LensFocalResult &lens = results.lensFocalLengths[i];

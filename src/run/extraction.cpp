@@ -51,7 +51,7 @@ ExtractionResult checkExtraction(const ExiftoolRun::Ending &ending,
 }
 
 ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run,
-                               ImageCounter *counter, const QStringList &extraTags) {
+                               ImageCounter *counter) {
     if (state.type_raw == QLatin1String("Canon"))
         state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
 
@@ -62,7 +62,6 @@ ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolR
     input.tempShortPath = platform::platform().shortPath(state.dossier_temp);
     input.imageFolder = dossier;
     input.separator = platform::separator();
-    input.extraTags = extraTags;
     const ExiftoolCommand command = buildExiftoolCommand(input);
     state.ligne_commande = command.line;
 

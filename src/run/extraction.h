@@ -79,10 +79,9 @@ ExtractionResult checkExtraction(const ExiftoolRun::Ending &ending,
 // `filtre_extension` and `ligne_commande`), runs it to its end while the images are counted
 // beside it, then sets `extraction_faite`, whether or not ExifTool wrote anything. `run` and
 // `counter` may be given to cancel the run or follow its progress; without them, objects of
-// its own are used. `extraTags` are asked for beyond the seven of the form with sub-folders
-// (the report's).
+// its own are used.
 ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run = nullptr,
-                               ImageCounter *counter = nullptr, const QStringList &extraTags = {});
+                               ImageCounter *counter = nullptr);
 
 // Starts `commande` as a new process and returns when it has ended. A start that keeps
 // failing is given up: the outcome and the run's ending tell it.
