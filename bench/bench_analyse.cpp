@@ -264,7 +264,7 @@ PassResult readOnlyPass(const QString &folder) {
     return result;
 }
 
-PassResult analysisPass(kadrilo::Module1 &state, kadrilo::statistiques_exif &stats) {
+PassResult analysisPass(const kadrilo::Module1 &state, kadrilo::statistiques_exif &stats) {
     QElapsedTimer timer;
     timer.start();
     stats = kadrilo::lire_fichiers_tags(state);
@@ -341,7 +341,7 @@ int main(int argc, char *argv[]) {
     for (int c : stats.compte_iso)
         isoCounted += c;
     std::printf("analysed %d files, %d ISO lines counted, %d lenses kept\n", stats.nb_fichiers,
-                isoCounted, state.nb_objectifs);
+                isoCounted, stats.nb_objectifs);
     std::printf("read-only pass: %.3f s, %.0f files/s, %.0f MB/s\n", bestRead, files / bestRead,
                 megabytes / bestRead);
     std::printf("analysis:       %.3f s, %.0f files/s, %.0f MB/s\n", bestAnalysis,

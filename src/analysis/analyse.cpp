@@ -9,8 +9,10 @@
 
 namespace kadrilo {
 
-statistiques_exif lire_fichiers_tags(Module1 &state, QVector<UnreadImage> *unread) {
-    clearLenses(state);
+static_assert(statistiques_exif::lens_slots == Module1::lens_slots,
+              "the shared lens list holds every lens the analysis counts");
+
+statistiques_exif lire_fichiers_tags(const Module1 &state, QVector<UnreadImage> *unread) {
     statistiques_exif stats;
     // Without a temp folder there is nothing to read (an empty path would mean the
     // current folder).
@@ -33,7 +35,7 @@ statistiques_exif lire_fichiers_tags(Module1 &state, QVector<UnreadImage> *unrea
         }
         ++stats.nb_fichiers;
         if (opened)
-            countContent(reader.content(), stats, state);
+            countContent(reader.content(), stats);
     }
     return stats;
 }
@@ -46,7 +48,9 @@ void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &vi
         extraction->imagesAnalysed = stats.nb_fichiers;
         addUnreadTagFiles(*extraction, unread);
     }
-    view.showResults(computeResults(stats, state, dossierAnalyse));
+    state.nb_objectifs = stats.nb_objectifs;
+    state.objectifs = stats.objectifs;
+    view.showResults(computeResults(stats, state.type_raw, dossierAnalyse));
 }
 
 } // namespace kadrilo

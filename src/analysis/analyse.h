@@ -10,14 +10,15 @@ namespace kadrilo {
 
 struct Module1;
 
-// Reads every tag file of `state.dossier_temp` (sorted by name), refills the lens list of
-// `state` and counts the classes. A tag file that holds ExifTool's error instead of tags
-// stands for an image that was not read: it counts nowhere and goes to `unread`, if given.
-statistiques_exif lire_fichiers_tags(Module1 &state, QVector<UnreadImage> *unread = nullptr);
+// Reads every tag file of `state.dossier_temp` (sorted by name) and counts the classes and
+// the lenses. A tag file that holds ExifTool's error instead of tags stands for an image that
+// was not read: it counts nowhere and goes to `unread`, if given.
+statistiques_exif lire_fichiers_tags(const Module1 &state, QVector<UnreadImage> *unread = nullptr);
 
 // Reads the tag files and shows their results in `view` (the statistics window), as one
-// value. `dossierAnalyse` is the analysed folder, as shown to the person. With `extraction`,
-// the images analysed and the tag files of unread images are added to what the run left.
+// value, and keeps the lenses found in the lens list of `state`. `dossierAnalyse` is the
+// analysed folder, as shown to the person. With `extraction`, the images analysed and the
+// tag files of unread images are added to what the run left.
 void analyse_exif(Module1 &state, const QString &dossierAnalyse, ResultsView &view,
                   ExtractionResult *extraction = nullptr);
 

@@ -1,7 +1,5 @@
 #include "analysis/results.h"
 
-#include "run/module1.h"
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -61,22 +59,22 @@ QString resultCaption(int count, int percent) {
            QString::number(percent) + QLatin1Char('%');
 }
 
-StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
+StatisticsResults computeResults(const statistiques_exif &stats, const QString &rawType,
                                  const QString &dossierAnalyse, const ShotCounts *shots) {
     StatisticsResults results;
     const int total = stats.nb_fichiers;
     results.files = total;
-    results.rawType = state.type_raw;
+    results.rawType = rawType;
     results.folder = dossierAnalyse;
     fillClasses(results.iso, stats.compte_iso, total);
     fillClasses(results.autofocus, stats.compte_af, total);
     fillClasses(results.drive, stats.compte_drive, total);
     fillClasses(results.aperture, stats.compte_diaph, total);
 
-    const int lensCount = std::clamp(state.nb_objectifs, 0, Module1::lens_slots);
+    const int lensCount = std::clamp(stats.nb_objectifs, 0, statistiques_exif::lens_slots);
     for (int c = 0; c < lensCount; ++c) {
         LensResult lens;
-        lens.name = state.objectifs[size_t(c)];
+        lens.name = stats.objectifs[size_t(c)];
         lens.count = stats.compte_objectifs[size_t(c)];
         lens.percent = percentage(lens.count, total);
         lens.caption = resultCaption(lens.count, lens.percent);
@@ -95,12 +93,12 @@ StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &
         for (const LensFocalLengths &lens : shots->lensFocalLengths())
             results.lensFocalLengths.append(
                 {lens.lens, lens.count, namedClasses(lens.focalLengths, lens.count)});
-        results.uncountedLenses = shots->lensesAfter(Module1::lens_slots);
-        results.uncountedLensPhotos = shots->lensPhotosAfter(Module1::lens_slots);
+        results.uncountedLenses = shots->lensesAfter(statistiques_exif::lens_slots);
+        results.uncountedLensPhotos = shots->lensPhotosAfter(statistiques_exif::lens_slots);
     }
 
     results.fileCountLine = QString::number(total) + QStringLiteral(" Fichiers RAW Analysés");
-    results.rawTypeLine = QStringLiteral("Type de Fichiers : RAW ") + state.type_raw;
+    results.rawTypeLine = QStringLiteral("Type de Fichiers : RAW ") + rawType;
     results.folderLine = QStringLiteral("Dossier d'analyse : ") + dossierAnalyse;
     return results;
 }

@@ -11,8 +11,6 @@
 
 namespace kadrilo {
 
-struct Module1;
-
 // One counted class as the statistics window shows it.
 struct ClassResult {
     int count = 0;
@@ -94,10 +92,10 @@ int percentage(int count, int total);
 // " <count> photos, soit <percent>%": the blank stands before the count only.
 QString resultCaption(int count, int percent);
 
-// Computes all results of one analysis. The lens names come from the lens list of `state`,
-// the raw type from `state.type_raw`; `dossierAnalyse` is the analysed folder. With `shots`,
-// the report's own classes too, worded and rounded alike.
-StatisticsResults computeResults(const statistiques_exif &stats, const Module1 &state,
+// Computes all results of one analysis, lenses included, from the counters `stats`; `rawType`
+// is the raw type chosen (type_raw), `dossierAnalyse` the analysed folder. With `shots`, the
+// report's own classes too, worded and rounded alike.
+StatisticsResults computeResults(const statistiques_exif &stats, const QString &rawType,
                                  const QString &dossierAnalyse, const ShotCounts *shots = nullptr);
 
 } // namespace kadrilo

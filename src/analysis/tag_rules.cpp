@@ -1,7 +1,5 @@
 #include "analysis/tag_rules.h"
 
-#include "run/module1.h"
-
 #include <cstring>
 
 namespace kadrilo {
@@ -170,32 +168,27 @@ int apertureBucket(QByteArrayView value) {
     return matches("18") || matches("20") ? 24 : 0;
 }
 
-void clearLenses(Module1 &state) {
-    state.nb_objectifs = 0;
-    state.objectifs.fill(QString());
-}
-
-int lensSlot(Module1 &state, QByteArrayView name) {
+int lensSlot(statistiques_exif &stats, QByteArrayView name) {
     // An empty value names no lens: it would hold a slot with no label.
     if (name.isEmpty() || name.size() > maxLensNameBytes)
         return 0;
     // ExifTool writes UTF-8. Invalid bytes decode to replacement characters, the same way
     // every time, so equal byte strings always give equal names.
     const QString text = QString::fromUtf8(name.data(), name.size());
-    for (int slot = 0; slot < Module1::lens_slots; ++slot) {
-        QString &held = state.objectifs[size_t(slot)];
+    for (int slot = 0; slot < statistiques_exif::lens_slots; ++slot) {
+        QString &held = stats.objectifs[size_t(slot)];
         if (held == text)
             return slot + 1;
         if (held.isEmpty()) {
             held = text;
-            ++state.nb_objectifs;
+            ++stats.nb_objectifs;
             return slot + 1;
         }
     }
     return 0;
 }
 
-void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state) {
+void countLine(QByteArrayView line, statistiques_exif &stats) {
     const TagLine tag = classifyLine(line);
     int k = 0;
     switch (tag.kind) {
@@ -218,7 +211,7 @@ void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state) {
             ++stats.compte_diaph[size_t(k - 1)];
         break;
     case TagKind::LensId:
-        if ((k = lensSlot(state, tag.value)))
+        if ((k = lensSlot(stats, tag.value)))
             ++stats.compte_objectifs[size_t(k - 1)];
         break;
     }
@@ -261,16 +254,15 @@ template <typename Count> void forEachLine(QByteArrayView content, const Count &
 
 } // namespace
 
-void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state) {
-    forEachLine(content, [&stats, &state](QByteArrayView line) {
+void countContent(QByteArrayView content, statistiques_exif &stats) {
+    forEachLine(content, [&stats](QByteArrayView line) {
         if (mayStartCountedTag(line))
-            countLine(line, stats, state);
+            countLine(line, stats);
     });
 }
 
-void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
-                  ShotCounts &shots) {
-    countContent(content, stats, state);
+void countContent(QByteArrayView content, statistiques_exif &stats, ShotCounts &shots) {
+    countContent(content, stats);
     shots.countImage(content);
 }
 

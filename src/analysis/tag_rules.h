@@ -8,8 +8,6 @@
 
 namespace kadrilo {
 
-struct Module1;
-
 // The five tags the analysis counts, recognised by the first characters of a line.
 enum class TagKind { None, Iso, FocusMode, DriveMode, FNumber, LensId };
 
@@ -49,24 +47,20 @@ int apertureBucket(QByteArrayView value);
 // junk and is kept out of the lens list and the chart labels.
 inline constexpr qsizetype maxLensNameBytes = 64 * 1024;
 
-// Finds the slot (1..30) of a lens name in the lens list of `state`, storing the name in the
+// Finds the slot (1..30) of a lens name in the lens list of `stats`, storing the name in the
 // first free slot when it is new. Returns 0 when the name is dropped: empty, too long, or new
 // while all slots are taken. Names are decoded as UTF-8 and compared exactly.
-int lensSlot(Module1 &state, QByteArrayView name);
+int lensSlot(statistiques_exif &stats, QByteArrayView name);
 
-// Empties the lens list of `state`.
-void clearLenses(Module1 &state);
-
-// Applies the five rules to one line and counts its class in `stats` (lenses in `state`).
-void countLine(QByteArrayView line, statistiques_exif &stats, Module1 &state);
+// Applies the five rules to one line and counts its class in `stats`.
+void countLine(QByteArrayView line, statistiques_exif &stats);
 
 // Splits the content of one tag file into lines (ended by LF, CR or CR LF; the last line
 // may have no end) and counts every line.
-void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state);
+void countContent(QByteArrayView content, statistiques_exif &stats);
 // The same, also counting the report's own classes of that image into `shots`. The window's
 // analysis uses the form above, which never looks at those lines.
-void countContent(QByteArrayView content, statistiques_exif &stats, Module1 &state,
-                  ShotCounts &shots);
+void countContent(QByteArrayView content, statistiques_exif &stats, ShotCounts &shots);
 
 // ExifTool's error in place of tags: the "Error: " line it writes into the tag file of an
 // image it could not read (a damaged file, a file the person may not read). `reason`, if

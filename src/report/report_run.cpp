@@ -283,7 +283,6 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     for (qsizetype i = 0; i < readings.size(); ++i)
         fresh.insert(toRead.at(i), readings.at(i));
 
-    clearLenses(state);
     statistiques_exif stats;
     ShotCounts shots;
     ExtractionResult run;
@@ -317,7 +316,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         if (filter.isActive() && !filter.keeps(tagLines))
             continue;
         ++stats.nb_fichiers;
-        countContent(tagLines, stats, state, shots);
+        countContent(tagLines, stats, shots);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
@@ -354,7 +353,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     default:
         break;
     }
-    StatisticsResults results = computeResults(stats, state, shownFolder, &shots);
+    StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
     describeFilters(results, filter, imagesBeforeFilter);
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
     if (!run.isComplete()) {

@@ -52,10 +52,10 @@ bool runExiftool(const QString &images, const QString &tags) {
     return exiftool.waitForFinished(60000) && exiftool.exitStatus() == QProcess::NormalExit;
 }
 
-// Runs ExifTool over `images` and reads its tag files; the lenses land in `state`.
-statistiques_exif readWithExiftool(const QString &images, Module1 &state) {
+// Runs ExifTool over `images` and reads its tag files.
+statistiques_exif readWithExiftool(const QString &images) {
     QTemporaryDir tags;
-    state = stateFor(tags.path());
+    const Module1 state = stateFor(tags.path());
     if (!tags.isValid() || !runExiftool(images, tags.path()))
         return {};
     return lire_fichiers_tags(state);
@@ -104,12 +104,12 @@ private Q_SLOTS:
         QVERIFY(writeFile(temp, "c.txt", "LensID: Lens C\n"));
         QVERIFY(writeFile(temp, "B.txt", "LensID: Lens B\n"));
         QVERIFY(writeFile(temp, "a.txt", "LensID: Lens A\nISO: 100\n"));
-        Module1 state = stateFor(temp.path());
+        const Module1 state = stateFor(temp.path());
         const statistiques_exif stats = lire_fichiers_tags(state);
         QCOMPARE(stats.nb_fichiers, 3);
         QCOMPARE(stats.compte_iso[0], 1);
-        QCOMPARE(state.nb_objectifs, 3);
-        QCOMPARE(QStringList(state.objectifs.begin(), state.objectifs.begin() + 4),
+        QCOMPARE(stats.nb_objectifs, 3);
+        QCOMPARE(QStringList(stats.objectifs.begin(), stats.objectifs.begin() + 4),
                  (QStringList{QStringLiteral("Lens A"), QStringLiteral("Lens B"),
                               QStringLiteral("Lens C"), QString()}));
     }
@@ -177,8 +177,7 @@ private Q_SLOTS:
             QVERIFY(
                 kadrilo::test::writeCr2(images.filePath(QStringLiteral("IMG_%1.CR2").arg(++n)), f));
         }
-        Module1 state;
-        const statistiques_exif stats = readWithExiftool(images.path(), state);
+        const statistiques_exif stats = readWithExiftool(images.path());
         QCOMPARE(stats.nb_fichiers, 6);
         QCOMPARE(stats.compte_iso, (std::array<int, 8>{1, 1, 0, 0, 0, 0, 1, 2}));
         QCOMPARE(stats.compte_af, (std::array<int, 4>{1, 1, 2, 1}));
@@ -186,10 +185,10 @@ private Q_SLOTS:
         std::array<int, 24> apertures{};
         apertures[7] = apertures[13] = apertures[16] = apertures[19] = apertures[23] = 1;
         QCOMPARE(stats.compte_diaph, apertures);
-        QCOMPARE(state.nb_objectifs, 4);
+        QCOMPARE(stats.nb_objectifs, 4);
         const int lensOrder[] = {0, 1, 10, 9};
         for (int slot = 0; slot < 4; ++slot)
-            QCOMPARE(state.objectifs[slot], QString::fromUtf8(kCr2Lenses[lensOrder[slot]].lensId));
+            QCOMPARE(stats.objectifs[slot], QString::fromUtf8(kCr2Lenses[lensOrder[slot]].lensId));
         QCOMPARE(stats.compte_objectifs[0], 2);
     }
 
@@ -198,8 +197,7 @@ private Q_SLOTS:
         if (samples.isEmpty() || QDir(samples).entryList({QStringLiteral("*.cr*")}).isEmpty())
             QSKIP("The Canon samples are not beside the repository");
         KADRILO_REQUIRE_EXIFTOOL();
-        Module1 state;
-        const statistiques_exif stats = readWithExiftool(samples, state);
+        const statistiques_exif stats = readWithExiftool(samples);
         QCOMPARE(stats.nb_fichiers, 2);
         QCOMPARE(stats.compte_iso, (std::array<int, 8>{1, 0, 1, 0, 0, 0, 0, 0})); // 100 and 400
         QCOMPARE(stats.compte_af, (std::array<int, 4>{1, 0, 0, 1}));
@@ -208,8 +206,8 @@ private Q_SLOTS:
         std::array<int, 24> apertures{};
         apertures[16] = 1;
         QCOMPARE(stats.compte_diaph, apertures);
-        QCOMPARE(state.nb_objectifs, 1);
-        QCOMPARE(state.objectifs[0], QStringLiteral("Unknown 18-55mm"));
+        QCOMPARE(stats.nb_objectifs, 1);
+        QCOMPARE(stats.objectifs[0], QStringLiteral("Unknown 18-55mm"));
         QCOMPARE(stats.compte_objectifs[0], 2);
     }
 };

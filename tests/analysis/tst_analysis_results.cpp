@@ -1,6 +1,5 @@
 #include "analysis/analyse.h"
 #include "analysis/results.h"
-#include "run/module1.h"
 
 #include <QTest>
 
@@ -44,13 +43,11 @@ private Q_SLOTS:
         stats.compte_drive[1] = 1;
         stats.compte_diaph[23] = 3;
         stats.compte_objectifs = {4, 1};
-        Module1 state;
-        state.type_raw = QStringLiteral("Canon");
-        state.nb_objectifs = 2;
-        state.objectifs[0] = QStringLiteral("Unknown 18-55mm");
-        state.objectifs[1] = QStringLiteral("Canon EF 50mm f/1.8");
+        stats.nb_objectifs = 2;
+        stats.objectifs[0] = QStringLiteral("Unknown 18-55mm");
+        stats.objectifs[1] = QStringLiteral("Canon EF 50mm f/1.8");
         const StatisticsResults results =
-            computeResults(stats, state, QStringLiteral("/photos/2024"));
+            computeResults(stats, QStringLiteral("Canon"), QStringLiteral("/photos/2024"));
 
         QCOMPARE(results.iso[2].caption + results.autofocus[3].caption + results.drive[1].caption +
                      results.aperture[23].caption,
@@ -76,13 +73,12 @@ private Q_SLOTS:
     void thirtyLensesFillOneRow() {
         statistiques_exif stats;
         stats.nb_fichiers = 30;
-        Module1 state;
-        state.nb_objectifs = 30;
+        stats.nb_objectifs = 30;
         for (int s = 0; s < 30; ++s) {
-            state.objectifs[size_t(s)] = QStringLiteral("Lens %1").arg(s + 1);
+            stats.objectifs[size_t(s)] = QStringLiteral("Lens %1").arg(s + 1);
             stats.compte_objectifs[size_t(s)] = s == 29 ? 3 : 1;
         }
-        const StatisticsResults results = computeResults(stats, state, QString());
+        const StatisticsResults results = computeResults(stats, QString(), QString());
         QCOMPARE(results.table(Chart::Lens).first().size(), 30);
         const ChartTable &lens = results.table(Chart::Lens);
         QCOMPARE(lens.size(), 1);

@@ -1,5 +1,4 @@
 #include "analysis/tag_rules.h"
-#include "run/module1.h"
 
 #include <QByteArray>
 #include <QTest>
@@ -129,26 +128,24 @@ private Q_SLOTS:
     void isoLineCountsOnlyAsIso() {
         for (const char *line : {"ISOSpeed: 400", "ISOSetting: 100", "ISO: 100"}) {
             statistiques_exif stats;
-            Module1 state;
-            countLine(line, stats, state);
+            countLine(line, stats);
             QCOMPARE(isoTotal(stats), QByteArray(line).startsWith("ISO:") ? 1 : 0);
             QCOMPARE(stats.compte_af, (std::array<int, 4>{}));
             QCOMPARE(stats.compte_diaph, (std::array<int, 24>{}));
-            QCOMPARE(state.nb_objectifs, 0);
+            QCOMPARE(stats.nb_objectifs, 0);
         }
     }
 
     void thirtyFirstLensIsDropped() {
-        Module1 state;
         statistiques_exif stats;
         for (int i = 1; i <= 31; ++i)
-            countLine("LensID: Lens " + QByteArray::number(i), stats, state);
+            countLine("LensID: Lens " + QByteArray::number(i), stats);
         // Repeats after the list is full still count in their slots.
         for (const char *line : {"LensID: Lens 1", "LensID: Lens 30", "LensID: Lens 31"})
-            countLine(line, stats, state);
-        QCOMPARE(state.nb_objectifs, 30);
+            countLine(line, stats);
+        QCOMPARE(stats.nb_objectifs, 30);
         for (int slot = 1; slot <= 30; ++slot)
-            QCOMPARE(state.objectifs[size_t(slot - 1)], QStringLiteral("Lens %1").arg(slot));
+            QCOMPARE(stats.objectifs[size_t(slot - 1)], QStringLiteral("Lens %1").arg(slot));
         QCOMPARE(stats.compte_objectifs[0], 2);
         QCOMPARE(stats.compte_objectifs[1], 1);
         QCOMPARE(stats.compte_objectifs[29], 2);
@@ -157,7 +154,7 @@ private Q_SLOTS:
     // Lens names are compared byte for byte (case and blanks count) and read as UTF-8;
     // broken UTF-8 decodes the same way every time, so the same bytes stay one lens.
     void lensNamesCompareExactly() {
-        Module1 state;
+        statistiques_exif stats;
         const std::pair<const char *, int> names[] = {{"Canon EF 50mm f/1.8", 1},
                                                       {"canon ef 50mm f/1.8", 2},
                                                       {"Canon EF 50mm f/1.8 ", 3},
@@ -166,21 +163,20 @@ private Q_SLOTS:
                                                       {"Lens \xff\xfe", 5},
                                                       {"Lens \xff\xfe", 5}};
         for (const auto &[name, slot] : names)
-            QCOMPARE(lensSlot(state, name), slot);
-        QCOMPARE(state.nb_objectifs, 5);
-        QCOMPARE(state.objectifs[3], QStringLiteral("Objectif étranger"));
+            QCOMPARE(lensSlot(stats, name), slot);
+        QCOMPARE(stats.nb_objectifs, 5);
+        QCOMPARE(stats.objectifs[3], QStringLiteral("Objectif étranger"));
     }
 
     void emptyAndOversizedLensNamesTakeNoSlot() {
-        Module1 state;
         statistiques_exif stats;
-        countLine("LensID: ", stats, state);
-        countLine("LensID:", stats, state);
-        countLine("LensID: " + QByteArray(maxLensNameBytes + 1, 'x'), stats, state);
-        QCOMPARE(state.nb_objectifs, 0);
-        countLine("LensID: Unknown 18-55mm", stats, state);
-        QCOMPARE(state.nb_objectifs, 1);
-        QCOMPARE(state.objectifs[0], QStringLiteral("Unknown 18-55mm"));
+        countLine("LensID: ", stats);
+        countLine("LensID:", stats);
+        countLine("LensID: " + QByteArray(maxLensNameBytes + 1, 'x'), stats);
+        QCOMPARE(stats.nb_objectifs, 0);
+        countLine("LensID: Unknown 18-55mm", stats);
+        QCOMPARE(stats.nb_objectifs, 1);
+        QCOMPARE(stats.objectifs[0], QStringLiteral("Unknown 18-55mm"));
         QCOMPARE(stats.compte_objectifs[0], 1);
     }
 
@@ -215,10 +211,9 @@ private Q_SLOTS:
         QFETCH(QString, focal);
         QFETCH(QString, exposure);
         QFETCH(QString, models);
-        Module1 state;
         statistiques_exif stats;
         ShotCounts shots;
-        countContent(content, stats, state, shots);
+        countContent(content, stats, shots);
         QCOMPARE(listed(shots.focalLengths()), focal);
         QCOMPARE(listed(shots.exposureTimes()), exposure);
         QCOMPARE(listed(shots.models()), models);
@@ -297,34 +292,32 @@ private Q_SLOTS:
     // The report keeps every lens; the ones the window's 30 slots leave out are told with
     // their photos, and the slots hold the very first 30.
     void lensesPastTheThirtieth() {
-        Module1 state;
         statistiques_exif stats;
         ShotCounts shots;
         for (int i = 1; i <= 32; ++i)
             countContent("LensID: Lens " + QByteArray::number(i) + "\nFocalLength: 50.0 mm\n",
-                         stats, state, shots);
-        countContent("LensID: Lens 31\n", stats, state, shots);
-        QCOMPARE(state.nb_objectifs, 30);
+                         stats, shots);
+        countContent("LensID: Lens 31\n", stats, shots);
+        QCOMPARE(stats.nb_objectifs, 30);
         QCOMPARE(shots.lensFocalLengths().size(), 32);
-        QCOMPARE(shots.lensFocalLengths().at(29).lens, state.objectifs[29]);
-        QCOMPARE(shots.lensesAfter(Module1::lens_slots), 2);
-        QCOMPARE(shots.lensPhotosAfter(Module1::lens_slots), 3);
+        QCOMPARE(shots.lensFocalLengths().at(29).lens, stats.objectifs[29]);
+        QCOMPARE(shots.lensesAfter(statistiques_exif::lens_slots), 2);
+        QCOMPARE(shots.lensPhotosAfter(statistiques_exif::lens_slots), 3);
         QCOMPARE(shots.lensFocalLengths().at(30).focalLengths.value(0).count, 1);
     }
 
     // Odd line ends the files test does not write; the last line has no end at all.
     void oddLineEndings() {
         for (const QByteArray &end : {QByteArray("\r\r\n"), QByteArray("\n\r")}) {
-            Module1 state;
             statistiques_exif stats;
             countContent("ISO: 400" + end + "FocusMode: AI Servo AF" + end + "DriveMode: Single" +
                              end + "LensID: Canon EF 50mm f/1.8" + end + "FNumber: 4",
-                         stats, state);
+                         stats);
             QCOMPARE(stats.compte_iso[2], 1);
             QCOMPARE(stats.compte_af[1], 1);
             QCOMPARE(stats.compte_drive[0], 1);
             QCOMPARE(stats.compte_diaph[10], 1);
-            QCOMPARE(state.objectifs[0], QStringLiteral("Canon EF 50mm f/1.8"));
+            QCOMPARE(stats.objectifs[0], QStringLiteral("Canon EF 50mm f/1.8"));
         }
     }
 };

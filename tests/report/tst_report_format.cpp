@@ -3,7 +3,6 @@
 #include "csv_reader.h"
 #include "report/image_filter.h"
 #include "report/report_format.h"
-#include "run/module1.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -31,18 +30,16 @@ StatisticsResults sampleResults() {
                              "Model: Canon EOS 350D DIGITAL"})
         shots.countLine(line);
     statistiques_exif stats;
-    Module1 state;
     stats.nb_fichiers = 7;
     stats.compte_iso = {3, 0, 2, 0, 0, 0, 0, 1};
     stats.compte_drive = {6, 1};
-    state.type_raw = s("Canon");
-    state.nb_objectifs = 3;
+    stats.nb_objectifs = 3;
     for (std::size_t i = 0; i < 3; ++i)
-        state.objectifs[i] = awkwardLenses.at(int(i));
+        stats.objectifs[i] = awkwardLenses.at(int(i));
     stats.compte_objectifs[0] = 4;
     stats.compte_objectifs[1] = 2;
     stats.compte_objectifs[2] = 1;
-    return computeResults(stats, state, s("/photos\ttab"), &shots);
+    return computeResults(stats, s("Canon"), s("/photos\ttab"), &shots);
 }
 
 // A report of 35 images asked for the 24-70 until the end of 2023, out of 40 before
@@ -50,11 +47,10 @@ StatisticsResults sampleResults() {
 // the lens list's 30 slots.
 StatisticsResults questionResults() {
     statistiques_exif stats;
-    Module1 state;
     ShotCounts shots;
     const auto image = [&](const QByteArray &lines) {
         ++stats.nb_fichiers;
-        countContent(lines, stats, state, shots);
+        countContent(lines, stats, shots);
     };
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 24.0 mm\n"
           "FocalLength35efl: 24.0 mm (35 mm equivalent: 38.4 mm)\n"
@@ -66,7 +62,7 @@ StatisticsResults questionResults() {
     ReportOptions options;
     options.lens = s("24-70");
     options.until = QDate(2023, 12, 31);
-    StatisticsResults results = computeResults(stats, state, s("/photos"), &shots);
+    StatisticsResults results = computeResults(stats, QString(), s("/photos"), &shots);
     describeFilters(results, ImageFilter(options), 40);
     return results;
 }

@@ -43,18 +43,17 @@ SampleRun realisticRun(int lensCount) {
         QString name = QString::fromUtf8(longLensNames[slot % named]);
         if (slot >= named)
             name += QStringLiteral(" (%1)").arg(slot + 1);
-        run.lenses.append(name);
+        c.objectifs[size_t(slot)] = name;
+        c.nb_objectifs = slot + 1;
     }
     return run;
 }
 
 void publish(const SampleRun &run, Module1 &state, ResultsView &view) {
     state.type_raw = QStringLiteral("Canon");
-    state.nb_objectifs = static_cast<int>(run.lenses.size());
-    state.objectifs = {};
-    for (int slot = 0; slot < state.nb_objectifs; ++slot)
-        state.objectifs[slot] = run.lenses.at(slot);
-    view.showResults(computeResults(run.counts, state, run.folder));
+    state.nb_objectifs = run.counts.nb_objectifs;
+    state.objectifs = run.counts.objectifs;
+    view.showResults(computeResults(run.counts, state.type_raw, run.folder));
 }
 
 } // namespace kadrilo::test

@@ -328,7 +328,7 @@ private Q_SLOTS:
         Shown s;
         const test::SampleRun run = test::realisticRun(14);
         test::publish(run, s.state, s.window);
-        StatisticsResults results = computeResults(run.counts, s.state, run.folder);
+        StatisticsResults results = computeResults(run.counts, s.state.type_raw, run.folder);
         const auto widest = [](auto &classes) {
             for (ClassResult &result : classes)
                 result.caption = QStringLiteral(" 99999 photos, soit 100%");
