@@ -76,7 +76,7 @@ int main(int argc, char *argv[]) {
     const QString tags = root.filePath(QStringLiteral("tags"));
     kadrilo::ExiftoolCommandInput input;
     input.exiftoolPath = exiftoolPath;
-    input.extensionFilter = QString::fromUtf16(kadrilo::canonExtensionFilter);
+    input.extensionFilter = kadrilo::extensionFilter(false);
     input.recursive = 1;
     input.tempShortPath = tags;
     input.imageFolder = photos;

@@ -133,8 +133,17 @@ QString noTagFileError() {
                           "créés");
 }
 
+QString exiftoolPlaceRule(const QString &program) {
+    return QStringLiteral("Le fichier ") + QString::fromUtf16(exiftoolFileName) +
+           QStringLiteral(" doit se trouver dans le même dossier que ") + program;
+}
+
+QString quoted(const QString &text) {
+    return QStringLiteral("« ") + text + QStringLiteral(" »");
+}
+
 QString quotedPath(const QString &path) {
-    return QStringLiteral("« %1 »").arg(QDir::toNativeSeparators(path));
+    return quoted(QDir::toNativeSeparators(path));
 }
 
 } // namespace kadrilo::wording

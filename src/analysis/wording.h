@@ -51,6 +51,12 @@ QString notAvailableNotice();
 // ExifTool wrote no tag file at all.
 QString noTagFileError();
 
+// "Le fichier exiftool.exe doit se trouver dans le même dossier que <program>": where
+// ExifTool must stand, as the window, the report and the report's help say it.
+QString exiftoolPlaceRule(const QString &program);
+
+// A text between French quotes: « 24-70 ».
+QString quoted(const QString &text);
 // A path between French quotes, in native form: « /photos/2010 ».
 QString quotedPath(const QString &path);
 

@@ -38,8 +38,11 @@ bool hasRawExtension(const char *name, bool withCr3) {
     if (length < 4 || name[length - 4] != '.')
         return false;
     const char *extension = name + length - 3;
-    return ::strcasecmp(extension, "cr2") == 0 || ::strcasecmp(extension, "crw") == 0 ||
-           (withCr3 && ::strcasecmp(extension, "cr3") == 0);
+    for (int i = 0; i < rawExtensionCount(withCr3); ++i) {
+        if (::strcasecmp(extension, canonRawExtensions[i]) == 0)
+            return true;
+    }
+    return false;
 }
 
 qint64 nanoseconds(const timespec &time) {
@@ -255,7 +258,7 @@ RawImageScan Platform::findRawImages(const QString &folder, bool recursive,
     RawImageScan scan;
     const QDirIterator::IteratorFlags flags =
         recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags;
-    QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},
+    QDirIterator it(folder, rawImagePatterns(false),
                     QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, flags);
     while (it.hasNext()) {
         if (stop && stop->load()) {
@@ -285,10 +288,7 @@ ImageListing Platform::listImages(const QByteArray &folder, bool recursive, bool
 #else
     const QDirIterator::IteratorFlags flags =
         recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags;
-    QStringList patterns{QStringLiteral("*.cr2"), QStringLiteral("*.crw")};
-    if (withCr3)
-        patterns << QStringLiteral("*.cr3");
-    QDirIterator it(QFile::decodeName(folder), patterns,
+    QDirIterator it(QFile::decodeName(folder), rawImagePatterns(withCr3),
                     QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, flags);
     while (it.hasNext()) {
         const QFileInfo file(it.next());

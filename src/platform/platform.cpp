@@ -118,8 +118,7 @@ QStringList entriesLeadingTo(const QString &folder, bool recursive, const QStrin
     if (::stat(QFile::encodeName(target).constData(), &wanted) != 0)
         return entries;
     // System entries too: devices, pipes, and links to them.
-    QDirIterator it(folder, {QStringLiteral("*.cr2"), QStringLiteral("*.crw")},
-                    QDir::Files | QDir::System | QDir::Hidden,
+    QDirIterator it(folder, rawImagePatterns(false), QDir::Files | QDir::System | QDir::Hidden,
                     recursive ? QDirIterator::Subdirectories : QDirIterator::NoIteratorFlags);
     while (it.hasNext()) {
         const QString path = it.next();
@@ -163,6 +162,20 @@ bool installQtFrench() {
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+QStringList rawImagePatterns(bool withCr3) {
+    QStringList patterns;
+    for (int i = 0; i < rawExtensionCount(withCr3); ++i)
+        patterns << QStringLiteral("*.") + QLatin1String(canonRawExtensions[i]);
+    return patterns;
+}
+
+QString rawTypesText(bool withCr3) {
+    QStringList types;
+    for (int i = 0; i < rawExtensionCount(withCr3); ++i)
+        types << QString::fromLatin1(canonRawExtensions[i]).toUpper();
+    return types.join(QStringLiteral(", "));
 }
 
 QString readablePath(const QByteArray &path) {

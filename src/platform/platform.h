@@ -13,6 +13,19 @@ namespace kadrilo::platform {
 // The tag files ExifTool writes into the temp folder, one per image.
 inline constexpr char16_t tagFileWildcard[] = u"*.txt";
 
+// The extensions of Canon's raw images, in lower case, without the dot. The window reads the
+// first two, CR2 and CRW; the report reads CR3 too, the raw format of Canon's bodies since
+// 2018.
+inline constexpr const char *canonRawExtensions[] = {"cr2", "crw", "cr3"};
+// How many of canonRawExtensions are read.
+constexpr int rawExtensionCount(bool withCr3) {
+    return withCr3 ? 3 : 2;
+}
+// The name patterns of the raw images read: "*.cr2", "*.crw" (and "*.cr3").
+QStringList rawImagePatterns(bool withCr3);
+// The raw types read, as messages name them: "CR2, CRW" (and ", CR3").
+QString rawTypesText(bool withCr3);
+
 // Why a folder cannot take the files the program writes.
 enum class FolderProblem { None, NotCreated, NotAFolder, NotWritable };
 

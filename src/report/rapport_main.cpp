@@ -63,8 +63,8 @@ void writeMessage(const QString &text) {
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &line : lines)
         line = kadrilo::report::visibleText(line);
-    writeTo(stderr, (QStringLiteral("kadrilo-rapport : ") + lines.join(QLatin1Char('\n')) +
-                     QLatin1Char('\n'))
+    writeTo(stderr, (kadrilo::report::reportProgramName() + QStringLiteral(" : ") +
+                     lines.join(QLatin1Char('\n')) + QLatin1Char('\n'))
                         .toUtf8());
 }
 

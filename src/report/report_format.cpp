@@ -90,8 +90,8 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     const auto text = [&filters](const char *key, const QString &value, const char *what) {
         if (!value.isEmpty())
             filters.append({QString::fromLatin1(key), visibleText(value),
-                            QString::fromUtf8(what) + QStringLiteral(" contenant « ") +
-                                visibleText(value) + QStringLiteral(" »")});
+                            QString::fromUtf8(what) + QStringLiteral(" contenant ") +
+                                wording::quoted(visibleText(value))});
     };
     const auto day = [&filters](const char *key, const QDate &value, const char *what) {
         if (value.isValid())

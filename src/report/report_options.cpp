@@ -1,5 +1,7 @@
 #include "report/report_options.h"
 
+#include "analysis/wording.h"
+
 #include <QRegularExpression>
 
 namespace kadrilo::report {
@@ -80,7 +82,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             QStringLiteral("--depuis"),   QStringLiteral("--jusqu-au")};
         const bool isFlag = equals < 0 && flags.contains(name);
         if (!isFlag && !withValue.contains(name))
-            return failure(QStringLiteral("option inconnue : « %1 ».").arg(argument));
+            return failure(QStringLiteral("option inconnue : %1.").arg(wording::quoted(argument)));
         if (given.contains(name))
             return failure(QStringLiteral("l'option %1 est donnée deux fois.").arg(name));
         given << name;
@@ -111,13 +113,12 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
 
         if (name == QLatin1String("--format")) {
             if (!formatFromName(value, options.format))
-                return failure(
-                    QStringLiteral("format inconnu : « %1 » (texte, csv ou json).").arg(value));
+                return failure(QStringLiteral("format inconnu : %1 (texte, csv ou json).")
+                                   .arg(wording::quoted(value)));
         } else if (name == QLatin1String("--processus")) {
             if (!processesFromText(value, options.processes))
-                return failure(QStringLiteral("nombre de processus invalide : « %1 » (de 1 à %2).")
-                                   .arg(value)
-                                   .arg(maxProcesses));
+                return failure(QStringLiteral("nombre de processus invalide : %1 (de 1 à %2).")
+                                   .arg(wording::quoted(value), QString::number(maxProcesses)));
         } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
             if (value.isEmpty())
                 return failure(QStringLiteral("le texte de l'option %1 est vide.").arg(name));
@@ -126,12 +127,12 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             bool malformed = false;
             const QDate day = dayFromText(value, malformed);
             if (malformed)
-                return failure(QStringLiteral("date mal écrite pour %1 : « %2 » (attendu : "
+                return failure(QStringLiteral("date mal écrite pour %1 : %2 (attendu : "
                                               "AAAA-MM-JJ, par exemple 2023-07-14).")
-                                   .arg(name, value));
+                                   .arg(name, wording::quoted(value)));
             if (!day.isValid())
-                return failure(
-                    QStringLiteral("date inexistante pour %1 : « %2 ».").arg(name, value));
+                return failure(QStringLiteral("date inexistante pour %1 : %2.")
+                                   .arg(name, wording::quoted(value)));
             (name == QLatin1String("--depuis") ? options.since : options.until) = day;
         }
     }
@@ -152,7 +153,10 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
     return parsed;
 }
 
-QString usageText() {
+namespace {
+
+// The usage text, with %1 where it says where exiftool.exe must stand.
+QString usageTemplate() {
     return QStringLiteral(
         "Utilisation : kadrilo-rapport [OPTION]... DOSSIER\n"
         "\n"
@@ -176,7 +180,7 @@ QString usageText() {
         "Avec un filtre de date, une image sans date de prise de vue est écartée.\n"
         "Chaque option se donne une fois au plus, aussi sous la forme --option=valeur.\n"
         "\n"
-        "Le fichier exiftool.exe doit se trouver dans le même dossier que kadrilo-rapport.\n"
+        "%1.\n"
         "Ce qu'ExifTool a lu de chaque image est gardé dans un cache\n"
         "($XDG_CACHE_HOME/kadrilo/balises.sqlite, ou ~/.cache/kadrilo/balises.sqlite) :\n"
         "une image inchangée n'est pas relue. Le supprimer ne change aucun résultat.\n"
@@ -196,6 +200,12 @@ QString usageText() {
         "  130  interrompu (Ctrl+C, signal) ; le dossier temporaire est supprimé\n"
         "En cas d'erreur, le message va sur la sortie d'erreur et la sortie standard reste "
         "vide, sauf pour le code 9.\n");
+}
+
+} // namespace
+
+QString usageText() {
+    return usageTemplate().arg(wording::exiftoolPlaceRule(reportProgramName()));
 }
 
 } // namespace kadrilo::report

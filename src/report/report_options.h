@@ -66,4 +66,9 @@ ParsedArguments parseReportArguments(const QStringList &arguments);
 // The French usage text, exit statuses included.
 QString usageText();
 
+// The program's name, as its messages give it.
+inline QString reportProgramName() {
+    return QStringLiteral("kadrilo-rapport");
+}
+
 } // namespace kadrilo::report

@@ -34,11 +34,6 @@ ReportOutcome interrupted() {
     return failure(ExitInterrupted, QStringLiteral("interrompu."));
 }
 
-// The image types the report counts, as its messages name them.
-QString reportImageTypes() {
-    return QStringLiteral("CR2, CRW, CR3");
-}
-
 // The folder as the system gave it: the raw argument that reads as `folder`, or `folder`
 // itself in the system's encoding.
 QByteArray folderBytes(const QString &folder, const QList<QByteArray> &rawArguments) {
@@ -156,27 +151,30 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     case platform::FolderAccess::Readable:
         break;
     case platform::FolderAccess::Missing:
-        return failure(ExitFolderUnreadable,
-                       QStringLiteral("le dossier « %1 » est introuvable.").arg(named));
+        return failure(
+            ExitFolderUnreadable,
+            QStringLiteral("le dossier %1 est introuvable.").arg(wording::quotedPath(named)));
     case platform::FolderAccess::NotAFolder:
-        return failure(ExitFolderUnreadable,
-                       QStringLiteral("« %1 » est un fichier, pas un dossier.").arg(named));
+        return failure(
+            ExitFolderUnreadable,
+            QStringLiteral("%1 est un fichier, pas un dossier.").arg(wording::quotedPath(named)));
     case platform::FolderAccess::Unreadable:
-        return failure(ExitFolderUnreadable,
-                       QStringLiteral("le dossier « %1 » est illisible.").arg(named));
+        return failure(
+            ExitFolderUnreadable,
+            QStringLiteral("le dossier %1 est illisible.").arg(wording::quotedPath(named)));
     }
 
     Module1 state;
     state.type_raw = QStringLiteral("Canon");
     state.option_recursive = options.recursive ? 1 : 0;
-    state.chemin_exiftool =
-        platform::withTrailingSeparator(settings.programFolder) + QStringLiteral("exiftool.exe");
+    state.chemin_exiftool = platform::withTrailingSeparator(settings.programFolder) +
+                            QString::fromUtf16(exiftoolFileName);
     if (!system.isNormalFile(state.chemin_exiftool))
-        return failure(ExitExiftoolMissing,
-                       QStringLiteral("le programme Exiftool est introuvable : le fichier "
-                                      "exiftool.exe doit se trouver dans le même dossier que "
-                                      "kadrilo-rapport (%1).")
-                           .arg(settings.programFolder));
+        return failure(
+            ExitExiftoolMissing,
+            QStringLiteral("le programme Exiftool est introuvable : %1 (%2).")
+                .arg(lowerFirstCharacter(wording::exiftoolPlaceRule(reportProgramName())),
+                     settings.programFolder));
     if (settings.interruption && settings.interruption->isInterrupted())
         return interrupted();
 
@@ -185,7 +183,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
 
     ExiftoolCommandInput input;
     input.exiftoolPath = state.chemin_exiftool;
-    input.extensionFilter = QString::fromUtf16(reportExtensionFilter);
+    input.extensionFilter = extensionFilter(true);
     input.recursive = state.option_recursive;
     input.separator = platform::separator();
     input.extraTags = reportExtraTags();
@@ -338,13 +336,13 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     switch (judgeRun(run)) {
     case RunVerdict::NoImage:
         return failure(ExitNoTagFile,
-                       joined({notices, noImageText(shownFolder, reportImageTypes())}));
+                       joined({notices, noImageText(shownFolder, platform::rawTypesText(true))}));
     case RunVerdict::NoTagFile:
-        return failure(ExitNoTagFile,
-                       joined({notices, wording::noTagFileError() +
-                                            QStringLiteral(" (aucune image RAW Canon traitée dans "
-                                                           "« %1 »).")
-                                                .arg(shownFolder)}));
+        return failure(
+            ExitNoTagFile,
+            joined({notices, wording::noTagFileError() +
+                                 QStringLiteral(" (aucune image RAW Canon traitée dans %1).")
+                                     .arg(wording::quotedPath(shownFolder))}));
     case RunVerdict::SomeUnread:
         // The statistics of the images read still stand; the images left out are told apart.
         if (imagesBeforeFilter == 0)

@@ -1,6 +1,15 @@
 #include "run/exiftool_command.h"
 
+#include "platform/platform.h"
+
 namespace kadrilo {
+
+QString extensionFilter(bool withCr3) {
+    QString filter;
+    for (int i = 0; i < platform::rawExtensionCount(withCr3); ++i)
+        filter += QStringLiteral(" -ext .") + QLatin1String(platform::canonRawExtensions[i]);
+    return filter;
+}
 
 QString optionsPiece(int recursive, const QStringList &extraTags) {
     if (recursive == 1) {

@@ -37,9 +37,12 @@ struct ExiftoolCommandInput {
 // allows: two images with 251-byte names in two sub-folders both get a tag file.
 inline constexpr char16_t tagFilePattern[] = u"%200f%-c.txt";
 
-inline constexpr char16_t canonExtensionFilter[] = u" -ext .cr2 -ext .crw";
-// The report's filter: CR3 too, the raw format of Canon's bodies since 2018.
-inline constexpr char16_t reportExtensionFilter[] = u" -ext .cr2 -ext .crw -ext .cr3";
+// ExifTool's program file, looked for in the program's own folder.
+inline constexpr char16_t exiftoolFileName[] = u"exiftool.exe";
+
+// The extension filter of the raw images read: " -ext .cr2 -ext .crw" for Canon files in the
+// window, and " -ext .cr3" after it for the report.
+QString extensionFilter(bool withCr3);
 
 // The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
 // With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder

@@ -53,7 +53,7 @@ ExtractionResult checkExtraction(const ExiftoolRun::Ending &ending,
 ExtractionResult extraire_exif(Module1 &state, const QString &dossier, ExiftoolRun *run,
                                ImageCounter *counter) {
     if (state.type_raw == QLatin1String("Canon"))
-        state.filtre_extension = QString::fromUtf16(canonExtensionFilter);
+        state.filtre_extension = extensionFilter(false);
 
     ExiftoolCommandInput input;
     input.exiftoolPath = state.chemin_exiftool;

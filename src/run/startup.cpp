@@ -1,5 +1,6 @@
 #include "run/startup.h"
 
+#include "analysis/wording.h"
 #include "platform/message_box.h"
 #include "platform/platform.h"
 #include "run/module1.h"
@@ -17,9 +18,9 @@ QString mainWindowTitle(const QString &programName, const Version &version) {
 }
 
 QString missingExiftoolText() {
-    return QStringLiteral("Le programme Exiftool est introuvable.\r\n"
-                          "Le fichier exiftool.exe doit se trouver dans le même dossier que "
-                          "Kadrilo !\r\n\r\nKadrilo va s'arrêter.");
+    return QStringLiteral("Le programme Exiftool est introuvable.\r\n") +
+           wording::exiftoolPlaceRule(QStringLiteral("Kadrilo")) +
+           QStringLiteral(" !\r\n\r\nKadrilo va s'arrêter.");
 }
 
 QString missingExiftoolTitle() {
@@ -64,7 +65,8 @@ QString problemText(platform::FolderProblem problem) {
 QString tempFolderFailureText(const TempFolderChoice &choice) {
     QString text = QStringLiteral("Kadrilo ne peut pas créer son dossier temporaire temp.\r\n");
     for (const TempFolderChoice::Refusal &refusal : choice.refused)
-        text += QStringLiteral("\r\n« %1 » : %2").arg(refusal.folder, problemText(refusal.problem));
+        text += QStringLiteral("\r\n%1 : %2")
+                    .arg(wording::quotedPath(refusal.folder), problemText(refusal.problem));
     return text + QStringLiteral("\r\n\r\nKadrilo va s'arrêter.");
 }
 
@@ -77,7 +79,7 @@ bool demarrage(Module1 &state, QWidget &mainWindow) {
     mainWindow.setWindowTitle(mainWindowTitle(system.programName()));
 
     const QString programFolder = platform::withTrailingSeparator(system.programFolder());
-    state.chemin_exiftool = programFolder + QStringLiteral("exiftool.exe");
+    state.chemin_exiftool = programFolder + QString::fromUtf16(exiftoolFileName);
     if (!system.isNormalFile(state.chemin_exiftool)) {
         platform::showMessage(nullptr, missingExiftoolText(), missingExiftoolTitle(),
                               platform::MessageIcon::Critical);

@@ -55,9 +55,9 @@ QString cleanFolder(const QString &folder) {
 // What the person reads when ExifTool was stopped for reading `device` without end: which
 // entries of the folder lead there, and what to do about them.
 QString endlessReadText(const QString &device, const QStringList &entries) {
-    QString text = QStringLiteral("ExifTool lisait sans fin « %1 », qui n'est pas une image mais "
+    QString text = QStringLiteral("ExifTool lisait sans fin %1, qui n'est pas une image mais "
                                   "un périphérique : il a été arrêté.")
-                       .arg(device);
+                       .arg(wording::quotedPath(device));
     if (entries.isEmpty())
         text += QStringLiteral("\r\nUn fichier du dossier nommé comme une image RAW y mène. "
                                "Retirez-le du dossier, puis relancez l'analyse.");
@@ -540,7 +540,7 @@ void frm_directory::btc_scan_MouseUp() {
         error(writeFailedText(extraction, m_state.dossier_temp));
         break;
     case RunVerdict::NoImage:
-        platform::showMessage(this, noImageText(shownFolder(), QStringLiteral("CR2, CRW")),
+        platform::showMessage(this, noImageText(shownFolder(), platform::rawTypesText(false)),
                               QStringLiteral("Aucune image"), platform::MessageIcon::Information);
         break;
     case RunVerdict::NoTagFile:

@@ -121,6 +121,20 @@ private Q_SLOTS:
         QCOMPARE(outcome(parseReportArguments(arguments)), expected);
     }
 
+    // A refused value is named as given, even when it looks like a placeholder of the message.
+    void refusedValueIsQuotedAsGiven() {
+        const QStringList refused[] = {{QStringLiteral("--processus"), QStringLiteral("%1")},
+                                       {QStringLiteral("--format"), QStringLiteral("%1 %2")},
+                                       {QStringLiteral("--depuis"), QStringLiteral("%2")},
+                                       {QStringLiteral("--%1")}};
+        for (const QStringList &arguments : refused) {
+            const QString error =
+                parseReportArguments(arguments + QStringList{QStringLiteral("/p")}).error;
+            QVERIFY2(error.contains(QStringLiteral("« ") + arguments.last() + QStringLiteral(" »")),
+                     qPrintable(error));
+        }
+    }
+
     void usageListsEveryExitStatus() {
         for (const int status :
              {ExitOk, ExitBadUsage, ExitFolderUnreadable, ExitExiftoolMissing, ExitNoTagFile,

@@ -60,7 +60,7 @@ private Q_SLOTS:
 
         ExiftoolCommandInput input;
         input.exiftoolPath = s("/opt/kadrilo/exiftool.exe");
-        input.extensionFilter = QString::fromUtf16(reportExtensionFilter);
+        input.extensionFilter = extensionFilter(true);
         input.recursive = 1;
         input.imageFolder = s("/photos");
         input.extraTags = reportExtraTags();

@@ -9,7 +9,7 @@ Q_DECLARE_METATYPE(kadrilo::ExiftoolCommandInput)
 
 namespace {
 
-const QString canonFilter = QString::fromUtf16(kadrilo::canonExtensionFilter);
+const QString canonFilter = kadrilo::extensionFilter(false);
 
 ExiftoolCommandInput simpleInput(const QString &folder, int recursive = 0) {
     ExiftoolCommandInput input;
