@@ -17,14 +17,18 @@
 #include "windows/frm_main.h"
 
 #include <QAbstractButton>
+#include <QChartView>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>
+#include <QTimer>
 #include <QTreeView>
 #include <QtTest>
+
+#include <algorithm>
 
 using kadrilo::Module1;
 using kadrilo::test::ProgramFolder;
@@ -92,27 +96,63 @@ QStringList layoutProblems(const QWidget &window) {
     return problems;
 }
 
+// The window as the screen shows it, title bar and border included: once the window manager
+// has framed and activated it, the frame's picture holds still and the inside is what the
+// window draws. Null when that does not come about.
+QPixmap shownOnScreen(QWidget &window) {
+    if (!QTest::qWaitForWindowActive(&window))
+        return {};
+    QPixmap shown;
+    QImage before;
+    const bool settled = QTest::qWaitFor([&] {
+        const QRect frame = window.frameGeometry();
+        if (frame == window.geometry())
+            return false; // not framed yet
+        shown = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        const QImage now = shown.toImage().convertToFormat(QImage::Format_RGB32);
+        const bool still = now == before;
+        before = now;
+        const QRect inside(window.geometry().topLeft() - frame.topLeft(), window.size());
+        return still &&
+               now.copy(inside) == window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    });
+    return settled ? shown : QPixmap();
+}
+
 void save(QWidget &window, const QString &name) {
     const QString folder = qEnvironmentVariable("KADRILO_RENDER_DIR");
     if (folder.isEmpty())
         return;
     QDir().mkpath(folder);
-    // Under a window manager the picture is taken from the screen, title bar and border
-    // included; offscreen, the window draws itself.
-    QPixmap picture = window.grab();
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QTest::qWait(300); // the frame is drawn after the window
-        const QRect frame = window.frameGeometry();
-        picture =
-            window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    }
+    // Under a window manager the picture is taken from the screen; offscreen, the window
+    // draws itself.
+    const QPixmap picture = QGuiApplication::platformName() == QLatin1String("xcb")
+                                ? shownOnScreen(window)
+                                : window.grab();
+    QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(": not shown on the screen")));
     QVERIFY(picture.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
+// No timer of the window's own runs: it is done with what it set out to do a moment later,
+// such as the folder tree's scrolling to the opened folder.
+bool timersDone(const QWidget &window) {
+    const QList<QTimer *> timers = window.findChildren<QTimer *>();
+    return std::none_of(timers.begin(), timers.end(),
+                        [](const QTimer *timer) { return timer->isActive(); });
+}
+
+// Every chart shown has laid out its plot area.
+bool chartsLaidOut(const QWidget &window) {
+    const QList<QChartView *> views = window.findChildren<QChartView *>();
+    return std::all_of(views.begin(), views.end(), [&window](const QChartView *view) {
+        return !view->isVisibleTo(&window) || !view->chart()->plotArea().isEmpty();
+    });
 }
 
 // Saves the window's picture, then fails on any text cut off or control overlapping.
 void check(QWidget &window, const QString &name) {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50);
+    QTRY_VERIFY(timersDone(window));
     save(window, name);
     const QStringList problems = layoutProblems(window);
     QVERIFY2(problems.isEmpty(),
@@ -217,7 +257,7 @@ void tst_screens::windows() {
     kadrilo::analyse_exif(state, QDir::toNativeSeparators(raws), stats);
     stats.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stats));
-    QTest::qWait(100);
+    QTRY_VERIFY(chartsLaidOut(stats));
     save(stats, QStringLiteral("frm_stats"));
 }
 
