@@ -6,9 +6,9 @@
 #include "run/module1.h"
 #include "stats/frm_stats.h"
 #include "support/fake_platform.h"
+#include "support/window_helpers.h"
 #include "windows/frm_directory.h"
 #include "windows/frm_main.h"
-#include "windows/window_helpers.h"
 
 #include <QCheckBox>
 #include <QLabel>

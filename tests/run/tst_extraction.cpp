@@ -530,5 +530,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestExtraction)
+QTEST_GUILESS_MAIN(TestExtraction)
 #include "tst_extraction.moc"

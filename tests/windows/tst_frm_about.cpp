@@ -1,6 +1,6 @@
 #include "platform/registry.h"
 #include "support/fake_platform.h"
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "windows/frm_about.h"
 
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "run/module1.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "windows/frm_directory.h"
 
 #include <QComboBox>

@@ -11,7 +11,7 @@
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
 #include "support/program_folder.h"
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "windows/frm_about.h"
 #include "windows/frm_directory.h"
 #include "windows/frm_main.h"

@@ -1,4 +1,4 @@
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 
 #include <QDialog>
 #include <QFile>
