@@ -3,6 +3,7 @@
 // what a report without the cache gives.
 #include "support/cr2_writer.h"
 #include "support/cr3_writer.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
 
 #include <QDir>
@@ -182,14 +183,10 @@ private Q_SLOTS:
         QVERIFY(m_program.isValid() && m_work.isValid());
         // The built report in a program folder whose exiftool.exe notes every start.
         QVERIFY(QFile::copy(rapportPath, m_program.filePath(s("kadrilo-rapport"))));
-        QFile::remove(m_program.filePath(s("exiftool.exe")));
-        QFile wrapper(m_program.filePath(s("exiftool.exe")));
-        QVERIFY(wrapper.open(QIODevice::WriteOnly));
-        wrapper.write("#!/bin/sh\necho \"$$\" >> '" + QFile::encodeName(exiftoolLog()) +
-                      "'\nexec '" + QFile::encodeName(kadrilo::test::installedExiftool()) +
-                      "' \"$@\"\n");
-        wrapper.close();
-        QVERIFY(wrapper.setPermissions(wrapper.permissions() | QFileDevice::ExeOwner));
+        QVERIFY(kadrilo::test::writeFakeProgram(
+            m_program.filePath(s("exiftool.exe")),
+            "echo \"$$\" >> '" + QFile::encodeName(exiftoolLog()) + "'\nexec '" +
+                QFile::encodeName(kadrilo::test::installedExiftool()) + "' \"$@\""));
     }
 
     void cacheNeverChangesANumber_data() {

@@ -4,6 +4,7 @@
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
+#include "support/fake_program.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
 
@@ -26,6 +27,7 @@ using kadrilo::ExiftoolRun;
 using kadrilo::Module1;
 using kadrilo::test::Cr2Fixture;
 using kadrilo::test::ProgramFolder;
+namespace test = kadrilo::test;
 
 Q_DECLARE_METATYPE(ExiftoolRun::Outcome)
 
@@ -53,18 +55,6 @@ bool writeImage(const QString &path, int iso) {
     Cr2Fixture fixture;
     fixture.iso = iso;
     return kadrilo::test::writeCr2(path, fixture);
-}
-
-// A stand-in for exiftool.exe, for failures the real tool cannot produce: a shell script,
-// or any file when it may not run.
-QString writeScript(const QString &path, const QByteArray &body, bool runnable = true) {
-    QFile script(path);
-    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + "\n") < 0)
-        return {};
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                          (runnable ? QFile::ExeOwner : QFile::Permissions()));
-    return path;
 }
 
 // The largest resident size this test has reached so far, in kilobytes.
@@ -191,14 +181,13 @@ private Q_SLOTS:
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         if (kind == QLatin1String("not executable"))
-            QVERIFY(!writeScript(state.chemin_exiftool, "exit 0", false).isEmpty());
-        if (kind == QLatin1String("not a program")) {
-            QFile garbage(state.chemin_exiftool);
-            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\x7f"
-                                                                        "ELF junk") > 0);
-            garbage.close();
-            QVERIFY(garbage.setPermissions(garbage.permissions() | QFile::ExeOwner));
-        }
+            QVERIFY(test::writeFakeProgram(state.chemin_exiftool, "exit 0",
+                                           test::FakeProgram::NotRunnable));
+        if (kind == QLatin1String("not a program"))
+            QVERIFY(test::writeFakeProgram(state.chemin_exiftool,
+                                           "\x7f"
+                                           "ELF junk",
+                                           test::FakeProgram::Raw));
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
@@ -237,10 +226,9 @@ private Q_SLOTS:
         const QString pidFile = program.filePath(QStringLiteral("pid"));
         const QString childFile = program.filePath(QStringLiteral("child"));
         // A wrapper script whose own child would outlive it if only the script were killed.
-        state.chemin_exiftool =
-            writeScript(state.chemin_exiftool, "sleep 60 &\necho $! > '" + childFile.toUtf8() +
-                                                   "'\necho $$ > '" + pidFile.toUtf8() + "'\n" +
-                                                   (byItself ? "exit 0" : "wait"));
+        test::writeFakeProgram(state.chemin_exiftool,
+                               "sleep 60 &\necho $! > '" + childFile.toUtf8() + "'\necho $$ > '" +
+                                   pidFile.toUtf8() + "'\n" + (byItself ? "exit 0" : "wait"));
 
         kadrilo::platform::TerminationWatch watch;
         connect(&watch, &kadrilo::platform::TerminationWatch::requested, &watch,
@@ -291,9 +279,8 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
         else if (kind == QLatin1String("null"))
             QVERIFY(QFile::remove(program.filePath(QStringLiteral("exiftool.exe"))) &&
-                    !writeScript(program.filePath(QStringLiteral("exiftool.exe")),
-                                 "exec 3</dev/null; sleep 5")
-                         .isEmpty());
+                    test::writeFakeProgram(program.filePath(QStringLiteral("exiftool.exe")),
+                                           "exec 3</dev/null; sleep 5"));
         else if (::mknod(entry.constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
             QSKIP("making a device takes root");
         if (kind == QLatin1String("device"))
@@ -341,7 +328,7 @@ private Q_SLOTS:
         QFETCH(QString, last);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, script);
+        test::writeFakeProgram(state.chemin_exiftool, script);
 
         const long before = peakMemoryKilobytes();
         ExiftoolRun run;
@@ -358,7 +345,7 @@ private Q_SLOTS:
     void interface_keeps_answering_while_exiftool_runs() {
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, "sleep 1.5");
+        test::writeFakeProgram(state.chemin_exiftool, "sleep 1.5");
 
         int timerEvents = 0;
         QTimer heartbeat;
@@ -473,7 +460,7 @@ private Q_SLOTS:
         QFETCH(QString, told);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, script);
+        test::writeFakeProgram(state.chemin_exiftool, script);
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 

@@ -83,25 +83,6 @@ void doubleClick(QTreeView &tree, const QModelIndex &index) {
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, centre);
 }
 
-bool writeFakeExiftool(const QString &path, const QString &pidFile, int tagFiles,
-                       const QByteArray &body) {
-    QByteArray script = "#!/bin/sh\n" + body + '\n';
-    if (!pidFile.isEmpty()) {
-        // The argument after -w is the output pattern: its folder is the temp folder.
-        script += "echo $$ > '" + QFile::encodeName(pidFile) + "'\nprev=\n" +
-                  "for a in \"$@\"; do [ \"$prev\" = \"-w\" ] && out=\"$a\"; prev=\"$a\"; done\n" +
-                  "dir=$(dirname \"$out\")\n";
-        for (int i = 1; i <= tagFiles; ++i)
-            script += "echo 'ISO: 100' > \"$dir/IMG_" + QByteArray::number(1000 + i) + ".txt\"\n";
-        script += "exec sleep 30\n";
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size())
-        return false;
-    file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
 bool scriptRunning(const QString &pidFile) {
     QFile file(pidFile);
     const QByteArray pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "";

@@ -68,12 +68,6 @@ struct ScopedCurrentFolder {
     const QString saved = QDir::currentPath();
 };
 
-// Writes a shell script standing in for ExifTool at `path`. With `pidFile`, it writes its
-// process id there, `tagFiles` empty tag files into the -w folder, then sleeps 30 s; without,
-// it ends at once and writes nothing.
-// With `body`, the script runs that instead.
-bool writeFakeExiftool(const QString &path, const QString &pidFile = QString(), int tagFiles = 0,
-                       const QByteArray &body = QByteArray());
 // True while the script that wrote its process id to `pidFile` runs (a zombie does not count).
 bool scriptRunning(const QString &pidFile);
 

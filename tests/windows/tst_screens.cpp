@@ -10,6 +10,7 @@
 #include "stats/frm_stats.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
 #include "support/window_helpers.h"
 #include "windows/frm_about.h"
@@ -178,8 +179,8 @@ void tst_screens::windows() {
     // the work window can be seen at work.
     ProgramFolder program(ProgramFolder::Exiftool::Missing);
     const QString pidFile = program.filePath(QStringLiteral("exiftool.pid"));
-    QVERIFY(kadrilo::test::writeFakeExiftool(program.filePath(QStringLiteral("exiftool.exe")),
-                                             pidFile, 2));
+    QVERIFY(kadrilo::test::writeFakeProgram(program.filePath(QStringLiteral("exiftool.exe")),
+                                            kadrilo::test::slowExiftool(pidFile, 2)));
     const QString raws = program.makeFolder(QStringLiteral("photos/raws"));
     program.makeFolder(QStringLiteral("photos/raws/jour 2"));
     for (int i = 0; i < 3; ++i) {

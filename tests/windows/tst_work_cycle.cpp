@@ -8,6 +8,7 @@
 #include "stats/frm_stats.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
 #include "support/window_helpers.h"
 #include "windows/frm_directory.h"
@@ -66,11 +67,13 @@ struct Program {
         , pidFile(folder.filePath(QStringLiteral("exiftool.pid")))
         , current(folder.filePath(QStringLiteral("photos"))) {
         if (exiftool == Exiftool::Killed)
-            kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
-                                             QString(), 0, "kill -KILL $$");
+            kadrilo::test::writeFakeProgram(folder.filePath(QStringLiteral("exiftool.exe")),
+                                            "kill -KILL $$");
         else if (exiftool == Exiftool::Silent || exiftool == Exiftool::Slow)
-            kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
-                                             exiftool == Exiftool::Slow ? pidFile : QString(), 2);
+            kadrilo::test::writeFakeProgram(folder.filePath(QStringLiteral("exiftool.exe")),
+                                            exiftool == Exiftool::Slow
+                                                ? kadrilo::test::slowExiftool(pidFile, 2)
+                                                : QByteArray());
         writeImages(raws, images, 1);
         if (exiftool == Exiftool::Endless)
             QFile::link(QStringLiteral("/dev/zero"), raws + QStringLiteral("/zero.CR2"));
