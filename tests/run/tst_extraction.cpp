@@ -7,6 +7,7 @@
 #include "support/fake_program.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
+#include "support/tag_files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -40,10 +41,6 @@ Module1 stateFor(const ProgramFolder &program, int recursive) {
     state.chemin_exiftool = program.filePath(QStringLiteral("exiftool.exe"));
     state.dossier_temp = program.makeFolder(QStringLiteral("temp")) + QLatin1Char('/');
     return state;
-}
-
-QStringList tagFiles(const Module1 &state) {
-    return QDir(state.dossier_temp).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
 }
 
 QByteArray contentOf(const QString &path) {
@@ -111,11 +108,11 @@ private Q_SLOTS:
         QCOMPARE(result.imagesFound, int(expected.size()));
         QVERIFY(state.extraction_faite);
         QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
-        QCOMPARE(tagFiles(state), expected);
+        QCOMPARE(test::tagFiles(state.dossier_temp), expected);
 
         // Every ISO value written shows up in exactly one tag file: no image went uncounted.
         QByteArray all;
-        for (const QString &name : tagFiles(state))
+        for (const QString &name : test::tagFiles(state.dossier_temp))
             all += '\n' + contentOf(state.dossier_temp + name);
         for (const auto &[path, iso] : shots) {
             const bool read =
@@ -138,7 +135,7 @@ private Q_SLOTS:
 
         Module1 state = stateFor(program, 0);
         QCOMPARE(kadrilo::extraire_exif(state, images).outcome, ExiftoolRun::Outcome::Finished);
-        QCOMPARE(tagFiles(state), QStringList{QStringLiteral("IMG_0100.txt")});
+        QCOMPARE(test::tagFiles(state.dossier_temp), QStringList{QStringLiteral("IMG_0100.txt")});
         QVERIFY(
             contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
     }
@@ -153,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(kadrilo::extraire_exif(state, samples).outcome, ExiftoolRun::Outcome::Finished);
 
         // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
-        const QStringList files = tagFiles(state);
+        const QStringList files = test::tagFiles(state.dossier_temp);
         QCOMPARE(files,
                  (QStringList{QStringLiteral("CanonRaw-1.txt"), QStringLiteral("CanonRaw.txt")}));
         const QByteArray both =
@@ -203,7 +200,7 @@ private Q_SLOTS:
         // The run still counts as done; the empty temp folder tells the rest of the program.
         QVERIFY(state.extraction_faite);
         QVERIFY(!state.ligne_commande.isEmpty());
-        QVERIFY(tagFiles(state).isEmpty());
+        QVERIFY(test::tagFiles(state.dossier_temp).isEmpty());
         QCOMPARE(started.count(), 0);
         QVERIFY(!run.isRunning());
     }

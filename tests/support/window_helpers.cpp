@@ -1,8 +1,8 @@
 #include "support/window_helpers.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QFileSystemModel>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -76,23 +76,15 @@ QModelIndex waitForFolder(QTreeView &tree, const QString &folder) {
     return QTest::qWaitFor(shown, 10000) ? found : QModelIndex();
 }
 
+void clickButton(const QWidget &window, const char *name, Qt::MouseButton button) {
+    QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), button);
+}
+
 void doubleClick(QTreeView &tree, const QModelIndex &index) {
     const QPoint centre = tree.visualRect(index).center();
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, centre);
-}
-
-bool scriptRunning(const QString &pidFile) {
-    QFile file(pidFile);
-    const QByteArray pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "";
-    QFile status(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
-    if (pid.isEmpty() || !status.open(QIODevice::ReadOnly))
-        return false;
-    // A zombie still has its /proc entry; its state letter tells it apart.
-    const QByteArray line = status.readAll();
-    const int close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
 } // namespace kadrilo::test

@@ -57,6 +57,8 @@ QModelIndex waitForChild(QTreeView &tree, const QString &name);
 // The row of `folder` in `tree`, reached from the tree's top row through expanded rows only
 // (the way a person sees down to it), once loaded and scrolled into view; invalid after 10 s.
 QModelIndex waitForFolder(QTreeView &tree, const QString &folder);
+// A click with `button` on the push button named `name` in `window`.
+void clickButton(const QWidget &window, const char *name, Qt::MouseButton button = Qt::LeftButton);
 // A double-click as the system delivers it: a click, the press that makes it double, a release.
 void doubleClick(QTreeView &tree, const QModelIndex &index);
 
@@ -67,8 +69,5 @@ struct ScopedCurrentFolder {
     Q_DISABLE_COPY(ScopedCurrentFolder)
     const QString saved = QDir::currentPath();
 };
-
-// True while the script that wrote its process id to `pidFile` runs (a zombie does not count).
-bool scriptRunning(const QString &pidFile);
 
 } // namespace kadrilo::test

@@ -171,7 +171,7 @@ void tst_frm_about::startSysInfo() {
     fake.detachedStartSucceeds = startSucceeds;
     frmAbout about;
     about.show();
-    QTest::mouseClick(about.findChild<QPushButton *>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
+    kadrilo::test::clickButton(about, "cmdSysInfo");
 
     QCOMPARE(fake.detachedStarts.size(), expectedStart.isEmpty() ? 0 : 1);
     if (!expectedStart.isEmpty())

@@ -226,8 +226,7 @@ void tst_screens::windows() {
             QVERIFY(kadrilo::test::waitForFolder(*tree, QStringLiteral("/")).isValid());
             check(window, QStringLiteral("frm_directory-racine"));
             window.setDirPath(raws);
-            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
-                              Qt::LeftButton);
+            kadrilo::test::clickButton(window, "btc_scan");
         });
     script.when(
         QStringLiteral("work window counting"),
@@ -244,8 +243,7 @@ void tst_screens::windows() {
         });
     script.onModal<kadrilo::frm_directory>(QStringLiteral("folder window again"),
                                            [](kadrilo::frm_directory &window) { window.close(); });
-    QTest::mouseClick(main.findChild<QPushButton *>(QStringLiteral("btc_frm_directory")),
-                      Qt::LeftButton);
+    kadrilo::test::clickButton(main, "btc_frm_directory");
     QVERIFY2(script.finished(), qPrintable(script.pending()));
 
     // The statistics window as the analysis leaves it, over tag files of the real ExifTool.
