@@ -5,6 +5,8 @@
 #include "support/cr3_writer.h"
 #include "support/fake_program.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,19 +22,12 @@
 #include <unistd.h>
 #include <utime.h>
 
+using kadrilo::test::Run;
+using kadrilo::test::s;
+
 namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // What a change of the library or of the cache does before the second report.
 enum class Change {
@@ -101,10 +96,7 @@ class TestReportCache : public QObject {
         return process;
     }
     Run finish(QProcess *process) {
-        Run run;
-        if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit)
-            run = {process->exitCode(), process->readAllStandardOutput(),
-                   process->readAllStandardError()};
+        const Run run = kadrilo::test::finishedRun(*process);
         delete process;
         return run;
     }

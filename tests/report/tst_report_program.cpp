@@ -10,6 +10,8 @@
 #include "support/fake_program.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -30,22 +32,14 @@
 
 using namespace kadrilo;
 namespace labels = kadrilo::wording;
+using kadrilo::test::Run;
+using kadrilo::test::s;
 using Exiftool = kadrilo::test::ProgramFolder::Exiftool;
 Q_DECLARE_METATYPE(Exiftool)
 
 namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // The report's environment: private folders in `tmpDir`, and a cache of its own for each
 // run, so that a run reads its images with ExifTool as the test expects.
@@ -67,9 +61,7 @@ void start(QProcess &process, const QString &program, const QStringList &argumen
 Run runProgram(const QString &program, const QStringList &arguments, const QString &tmpDir) {
     QProcess process;
     start(process, program, arguments, tmpDir);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return test::finishedRun(process);
 }
 
 // The report's own classes of a fixture: focal length (0: none), exposure time as a

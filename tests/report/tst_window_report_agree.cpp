@@ -9,6 +9,7 @@
 #include "support/cr2_writer.h"
 #include "support/fake_program.h"
 #include "support/program_folder.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,12 +20,9 @@
 #include <unistd.h>
 
 using namespace kadrilo;
+using kadrilo::test::s;
 
 namespace {
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
 
 enum class Odd { Nothing, Damaged, Unreadable, Text };
 
