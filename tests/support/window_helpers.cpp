@@ -1,7 +1,10 @@
 #include "support/window_helpers.h"
 
+#include "run/frm_travail.h"
+
 #include <QDialog>
 #include <QFileSystemModel>
+#include <QLabel>
 #include <QPushButton>
 #include <QTest>
 #include <QTreeView>
@@ -30,6 +33,12 @@ ModalScript::ModalScript(int deadlineMilliseconds) {
         }
     });
     m_deadline.start(deadlineMilliseconds);
+}
+
+bool workCountShows(const QString &count) {
+    auto *work = activeModal<frm_travail>();
+    auto *shown = work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
+    return shown && shown->isVisible() && shown->text() == count;
 }
 
 QModelIndex waitForChild(QTreeView &tree, const QString &name) {

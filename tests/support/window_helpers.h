@@ -51,6 +51,9 @@ private:
     QTimer m_poll, m_deadline;
 };
 
+// The work window is the active modal window, its count shown and reading `count` ("2 / 3").
+bool workCountShows(const QString &count);
+
 // The sub-folder `name` of the folder highlighted in `tree`, once loaded and scrolled into
 // view; invalid after 10 s without it.
 QModelIndex waitForChild(QTreeView &tree, const QString &name);

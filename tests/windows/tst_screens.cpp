@@ -230,12 +230,7 @@ void tst_screens::windows() {
         });
     script.when(
         QStringLiteral("work window counting"),
-        [] {
-            auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / 3")); },
         [&] {
             auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
             check(*work, QStringLiteral("frm_travail"));

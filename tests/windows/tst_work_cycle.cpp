@@ -313,24 +313,14 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     });
     script.when(
         QStringLiteral("a busy bar while the images are counted"),
-        [&] {
-            auto *work = activeModal<frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QStringLiteral("2 / …");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / …")); },
         [&] {
             const auto *progress = activeModal<frm_travail>()->findChild<QProgressBar *>();
             seen << QStringLiteral("busy %1").arg(progress->maximum());
         });
     script.when(
         QStringLiteral("two of three tag files counted"),
-        [&] {
-            auto *work = activeModal<frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / 3")); },
         [&] {
             frm_travail *work = activeModal<frm_travail>();
             const auto *progress = work->findChild<QProgressBar *>();
