@@ -21,12 +21,14 @@
 #include <QChartView>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>
 #include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <QtTest>
 
 #include <algorithm>
@@ -97,18 +99,33 @@ QStringList layoutProblems(const QWidget &window) {
     return problems;
 }
 
+// The window manager and Qt agree on the active window: the root window's _NET_ACTIVE_WINDOW,
+// read with xprop, is Qt's focus window. openbox sets it right after drawing the frame of the
+// window it made active, so once they agree no frame is about to change.
+bool activeWindowAgreed() {
+    const QWindow *focus = QGuiApplication::focusWindow();
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-notype"),
+                                          QStringLiteral("_NET_ACTIVE_WINDOW")});
+    if (!focus || !xprop.waitForFinished(5000))
+        return false;
+    // "_NET_ACTIVE_WINDOW: window id # 0x600007"
+    const QByteArray line = xprop.readAllStandardOutput().trimmed();
+    return line.mid(line.lastIndexOf(' ') + 1).toULongLong(nullptr, 0) == focus->winId();
+}
+
 // The window as the screen shows it, title bar and border included: once the window manager
-// has framed and activated it, the frame's picture holds still and the inside is what the
-// window draws. Null when that does not come about.
+// has framed it and settled which window is active, the frame's picture holds still and the
+// inside is what the window draws. Null when that does not come about.
 QPixmap shownOnScreen(QWidget &window) {
-    if (!QTest::qWaitForWindowActive(&window))
-        return {};
     QPixmap shown;
     QImage before;
     const bool settled = QTest::qWaitFor([&] {
         const QRect frame = window.frameGeometry();
-        if (frame == window.geometry())
-            return false; // not framed yet
+        if (frame == window.geometry() || !activeWindowAgreed()) {
+            before = QImage(); // not framed yet, or the active window about to change
+            return false;
+        }
         shown = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
         const QImage now = shown.toImage().convertToFormat(QImage::Format_RGB32);
         const bool still = now == before;
@@ -130,7 +147,9 @@ void save(QWidget &window, const QString &name) {
     const QPixmap picture = QGuiApplication::platformName() == QLatin1String("xcb")
                                 ? shownOnScreen(window)
                                 : window.grab();
-    QVERIFY2(!picture.isNull(), qPrintable(name + QStringLiteral(": not shown on the screen")));
+    QVERIFY2(!picture.isNull(),
+             qPrintable(name + QStringLiteral(": not settled on the screen (xprop, from Debian's "
+                                              "x11-utils, reads the active window)")));
     QVERIFY(picture.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
 }
 
