@@ -6,9 +6,10 @@
 #include "run/module1.h"
 #include "stats/frm_stats.h"
 #include "support/fake_platform.h"
+#include "support/tag_files.h"
+#include "support/window_helpers.h"
 #include "windows/frm_directory.h"
 #include "windows/frm_main.h"
-#include "windows/window_helpers.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -19,19 +20,9 @@
 
 using kadrilo::frm_directory;
 using kadrilo::frm_stats;
+using kadrilo::test::clickButton;
 using kadrilo::test::ModalScript;
-
-namespace {
-
-void clickButton(const QWidget &window, const char *name) {
-    QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
-}
-
-int tagFiles(const QString &folder) {
-    return QDir(folder).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
-}
-
-} // namespace
+using kadrilo::test::tagFiles;
 
 class package_work_cycle : public QObject {
     Q_OBJECT
@@ -85,10 +76,10 @@ private Q_SLOTS:
         // The three images of the folder itself; the sub-folder is left out.
         QVERIFY2(labels.contains(QStringLiteral("3 Fichiers RAW Analysés")),
                  qPrintable(labels.join(QLatin1Char('|'))));
-        QCOMPARE(tagFiles(cacheTemp), 3);
+        QCOMPARE(tagFiles(cacheTemp).size(), 3);
 
         clickButton(window, "btc_quitter");
-        QCOMPARE(tagFiles(cacheTemp), 0);
+        QCOMPARE(tagFiles(cacheTemp).size(), 0);
         const QDir programTemp(programFolder + QStringLiteral("/temp"));
         QCOMPARE(programTemp.entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
                  QStringList());

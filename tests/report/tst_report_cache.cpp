@@ -3,7 +3,10 @@
 // what a report without the cache gives.
 #include "support/cr2_writer.h"
 #include "support/cr3_writer.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,19 +22,12 @@
 #include <unistd.h>
 #include <utime.h>
 
+using kadrilo::test::Run;
+using kadrilo::test::s;
+
 namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // What a change of the library or of the cache does before the second report.
 enum class Change {
@@ -100,10 +96,7 @@ class TestReportCache : public QObject {
         return process;
     }
     Run finish(QProcess *process) {
-        Run run;
-        if (process->waitForFinished(120000) && process->exitStatus() == QProcess::NormalExit)
-            run = {process->exitCode(), process->readAllStandardOutput(),
-                   process->readAllStandardError()};
+        const Run run = kadrilo::test::finishedRun(*process);
         delete process;
         return run;
     }
@@ -182,14 +175,10 @@ private Q_SLOTS:
         QVERIFY(m_program.isValid() && m_work.isValid());
         // The built report in a program folder whose exiftool.exe notes every start.
         QVERIFY(QFile::copy(rapportPath, m_program.filePath(s("kadrilo-rapport"))));
-        QFile::remove(m_program.filePath(s("exiftool.exe")));
-        QFile wrapper(m_program.filePath(s("exiftool.exe")));
-        QVERIFY(wrapper.open(QIODevice::WriteOnly));
-        wrapper.write("#!/bin/sh\necho \"$$\" >> '" + QFile::encodeName(exiftoolLog()) +
-                      "'\nexec '" + QFile::encodeName(kadrilo::test::installedExiftool()) +
-                      "' \"$@\"\n");
-        wrapper.close();
-        QVERIFY(wrapper.setPermissions(wrapper.permissions() | QFileDevice::ExeOwner));
+        QVERIFY(kadrilo::test::writeFakeProgram(
+            m_program.filePath(s("exiftool.exe")),
+            "echo \"$$\" >> '" + QFile::encodeName(exiftoolLog()) + "'\nexec '" +
+                QFile::encodeName(kadrilo::test::installedExiftool()) + "' \"$@\""));
     }
 
     void cacheNeverChangesANumber_data() {

@@ -1,6 +1,7 @@
 // How the report shares the images among several ExifTool processes, without ExifTool.
 #include "report/parallel_extraction.h"
 #include "report/report_run.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -9,14 +10,7 @@
 
 using namespace kadrilo;
 using namespace kadrilo::report;
-
-namespace {
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-} // namespace
+using kadrilo::test::s;
 
 class TestReportParallel : public QObject {
     Q_OBJECT

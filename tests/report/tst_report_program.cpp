@@ -7,8 +7,11 @@
 #include "support/captured_results.h"
 #include "support/cr2_writer.h"
 #include "support/cr3_writer.h"
+#include "support/fake_program.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
+#include "support/program_run.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -29,22 +32,14 @@
 
 using namespace kadrilo;
 namespace labels = kadrilo::wording;
+using kadrilo::test::Run;
+using kadrilo::test::s;
 using Exiftool = kadrilo::test::ProgramFolder::Exiftool;
 Q_DECLARE_METATYPE(Exiftool)
 
 namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
-
-struct Run {
-    int status = -1;
-    QByteArray out;
-    QByteArray err;
-};
 
 // The report's environment: private folders in `tmpDir`, and a cache of its own for each
 // run, so that a run reads its images with ExifTool as the test expects.
@@ -66,9 +61,7 @@ void start(QProcess &process, const QString &program, const QStringList &argumen
 Run runProgram(const QString &program, const QStringList &arguments, const QString &tmpDir) {
     QProcess process;
     start(process, program, arguments, tmpDir);
-    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
-        return {};
-    return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    return test::finishedRun(process);
 }
 
 // The report's own classes of a fixture: focal length (0: none), exposure time as a
@@ -667,13 +660,10 @@ private Q_SLOTS:
         const test::ProgramFolder folder(exiftool.isEmpty() ? Exiftool::Linked : Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
-        if (!exiftool.isEmpty()) {
-            QFile script(folder.filePath(s("exiftool.exe")));
-            QVERIFY(script.open(QIODevice::WriteOnly));
-            script.write(exiftool.startsWith('\x7f') ? exiftool : "#!/bin/sh\n" + exiftool + '\n');
-            script.close();
-            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
-        }
+        if (!exiftool.isEmpty())
+            QVERIFY(test::writeFakeProgram(
+                folder.filePath(s("exiftool.exe")), exiftool,
+                exiftool.startsWith('\x7f') ? test::FakeProgram::Raw : test::FakeProgram::Script));
         QVERIFY(QFile::setPermissions(folder.path(),
                                       QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                           QFileDevice::ExeOwner | QFileDevice::ReadOther |
@@ -730,14 +720,12 @@ private Q_SLOTS:
         QVERIFY(QFile::copy(rapportPath, program));
         const QString pidFile = folder.filePath(s("pid"));
         const QString childFile = folder.filePath(s("child"));
-        QFile exiftool(folder.filePath(s("exiftool.exe")));
-        QVERIFY(exiftool.open(QIODevice::WriteOnly));
-        exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\n" +
-                       (child ? "sleep 300 &\necho $! >> '" + childFile.toUtf8() + "'\n" +
-                                    (signal == 0 ? "exit 0\n" : "wait\n")
-                              : QByteArray("exec sleep 60\n")));
-        exiftool.close();
-        QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+        QVERIFY(
+            test::writeFakeProgram(folder.filePath(s("exiftool.exe")),
+                                   "echo $$ >> '" + pidFile.toUtf8() + "'\n" +
+                                       (child ? "sleep 300 &\necho $! >> '" + childFile.toUtf8() +
+                                                    "'\n" + (signal == 0 ? "exit 0" : "wait")
+                                              : QByteArray("exec sleep 60"))));
         const auto noted = [](const QString &file) {
             QFile lines(file);
             return lines.open(QIODevice::ReadOnly) ? lines.readAll().split('\n') : QByteArrayList();
@@ -799,13 +787,8 @@ private Q_SLOTS:
         const test::ProgramFolder folder(exiftool.isEmpty() ? Exiftool::Linked : Exiftool::Missing);
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
-        if (!exiftool.isEmpty()) {
-            QFile script(folder.filePath(s("exiftool.exe")));
-            QVERIFY(script.open(QIODevice::WriteOnly) &&
-                    script.write("#!/bin/sh\n" + exiftool) > 0);
-            script.close();
-            QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
-        }
+        if (!exiftool.isEmpty())
+            QVERIFY(test::writeFakeProgram(folder.filePath(s("exiftool.exe")), exiftool));
         const Run run = runProgram(program, arguments, m_tmp.path());
         QCOMPARE(run.status, status);
         const QString err = QString::fromUtf8(run.err);
@@ -829,11 +812,8 @@ private Q_SLOTS:
         const QString program = folder.filePath(s("kadrilo-rapport"));
         QVERIFY(QFile::copy(rapportPath, program));
         const QString pidFile = folder.filePath(s("pid"));
-        QFile exiftool(folder.filePath(s("exiftool.exe")));
-        QVERIFY(exiftool.open(QIODevice::WriteOnly));
-        exiftool.write("#!/bin/sh\necho $$ >> '" + pidFile.toUtf8() + "'\nexec sleep 60\n");
-        exiftool.close();
-        QVERIFY(exiftool.setPermissions(exiftool.permissions() | QFileDevice::ExeOwner));
+        QVERIFY(test::writeFakeProgram(folder.filePath(s("exiftool.exe")),
+                                       "echo $$ >> '" + pidFile.toUtf8() + "'\nexec sleep 60"));
         const auto pids = [&pidFile] {
             QFile lines(pidFile);
             QList<qint64> all;

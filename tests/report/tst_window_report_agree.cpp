@@ -7,7 +7,9 @@
 #include "run/module1.h"
 #include "support/captured_results.h"
 #include "support/cr2_writer.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,12 +20,9 @@
 #include <unistd.h>
 
 using namespace kadrilo;
+using kadrilo::test::s;
 
 namespace {
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
 
 enum class Odd { Nothing, Damaged, Unreadable, Text };
 
@@ -121,13 +120,9 @@ private Q_SLOTS:
             }
         } restore{exiftool, work.path()};
         if (odd == Odd::Unreadable) {
-            QFile::remove(exiftool);
-            QFile wrapper(exiftool);
-            QVERIFY(wrapper.open(QIODevice::WriteOnly));
-            wrapper.write("#!/bin/sh\nexec setpriv --reuid=65534 --regid=65534 --clear-groups '" +
-                          QFile::encodeName(test::installedExiftool()) + "' \"$@\"\n");
-            wrapper.close();
-            QVERIFY(wrapper.setPermissions(wrapper.permissions() | QFileDevice::ExeOwner));
+            QVERIFY(test::writeFakeProgram(
+                exiftool, "exec setpriv --reuid=65534 --regid=65534 --clear-groups '" +
+                              QFile::encodeName(test::installedExiftool()) + "' \"$@\""));
             QProcess::execute(s("chmod"), {s("-R"), s("a+rwX"), work.path()});
             QProcess::execute(s("chmod"), {s("a+rx"), m_program.path()});
             QVERIFY(QFile::setPermissions(oddImage, {}));
@@ -181,8 +176,8 @@ private Q_SLOTS:
                      qPrintable(out + err));
             QCOMPARE(report.exitCode(), reason.isEmpty() ? 0 : 9);
             if (!reason.isEmpty()) {
-                QVERIFY2(err.contains(unreadLine + s(" :\n/")) &&
-                             err.contains(s("IMG_0009.CR2")) && err.contains(reason),
+                QVERIFY2(err.contains(unreadLine + s(" :\n/")) && err.contains(s("IMG_0009.CR2")) &&
+                             err.contains(reason),
                          qPrintable(err));
             }
         }

@@ -4,8 +4,10 @@
 #include "run/extraction.h"
 #include "run/module1.h"
 #include "support/cr2_writer.h"
+#include "support/fake_program.h"
 #include "support/process_probe.h"
 #include "support/program_folder.h"
+#include "support/tag_files.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -26,6 +28,7 @@ using kadrilo::ExiftoolRun;
 using kadrilo::Module1;
 using kadrilo::test::Cr2Fixture;
 using kadrilo::test::ProgramFolder;
+namespace test = kadrilo::test;
 
 Q_DECLARE_METATYPE(ExiftoolRun::Outcome)
 
@@ -40,10 +43,6 @@ Module1 stateFor(const ProgramFolder &program, int recursive) {
     return state;
 }
 
-QStringList tagFiles(const Module1 &state) {
-    return QDir(state.dossier_temp).entryList({QStringLiteral("*.txt")}, QDir::Files, QDir::Name);
-}
-
 QByteArray contentOf(const QString &path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
@@ -53,18 +52,6 @@ bool writeImage(const QString &path, int iso) {
     Cr2Fixture fixture;
     fixture.iso = iso;
     return kadrilo::test::writeCr2(path, fixture);
-}
-
-// A stand-in for exiftool.exe, for failures the real tool cannot produce: a shell script,
-// or any file when it may not run.
-QString writeScript(const QString &path, const QByteArray &body, bool runnable = true) {
-    QFile script(path);
-    if (!script.open(QIODevice::WriteOnly) || script.write("#!/bin/sh\n" + body + "\n") < 0)
-        return {};
-    script.close();
-    script.setPermissions(QFile::ReadOwner | QFile::WriteOwner |
-                          (runnable ? QFile::ExeOwner : QFile::Permissions()));
-    return path;
 }
 
 // The largest resident size this test has reached so far, in kilobytes.
@@ -121,11 +108,11 @@ private Q_SLOTS:
         QCOMPARE(result.imagesFound, int(expected.size()));
         QVERIFY(state.extraction_faite);
         QCOMPARE(state.filtre_extension, QStringLiteral(" -ext .cr2 -ext .crw"));
-        QCOMPARE(tagFiles(state), expected);
+        QCOMPARE(test::tagFiles(state.dossier_temp), expected);
 
         // Every ISO value written shows up in exactly one tag file: no image went uncounted.
         QByteArray all;
-        for (const QString &name : tagFiles(state))
+        for (const QString &name : test::tagFiles(state.dossier_temp))
             all += '\n' + contentOf(state.dossier_temp + name);
         for (const auto &[path, iso] : shots) {
             const bool read =
@@ -148,7 +135,7 @@ private Q_SLOTS:
 
         Module1 state = stateFor(program, 0);
         QCOMPARE(kadrilo::extraire_exif(state, images).outcome, ExiftoolRun::Outcome::Finished);
-        QCOMPARE(tagFiles(state), QStringList{QStringLiteral("IMG_0100.txt")});
+        QCOMPARE(test::tagFiles(state.dossier_temp), QStringList{QStringLiteral("IMG_0100.txt")});
         QVERIFY(
             contentOf(state.dossier_temp + QStringLiteral("IMG_0100.txt")).contains("ISO: 6400"));
     }
@@ -163,7 +150,7 @@ private Q_SLOTS:
         QCOMPARE(kadrilo::extraire_exif(state, samples).outcome, ExiftoolRun::Outcome::Finished);
 
         // CanonRaw.cr2 and CanonRaw.crw share a name: both get a tag file of their own.
-        const QStringList files = tagFiles(state);
+        const QStringList files = test::tagFiles(state.dossier_temp);
         QCOMPARE(files,
                  (QStringList{QStringLiteral("CanonRaw-1.txt"), QStringLiteral("CanonRaw.txt")}));
         const QByteArray both =
@@ -191,14 +178,13 @@ private Q_SLOTS:
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
         if (kind == QLatin1String("not executable"))
-            QVERIFY(!writeScript(state.chemin_exiftool, "exit 0", false).isEmpty());
-        if (kind == QLatin1String("not a program")) {
-            QFile garbage(state.chemin_exiftool);
-            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write("\x7f"
-                                                                        "ELF junk") > 0);
-            garbage.close();
-            QVERIFY(garbage.setPermissions(garbage.permissions() | QFile::ExeOwner));
-        }
+            QVERIFY(test::writeFakeProgram(state.chemin_exiftool, "exit 0",
+                                           test::FakeProgram::NotRunnable));
+        if (kind == QLatin1String("not a program"))
+            QVERIFY(test::writeFakeProgram(state.chemin_exiftool,
+                                           "\x7f"
+                                           "ELF junk",
+                                           test::FakeProgram::Raw));
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
@@ -214,7 +200,7 @@ private Q_SLOTS:
         // The run still counts as done; the empty temp folder tells the rest of the program.
         QVERIFY(state.extraction_faite);
         QVERIFY(!state.ligne_commande.isEmpty());
-        QVERIFY(tagFiles(state).isEmpty());
+        QVERIFY(test::tagFiles(state.dossier_temp).isEmpty());
         QCOMPARE(started.count(), 0);
         QVERIFY(!run.isRunning());
     }
@@ -237,10 +223,9 @@ private Q_SLOTS:
         const QString pidFile = program.filePath(QStringLiteral("pid"));
         const QString childFile = program.filePath(QStringLiteral("child"));
         // A wrapper script whose own child would outlive it if only the script were killed.
-        state.chemin_exiftool =
-            writeScript(state.chemin_exiftool, "sleep 60 &\necho $! > '" + childFile.toUtf8() +
-                                                   "'\necho $$ > '" + pidFile.toUtf8() + "'\n" +
-                                                   (byItself ? "exit 0" : "wait"));
+        test::writeFakeProgram(state.chemin_exiftool,
+                               "sleep 60 &\necho $! > '" + childFile.toUtf8() + "'\necho $$ > '" +
+                                   pidFile.toUtf8() + "'\n" + (byItself ? "exit 0" : "wait"));
 
         kadrilo::platform::TerminationWatch watch;
         connect(&watch, &kadrilo::platform::TerminationWatch::requested, &watch,
@@ -291,9 +276,8 @@ private Q_SLOTS:
             QCOMPARE(::mkfifo(entry.constData(), 0600), 0);
         else if (kind == QLatin1String("null"))
             QVERIFY(QFile::remove(program.filePath(QStringLiteral("exiftool.exe"))) &&
-                    !writeScript(program.filePath(QStringLiteral("exiftool.exe")),
-                                 "exec 3</dev/null; sleep 5")
-                         .isEmpty());
+                    test::writeFakeProgram(program.filePath(QStringLiteral("exiftool.exe")),
+                                           "exec 3</dev/null; sleep 5"));
         else if (::mknod(entry.constData(), S_IFCHR | 0600, makedev(1, 5)) != 0)
             QSKIP("making a device takes root");
         if (kind == QLatin1String("device"))
@@ -341,7 +325,7 @@ private Q_SLOTS:
         QFETCH(QString, last);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, script);
+        test::writeFakeProgram(state.chemin_exiftool, script);
 
         const long before = peakMemoryKilobytes();
         ExiftoolRun run;
@@ -358,7 +342,7 @@ private Q_SLOTS:
     void interface_keeps_answering_while_exiftool_runs() {
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, "sleep 1.5");
+        test::writeFakeProgram(state.chemin_exiftool, "sleep 1.5");
 
         int timerEvents = 0;
         QTimer heartbeat;
@@ -473,7 +457,7 @@ private Q_SLOTS:
         QFETCH(QString, told);
         ProgramFolder program(ProgramFolder::Exiftool::Missing);
         Module1 state = stateFor(program, 0);
-        writeScript(state.chemin_exiftool, script);
+        test::writeFakeProgram(state.chemin_exiftool, script);
         const QString images = program.makeFolder(QStringLiteral("photos"));
         QVERIFY(writeImage(images + QStringLiteral("/IMG_0001.CR2"), 100));
 
@@ -530,5 +514,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestExtraction)
+QTEST_GUILESS_MAIN(TestExtraction)
 #include "tst_extraction.moc"

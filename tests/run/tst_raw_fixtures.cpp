@@ -1,6 +1,7 @@
 #include "support/cr2_writer.h"
 #include "support/cr3_writer.h"
 #include "support/program_folder.h"
+#include "support/text.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -10,14 +11,11 @@
 #include <QTest>
 
 using kadrilo::test::Cr2Fixture;
+using kadrilo::test::s;
 
 Q_DECLARE_METATYPE(Cr2Fixture)
 
 namespace {
-
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
 
 // The lines ExifTool prints for each file, keyed by file name. With two files or more it heads
 // each file's lines with "======== path"; its closing counts are indented.

@@ -23,4 +23,9 @@ bool processRuns(qint64 pid) {
 #endif
 }
 
+bool scriptRunning(const QString &pidFile) {
+    QFile file(pidFile);
+    return file.open(QIODevice::ReadOnly) && processRuns(file.readAll().trimmed().toLongLong());
+}
+
 } // namespace kadrilo::test

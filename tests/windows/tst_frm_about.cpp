@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 #include "support/fake_platform.h"
-#include "window_helpers.h"
+#include "support/fake_program.h"
+#include "support/window_helpers.h"
 #include "windows/frm_about.h"
 
 #include <QFile>
@@ -150,9 +151,9 @@ void tst_frm_about::startSysInfo() {
             .replace(QStringLiteral("$BIN"), bin.path());
     };
     for (const QString &tool : installedTools)
-        QVERIFY(kadrilo::test::writeFakeExiftool(bin.filePath(tool)));
+        QVERIFY(kadrilo::test::writeFakeProgram(bin.filePath(tool)));
     if (msinfoInFolder)
-        QVERIFY(kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("MSINFO32.EXE"))));
+        QVERIFY(kadrilo::test::writeFakeProgram(folder.filePath(QStringLiteral("MSINFO32.EXE"))));
     // Only the programs the test installs are found.
     const QByteArray savedPath = qgetenv("PATH");
     qputenv("PATH", QFile::encodeName(bin.path()));
@@ -170,7 +171,7 @@ void tst_frm_about::startSysInfo() {
     fake.detachedStartSucceeds = startSucceeds;
     frmAbout about;
     about.show();
-    QTest::mouseClick(about.findChild<QPushButton *>(QStringLiteral("cmdSysInfo")), Qt::LeftButton);
+    kadrilo::test::clickButton(about, "cmdSysInfo");
 
     QCOMPARE(fake.detachedStarts.size(), expectedStart.isEmpty() ? 0 : 1);
     if (!expectedStart.isEmpty())

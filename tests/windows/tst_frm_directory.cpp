@@ -5,7 +5,7 @@
 #include "run/module1.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "windows/frm_directory.h"
 
 #include <QComboBox>
@@ -385,7 +385,7 @@ void tst_frm_directory::lockedTagFilesStopTheCycle() {
     QVERIFY(kadrilo::test::writeCr2(fixture.image(QStringLiteral("IMG_1.CR2")), {}));
     QVERIFY(touch(fixture.state.dossier_temp + QStringLiteral("IMG_0001.txt")));
     const frm_directory &window = fixture.open();
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    kadrilo::test::clickButton(window, "btc_scan");
 
     QCOMPARE(fake.messages.size(), 1);
     QVERIFY(fake.messages.first().text.contains(QStringLiteral("IMG_0001.txt")));
@@ -451,7 +451,7 @@ void tst_frm_directory::foldersNamedInLatin1() {
         return;
     }
     QCOMPARE(listed(window), QStringList());
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    kadrilo::test::clickButton(window, "btc_scan");
     QCOMPARE(fake.messages.size(), 1);
     QCOMPARE(fake.messages.first().title, QStringLiteral("Nom de dossier illisible"));
     QVERIFY2(fake.messages.first().text.contains(told.arg(fixture.root.path())),
@@ -493,7 +493,7 @@ void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
         box->accept();
     });
     poll.start(50);
-    QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
+    kadrilo::test::clickButton(window, "btc_scan");
 
     QVERIFY2(lines.contains(fixture.state.dossier_temp), qPrintable(lines.join(u'|')));
     QVERIFY2(lines.last().endsWith(QStringLiteral("celle-ci.")), qPrintable(lines.join(u'|')));

@@ -5,6 +5,7 @@
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
 #include "support/program_folder.h"
+#include "support/tag_files.h"
 
 #include <QDir>
 #include <QLabel>
@@ -100,9 +101,7 @@ void tst_frm_travail::steps() {
     QVERIFY(!window.isVisible());
     QCOMPARE(state.etape_travail, expectAnalysis ? QStringLiteral("analyseexif") : QString());
     QCOMPARE(state.ligne_commande.isEmpty(), !expectExiftool);
-    const QStringList tagFiles =
-        QDir(state.dossier_temp).entryList({QStringLiteral("*.txt")}, QDir::Files);
-    QCOMPARE(tagFiles.size(), expectExiftool ? 2 : 0);
+    QCOMPARE(kadrilo::test::tagFiles(state.dossier_temp).size(), expectExiftool ? 2 : 0);
     QCOMPARE(state.extraction_faite, extractionFaite || expectExiftool);
     QCOMPARE(source.analyses, expectAnalysis ? 1 : 0);
     QCOMPARE(source.messageDuringAnalysis, QString()); // cleared before the analysis

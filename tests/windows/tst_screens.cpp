@@ -10,21 +10,28 @@
 #include "stats/frm_stats.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
+#include "support/fake_program.h"
 #include "support/program_folder.h"
-#include "window_helpers.h"
+#include "support/window_helpers.h"
 #include "windows/frm_about.h"
 #include "windows/frm_directory.h"
 #include "windows/frm_main.h"
 
 #include <QAbstractButton>
+#include <QChartView>
 #include <QCheckBox>
 #include <QLabel>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QStyleOptionButton>
+#include <QTimer>
 #include <QTreeView>
+#include <QWindow>
 #include <QtTest>
+
+#include <algorithm>
 
 using kadrilo::Module1;
 using kadrilo::test::ProgramFolder;
@@ -92,27 +99,80 @@ QStringList layoutProblems(const QWidget &window) {
     return problems;
 }
 
+// The window manager and Qt agree on the active window: the root window's _NET_ACTIVE_WINDOW,
+// read with xprop, is Qt's focus window. openbox sets it right after drawing the frame of the
+// window it made active, so once they agree no frame is about to change.
+bool activeWindowAgreed() {
+    const QWindow *focus = QGuiApplication::focusWindow();
+    QProcess xprop;
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("-notype"),
+                                          QStringLiteral("_NET_ACTIVE_WINDOW")});
+    if (!focus || !xprop.waitForFinished(5000))
+        return false;
+    // "_NET_ACTIVE_WINDOW: window id # 0x600007"
+    const QByteArray line = xprop.readAllStandardOutput().trimmed();
+    return line.mid(line.lastIndexOf(' ') + 1).toULongLong(nullptr, 0) == focus->winId();
+}
+
+// The window as the screen shows it, title bar and border included: once the window manager
+// has framed it and settled which window is active, the frame's picture holds still and the
+// inside is what the window draws. Null when that does not come about.
+QPixmap shownOnScreen(QWidget &window) {
+    QPixmap shown;
+    QImage before;
+    const bool settled = QTest::qWaitFor([&] {
+        const QRect frame = window.frameGeometry();
+        if (frame == window.geometry() || !activeWindowAgreed()) {
+            before = QImage(); // not framed yet, or the active window about to change
+            return false;
+        }
+        shown = window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
+        const QImage now = shown.toImage().convertToFormat(QImage::Format_RGB32);
+        const bool still = now == before;
+        before = now;
+        const QRect inside(window.geometry().topLeft() - frame.topLeft(), window.size());
+        return still &&
+               now.copy(inside) == window.grab().toImage().convertToFormat(QImage::Format_RGB32);
+    });
+    return settled ? shown : QPixmap();
+}
+
 void save(QWidget &window, const QString &name) {
     const QString folder = qEnvironmentVariable("KADRILO_RENDER_DIR");
     if (folder.isEmpty())
         return;
     QDir().mkpath(folder);
-    // Under a window manager the picture is taken from the screen, title bar and border
-    // included; offscreen, the window draws itself.
-    QPixmap picture = window.grab();
-    if (QGuiApplication::platformName() == QLatin1String("xcb")) {
-        QTest::qWait(300); // the frame is drawn after the window
-        const QRect frame = window.frameGeometry();
-        picture =
-            window.screen()->grabWindow(0, frame.x(), frame.y(), frame.width(), frame.height());
-    }
+    // Under a window manager the picture is taken from the screen; offscreen, the window
+    // draws itself.
+    const QPixmap picture = QGuiApplication::platformName() == QLatin1String("xcb")
+                                ? shownOnScreen(window)
+                                : window.grab();
+    QVERIFY2(!picture.isNull(),
+             qPrintable(name + QStringLiteral(": not settled on the screen (xprop, from Debian's "
+                                              "x11-utils, reads the active window)")));
     QVERIFY(picture.save(QDir(folder).filePath(name + QStringLiteral(".png"))));
+}
+
+// No timer of the window's own runs: it is done with what it set out to do a moment later,
+// such as the folder tree's scrolling to the opened folder.
+bool timersDone(const QWidget &window) {
+    const QList<QTimer *> timers = window.findChildren<QTimer *>();
+    return std::none_of(timers.begin(), timers.end(),
+                        [](const QTimer *timer) { return timer->isActive(); });
+}
+
+// Every chart shown has laid out its plot area.
+bool chartsLaidOut(const QWidget &window) {
+    const QList<QChartView *> views = window.findChildren<QChartView *>();
+    return std::all_of(views.begin(), views.end(), [&window](const QChartView *view) {
+        return !view->isVisibleTo(&window) || !view->chart()->plotArea().isEmpty();
+    });
 }
 
 // Saves the window's picture, then fails on any text cut off or control overlapping.
 void check(QWidget &window, const QString &name) {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    QTest::qWait(50);
+    QTRY_VERIFY(timersDone(window));
     save(window, name);
     const QStringList problems = layoutProblems(window);
     QVERIFY2(problems.isEmpty(),
@@ -138,8 +198,8 @@ void tst_screens::windows() {
     // the work window can be seen at work.
     ProgramFolder program(ProgramFolder::Exiftool::Missing);
     const QString pidFile = program.filePath(QStringLiteral("exiftool.pid"));
-    QVERIFY(kadrilo::test::writeFakeExiftool(program.filePath(QStringLiteral("exiftool.exe")),
-                                             pidFile, 2));
+    QVERIFY(kadrilo::test::writeFakeProgram(program.filePath(QStringLiteral("exiftool.exe")),
+                                            kadrilo::test::slowExiftool(pidFile, 2)));
     const QString raws = program.makeFolder(QStringLiteral("photos/raws"));
     program.makeFolder(QStringLiteral("photos/raws/jour 2"));
     for (int i = 0; i < 3; ++i) {
@@ -185,17 +245,11 @@ void tst_screens::windows() {
             QVERIFY(kadrilo::test::waitForFolder(*tree, QStringLiteral("/")).isValid());
             check(window, QStringLiteral("frm_directory-racine"));
             window.setDirPath(raws);
-            QTest::mouseClick(window.findChild<QPushButton *>(QStringLiteral("btc_scan")),
-                              Qt::LeftButton);
+            kadrilo::test::clickButton(window, "btc_scan");
         });
     script.when(
         QStringLiteral("work window counting"),
-        [] {
-            auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / 3")); },
         [&] {
             auto *work = kadrilo::test::activeModal<kadrilo::frm_travail>();
             check(*work, QStringLiteral("frm_travail"));
@@ -203,8 +257,7 @@ void tst_screens::windows() {
         });
     script.onModal<kadrilo::frm_directory>(QStringLiteral("folder window again"),
                                            [](kadrilo::frm_directory &window) { window.close(); });
-    QTest::mouseClick(main.findChild<QPushButton *>(QStringLiteral("btc_frm_directory")),
-                      Qt::LeftButton);
+    kadrilo::test::clickButton(main, "btc_frm_directory");
     QVERIFY2(script.finished(), qPrintable(script.pending()));
 
     // The statistics window as the analysis leaves it, over tag files of the real ExifTool.
@@ -217,7 +270,7 @@ void tst_screens::windows() {
     kadrilo::analyse_exif(state, QDir::toNativeSeparators(raws), stats);
     stats.show();
     QVERIFY(QTest::qWaitForWindowExposed(&stats));
-    QTest::qWait(100);
+    QTRY_VERIFY(chartsLaidOut(stats));
     save(stats, QStringLiteral("frm_stats"));
 }
 

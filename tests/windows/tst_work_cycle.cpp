@@ -8,8 +8,11 @@
 #include "stats/frm_stats.h"
 #include "support/cr2_writer.h"
 #include "support/fake_platform.h"
+#include "support/fake_program.h"
+#include "support/process_probe.h"
 #include "support/program_folder.h"
-#include "window_helpers.h"
+#include "support/tag_files.h"
+#include "support/window_helpers.h"
 #include "windows/frm_directory.h"
 #include "windows/frm_main.h"
 
@@ -31,8 +34,10 @@ using kadrilo::frm_directory;
 using kadrilo::frm_stats;
 using kadrilo::frm_travail;
 using kadrilo::test::activeModal;
+using kadrilo::test::clickButton;
 using kadrilo::test::ModalScript;
 using kadrilo::test::ProgramFolder;
+using kadrilo::test::tagFiles;
 
 namespace {
 
@@ -50,10 +55,6 @@ void writeImages(const QString &folder, int count, int first) {
                                 fixture);
 }
 
-void clickButton(const QWidget &window, const char *name) {
-    QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), Qt::LeftButton);
-}
-
 // The program as it starts: exiftool.exe in its folder, the main window shown, and
 // "photos/raws" (sub-folder "jour2") of raw images, opened from "photos".
 struct Program {
@@ -66,11 +67,13 @@ struct Program {
         , pidFile(folder.filePath(QStringLiteral("exiftool.pid")))
         , current(folder.filePath(QStringLiteral("photos"))) {
         if (exiftool == Exiftool::Killed)
-            kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
-                                             QString(), 0, "kill -KILL $$");
+            kadrilo::test::writeFakeProgram(folder.filePath(QStringLiteral("exiftool.exe")),
+                                            "kill -KILL $$");
         else if (exiftool == Exiftool::Silent || exiftool == Exiftool::Slow)
-            kadrilo::test::writeFakeExiftool(folder.filePath(QStringLiteral("exiftool.exe")),
-                                             exiftool == Exiftool::Slow ? pidFile : QString(), 2);
+            kadrilo::test::writeFakeProgram(folder.filePath(QStringLiteral("exiftool.exe")),
+                                            exiftool == Exiftool::Slow
+                                                ? kadrilo::test::slowExiftool(pidFile, 2)
+                                                : QByteArray());
         writeImages(raws, images, 1);
         if (exiftool == Exiftool::Endless)
             QFile::link(QStringLiteral("/dev/zero"), raws + QStringLiteral("/zero.CR2"));
@@ -95,9 +98,6 @@ struct Program {
         return script.finished();
     }
     QString tempFolder() const { return folder.filePath(QStringLiteral("temp")); }
-    int tagFiles() const {
-        return QDir(tempFolder()).entryList({QStringLiteral("*.txt")}, QDir::Files).size();
-    }
 
     kadrilo::test::FakePlatform fake;
     ProgramFolder folder;
@@ -118,7 +118,7 @@ void openRawsAndGo(frm_directory &folderWindow, bool includeSubFolders, Qt::Mous
     if (includeSubFolders)
         QTest::mouseClick(folderWindow.findChild<QCheckBox *>(QStringLiteral("check_recursive")),
                           Qt::LeftButton);
-    QTest::mouseClick(folderWindow.findChild<QPushButton *>(QStringLiteral("btc_scan")), button);
+    clickButton(folderWindow, "btc_scan", button);
 }
 
 } // namespace
@@ -275,10 +275,10 @@ void tst_work_cycle::cycle() {
             QVERIFY(!program.window.findChild<frm_travail *>());
             QVERIFY(program.state.etape_travail.isEmpty());
             QVERIFY(program.state.ligne_commande.isEmpty());
-            QCOMPARE(program.tagFiles(), otherCycle ? 1 : 0);
+            QCOMPARE(tagFiles(program.tempFolder()).size(), otherCycle ? 1 : 0);
             continue;
         }
-        QCOMPARE(program.tagFiles(), analysedFiles);
+        QCOMPARE(tagFiles(program.tempFolder()).size(), analysedFiles);
         QVERIFY(normalPointer && closedByFermer);
         QVERIFY2(labels.contains(QStringLiteral("%1 Fichiers RAW Analysés").arg(analysedFiles)),
                  qPrintable(labels.join(QLatin1Char('|'))));
@@ -292,10 +292,10 @@ void tst_work_cycle::cycle() {
     }
     // "Quitter" leaves another cycle's tag files, and deletes them once it has ended.
     clickButton(program.window, "btc_quitter");
-    QCOMPARE(program.tagFiles(), otherCycle ? 1 : 0);
+    QCOMPARE(tagFiles(program.tempFolder()).size(), otherCycle ? 1 : 0);
     otherCycle.reset();
     clickButton(program.window, "btc_quitter");
-    QCOMPARE(program.tagFiles(), 0);
+    QCOMPARE(tagFiles(program.tempFolder()).size(), 0);
     QVERIFY(QFileInfo(program.tempFolder()).isDir());
     QVERIFY(!program.window.isVisible());
 }
@@ -313,24 +313,14 @@ void tst_work_cycle::closingTheWorkWindowStopsExiftool() {
     });
     script.when(
         QStringLiteral("a busy bar while the images are counted"),
-        [&] {
-            auto *work = activeModal<frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QStringLiteral("2 / …");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / …")); },
         [&] {
             const auto *progress = activeModal<frm_travail>()->findChild<QProgressBar *>();
             seen << QStringLiteral("busy %1").arg(progress->maximum());
         });
     script.when(
         QStringLiteral("two of three tag files counted"),
-        [&] {
-            auto *work = activeModal<frm_travail>();
-            auto *count =
-                work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
-            return count && count->isVisible() && count->text() == QLatin1String("2 / 3");
-        },
+        [] { return kadrilo::test::workCountShows(QStringLiteral("2 / 3")); },
         [&] {
             frm_travail *work = activeModal<frm_travail>();
             const auto *progress = work->findChild<QProgressBar *>();
@@ -394,9 +384,8 @@ void tst_work_cycle::latin1FolderIsAnalysed() {
 
     QStringList labels;
     ModalScript script;
-    script.onModal<frm_directory>(QStringLiteral("folder window"), [](frm_directory &w) {
-        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("btc_scan")), Qt::LeftButton);
-    });
+    script.onModal<frm_directory>(QStringLiteral("folder window"),
+                                  [](frm_directory &w) { clickButton(w, "btc_scan"); });
     script.onModal<frm_stats>(QStringLiteral("statistics window"), [&](frm_stats &w) {
         for (const QLabel *label : w.findChildren<QLabel *>())
             labels << label->text();

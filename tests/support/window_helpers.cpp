@@ -1,8 +1,11 @@
-#include "window_helpers.h"
+#include "support/window_helpers.h"
+
+#include "run/frm_travail.h"
 
 #include <QDialog>
-#include <QFile>
 #include <QFileSystemModel>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -30,6 +33,12 @@ ModalScript::ModalScript(int deadlineMilliseconds) {
         }
     });
     m_deadline.start(deadlineMilliseconds);
+}
+
+bool workCountShows(const QString &count) {
+    auto *work = activeModal<frm_travail>();
+    auto *shown = work ? work->findChild<QLabel *>(QStringLiteral("progression_texte")) : nullptr;
+    return shown && shown->isVisible() && shown->text() == count;
 }
 
 QModelIndex waitForChild(QTreeView &tree, const QString &name) {
@@ -76,42 +85,15 @@ QModelIndex waitForFolder(QTreeView &tree, const QString &folder) {
     return QTest::qWaitFor(shown, 10000) ? found : QModelIndex();
 }
 
+void clickButton(const QWidget &window, const char *name, Qt::MouseButton button) {
+    QTest::mouseClick(window.findChild<QPushButton *>(QLatin1String(name)), button);
+}
+
 void doubleClick(QTreeView &tree, const QModelIndex &index) {
     const QPoint centre = tree.visualRect(index).center();
     QTest::mouseClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseDClick(tree.viewport(), Qt::LeftButton, {}, centre);
     QTest::mouseRelease(tree.viewport(), Qt::LeftButton, {}, centre);
-}
-
-bool writeFakeExiftool(const QString &path, const QString &pidFile, int tagFiles,
-                       const QByteArray &body) {
-    QByteArray script = "#!/bin/sh\n" + body + '\n';
-    if (!pidFile.isEmpty()) {
-        // The argument after -w is the output pattern: its folder is the temp folder.
-        script += "echo $$ > '" + QFile::encodeName(pidFile) + "'\nprev=\n" +
-                  "for a in \"$@\"; do [ \"$prev\" = \"-w\" ] && out=\"$a\"; prev=\"$a\"; done\n" +
-                  "dir=$(dirname \"$out\")\n";
-        for (int i = 1; i <= tagFiles; ++i)
-            script += "echo 'ISO: 100' > \"$dir/IMG_" + QByteArray::number(1000 + i) + ".txt\"\n";
-        script += "exec sleep 30\n";
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(script) != script.size())
-        return false;
-    file.close();
-    return file.setPermissions(file.permissions() | QFileDevice::ExeOwner);
-}
-
-bool scriptRunning(const QString &pidFile) {
-    QFile file(pidFile);
-    const QByteArray pid = file.open(QIODevice::ReadOnly) ? file.readAll().trimmed() : "";
-    QFile status(QStringLiteral("/proc/%1/stat").arg(QString::fromLatin1(pid)));
-    if (pid.isEmpty() || !status.open(QIODevice::ReadOnly))
-        return false;
-    // A zombie still has its /proc entry; its state letter tells it apart.
-    const QByteArray line = status.readAll();
-    const int close = line.lastIndexOf(')');
-    return close < 0 || line.mid(close + 2, 1) != "Z";
 }
 
 } // namespace kadrilo::test

@@ -51,12 +51,17 @@ private:
     QTimer m_poll, m_deadline;
 };
 
+// The work window is the active modal window, its count shown and reading `count` ("2 / 3").
+bool workCountShows(const QString &count);
+
 // The sub-folder `name` of the folder highlighted in `tree`, once loaded and scrolled into
 // view; invalid after 10 s without it.
 QModelIndex waitForChild(QTreeView &tree, const QString &name);
 // The row of `folder` in `tree`, reached from the tree's top row through expanded rows only
 // (the way a person sees down to it), once loaded and scrolled into view; invalid after 10 s.
 QModelIndex waitForFolder(QTreeView &tree, const QString &folder);
+// A click with `button` on the push button named `name` in `window`.
+void clickButton(const QWidget &window, const char *name, Qt::MouseButton button = Qt::LeftButton);
 // A double-click as the system delivers it: a click, the press that makes it double, a release.
 void doubleClick(QTreeView &tree, const QModelIndex &index);
 
@@ -67,14 +72,5 @@ struct ScopedCurrentFolder {
     Q_DISABLE_COPY(ScopedCurrentFolder)
     const QString saved = QDir::currentPath();
 };
-
-// Writes a shell script standing in for ExifTool at `path`. With `pidFile`, it writes its
-// process id there, `tagFiles` empty tag files into the -w folder, then sleeps 30 s; without,
-// it ends at once and writes nothing.
-// With `body`, the script runs that instead.
-bool writeFakeExiftool(const QString &path, const QString &pidFile = QString(), int tagFiles = 0,
-                       const QByteArray &body = QByteArray());
-// True while the script that wrote its process id to `pidFile` runs (a zombie does not count).
-bool scriptRunning(const QString &pidFile);
 
 } // namespace kadrilo::test
