@@ -3,6 +3,7 @@
 #include "csv_reader.h"
 #include "report/image_filter.h"
 #include "report/report_format.h"
+#include "support/text.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,11 +13,9 @@
 using namespace kadrilo;
 using namespace kadrilo::report;
 
-namespace {
+using kadrilo::test::s;
 
-QString s(const char *text) {
-    return QString::fromUtf8(text);
-}
+namespace {
 
 // Lens names that a naive CSV writer would break: a comma, quotes, a line break.
 const QStringList awkwardLenses{s("Canon EF 70-200mm f/2.8L, IS"), s("Sigma \"Art\" 35mm"),
