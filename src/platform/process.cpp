@@ -13,6 +13,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <pthread.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -27,9 +28,14 @@ namespace {
 
 #ifdef Q_OS_UNIX
 // The watched groups, read by signal handlers: lock-free slots, 0 when free. Far more than
-// the processes a report may run at once.
+// the processes a report may run at once. Once startGuard() has run, they lie in memory
+// shared with every process this program starts, so that a child enters its own group
+// before it runs anything: a stop or a kill that comes while its start is under way still
+// reaches it.
 constexpr int maxGroups = 256;
-std::atomic<pid_t> g_groups[maxGroups];
+static_assert(std::atomic<pid_t>::is_always_lock_free, "the slots are shared between processes");
+std::atomic<pid_t> g_ownSlots[maxGroups];
+std::atomic<pid_t> *g_groups = g_ownSlots;
 // The guard's end of the pipe: a group id to watch, or its negative to forget it.
 int g_guardPipe = -1;
 
@@ -42,10 +48,37 @@ void tellGuard(pid_t value) {
 }
 
 void signalGroups(int signal) {
-    for (auto &slot : g_groups) {
-        if (const pid_t group = slot.load(); group > 0)
+    for (int i = 0; i < maxGroups; ++i) {
+        if (const pid_t group = g_groups[i].load(); group > 0)
             ::kill(-group, signal);
     }
+}
+
+// Enters `group` in a free slot unless it is there already, and tells the guard. Async-signal
+// safe: a child calls it between fork and exec.
+void enterGroup(pid_t group) {
+    for (int i = 0; i < maxGroups; ++i) {
+        if (g_groups[i].load() == group)
+            return;
+    }
+    for (int i = 0; i < maxGroups; ++i) {
+        pid_t free = 0;
+        if (g_groups[i].compare_exchange_strong(free, group))
+            break;
+    }
+    tellGuard(group);
+}
+
+// Moves the slots into memory shared with the processes started from now on.
+void shareGroupSlots() {
+    void *shared = ::mmap(nullptr, sizeof(std::atomic<pid_t>) * maxGroups, PROT_READ | PROT_WRITE,
+                          MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    if (shared == MAP_FAILED)
+        return;
+    auto *slots = static_cast<std::atomic<pid_t> *>(shared);
+    for (int i = 0; i < maxGroups; ++i)
+        new (&slots[i]) std::atomic<pid_t>(0);
+    g_groups = slots;
 }
 
 [[noreturn]] void guardGroups(int pipe) {
@@ -121,6 +154,7 @@ void bindToThisProcess(QProcess &process) {
     // Runs in the child between fork and exec: only async-signal-safe calls.
     process.setChildProcessModifier([parent] {
         ::setpgid(0, 0);
+        enterGroup(::getpid());
 #ifdef Q_OS_LINUX
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         // The parent may have died before the line above: then nobody would kill this child.
@@ -144,14 +178,8 @@ void killProcessGroup(qint64 pid) {
 
 void watchGroup(qint64 pid) {
 #ifdef Q_OS_UNIX
-    if (pid <= 0)
-        return;
-    for (auto &slot : g_groups) {
-        pid_t free = 0;
-        if (slot.compare_exchange_strong(free, pid_t(pid)))
-            break;
-    }
-    tellGuard(pid_t(pid));
+    if (pid > 0)
+        enterGroup(pid_t(pid));
 #else
     Q_UNUSED(pid)
 #endif
@@ -163,10 +191,9 @@ void endGroup(qint64 pid) {
         return;
     // The leader has ended: only what it left behind is still in the group, if anything.
     killProcessGroup(pid);
-    for (auto &slot : g_groups) {
+    for (int i = 0; i < maxGroups; ++i) {
         pid_t group = pid_t(pid);
-        if (slot.compare_exchange_strong(group, 0))
-            break;
+        g_groups[i].compare_exchange_strong(group, 0);
     }
     tellGuard(-pid_t(pid));
 #else
@@ -178,6 +205,7 @@ void startGuard() {
 #ifdef Q_OS_UNIX
     if (g_guardPipe >= 0)
         return;
+    shareGroupSlots();
     int ends[2];
     if (::pipe(ends) != 0)
         return;

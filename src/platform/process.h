@@ -11,6 +11,8 @@ namespace kadrilo::platform {
 // its own (so a cancel can end it together with anything it started) and, on Linux, is killed
 // by the kernel as soon as this program dies, even by SIGKILL. The kernel ties that signal to
 // the thread that starts the process: start it from a thread that lives as long as the run.
+// Once startGuard() has run, the process also enters its group among the watched ones
+// (watchGroup) before the program runs: end that group with endGroup() if the start fails.
 void bindToThisProcess(QProcess &process);
 
 // Kills the process group that the process `pid`, set up by bindToThisProcess, leads: the

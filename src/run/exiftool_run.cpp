@@ -138,11 +138,15 @@ bool ExiftoolRun::startProcess(const ExiftoolCommand &command) {
             [this] { m_errorOutput->append(m_process->readAllStandardError()); });
     connect(m_process.get(), &QProcess::finished, this, &ExiftoolRun::onFinished);
     m_process->start(command.program, command.arguments, QIODevice::ReadOnly);
+    // The process entered its group among the watched ones before it could fail: a failed
+    // start must take it out again.
+    const qint64 pid = m_process->processId();
     if (m_process->waitForStarted(10000)) {
         m_pid = m_process->processId();
         platform::watchGroup(m_pid);
         return true;
     }
+    platform::endGroup(pid);
     m_ending.startError = m_process->errorString();
     return false;
 }
