@@ -30,13 +30,6 @@ namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
 
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(file.readAll().trimmed()).section(QLatin1Char(' '), 0, 2);
-}
-
 // The peak resident memory of process `pid` so far, in MB, as /proc tells it.
 double peakMegabytes(qint64 pid) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
@@ -100,7 +93,7 @@ int main(int argc, char *argv[]) {
     const QStringList report{QStringLiteral("--recursif"), QStringLiteral("--format=csv"), photos};
     std::printf("%d images (one in %d a CR3) in %d folders, %d rounds\n", images, cr3Share,
                 (images + 19) / 20, rounds);
-    std::printf("load average before: %s\n", qPrintable(loadAverage()));
+    std::printf("load average before: %s\n", qPrintable(kadrilo::bench::loadAverage()));
 
     const auto run = [&](const char *name, const QStringList &arguments) {
         const Timed timed = timeReport(arguments, cache);
@@ -157,7 +150,7 @@ int main(int argc, char *argv[]) {
         best(floor, seconds);
     }
     std::printf("%-22s %8.3f s  (listing and examining the files, in process)\n", "floor", floor);
-    std::printf("load average after: %s\n\n", qPrintable(loadAverage()));
+    std::printf("load average after: %s\n\n", qPrintable(kadrilo::bench::loadAverage()));
 
     std::printf("case                    seconds   ratio      goal\n");
     std::printf("first run / --sans-cache %7.3f   %6.3f   <= 1.05\n", first, first / plain);

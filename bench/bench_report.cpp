@@ -30,13 +30,6 @@ namespace {
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
 const QString exiftoolPath = QStringLiteral(KADRILO_EXIFTOOL_PATH);
 
-QString loadAverage() {
-    QFile file(QStringLiteral("/proc/loadavg"));
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("?");
-    return QString::fromLatin1(file.readAll().trimmed()).section(QLatin1Char(' '), 0, 2);
-}
-
 // Runs a program to its end; the seconds it took, or -1 when it failed.
 double timeRun(const QString &program, const QStringList &arguments) {
     QProcess process;
@@ -107,7 +100,7 @@ int main(int argc, char *argv[]) {
 
     std::printf("%d images in %d folders, %d cores, %d processes, %d rounds\n", images,
                 (images + 19) / 20, cores, processes, rounds);
-    std::printf("load average before: %s\n", qPrintable(loadAverage()));
+    std::printf("load average before: %s\n", qPrintable(kadrilo::bench::loadAverage()));
     // One untimed run warms the page cache and Perl's modules for all three.
     QDir(tags).removeRecursively();
     QDir().mkpath(tags);
@@ -127,7 +120,7 @@ int main(int argc, char *argv[]) {
             std::printf("round %d  %-14s %.3f s\n", round + 1, qPrintable(contender.name), seconds);
         }
     }
-    std::printf("load average after: %s\n", qPrintable(loadAverage()));
+    std::printf("load average after: %s\n", qPrintable(kadrilo::bench::loadAverage()));
 
     const auto best = [](const Contender &c) {
         return *std::min_element(c.seconds.begin(), c.seconds.end());

@@ -4,6 +4,7 @@
 #include "support/cr3_writer.h"
 
 #include <QDir>
+#include <QFile>
 
 namespace kadrilo::bench {
 
@@ -59,6 +60,13 @@ bool writeLibrary(const QString &root, int images, int cr3Share) {
         }
     }
     return true;
+}
+
+QString loadAverage() {
+    QFile file(QStringLiteral("/proc/loadavg"));
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("?");
+    return QString::fromLatin1(file.readAll().trimmed()).section(QLatin1Char(' '), 0, 2);
 }
 
 } // namespace kadrilo::bench

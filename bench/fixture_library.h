@@ -14,4 +14,8 @@ bool writeLibrary(const QString &root, int images, int cr3Share = 0);
 // The path of image `index` of such a library.
 QString libraryImagePath(const QString &root, int index, int cr3Share = 0);
 
+// The load averages of the last 1, 5 and 15 minutes, printed beside the figures: the machine
+// may be shared. "?" where the system does not tell.
+QString loadAverage();
+
 } // namespace kadrilo::bench
