@@ -1,5 +1,7 @@
 #include "analysis/tag_rules.h"
 
+#include "run/exiftool_command.h"
+
 #include <cstring>
 
 namespace kadrilo {
@@ -335,12 +337,10 @@ QByteArray countedTagLines(QByteArrayView content) {
 }
 
 bool hasFolderFormTag(QByteArrayView content) {
-    static constexpr QByteArrayView tags[] = {"ISO",         "FNumber", "FocusMode", "DriveMode",
-                                              "FocalLength", "Lens",    "LensID"};
     bool found = false;
     forEachLine(content, [&found](QByteArrayView line) {
         QByteArrayView value;
-        for (const QByteArrayView tag : tags)
+        for (const char *tag : folderFormTags)
             found = found || tagValue(line, tag, value);
     });
     return found;

@@ -84,8 +84,12 @@ ExiftoolProgram exiftoolProgram(const QString &exiftool) {
 }
 
 QString noFolderFormTagReason() {
-    return QStringLiteral("ExifTool n'y a trouvé aucune des balises ISO, FNumber, FocusMode, "
-                          "DriveMode, FocalLength, Lens et LensID");
+    QStringList tags;
+    for (const char *tag : folderFormTags)
+        tags << QLatin1String(tag);
+    const QString last = tags.takeLast();
+    return QStringLiteral("ExifTool n'y a trouvé aucune des balises ") +
+           tags.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
 }
 
 // Joins the texts for standard error, one a line.
@@ -289,6 +293,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.unreadableFolders = listing.unreadableFolders;
     QHash<QByteArray, CachedImage> newlyRead;
     const ImageFilter filter(options);
+    const QString noFolderFormTag = noFolderFormTagReason();
     int imagesBeforeFilter = 0;
     for (const platform::ListedImage *image : order) {
         QByteArray tagLines;
@@ -307,7 +312,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         // The window's form with sub-folders has ExifTool write no tag file for an image
         // without any of its seven tags: the window does not count it, nor does the report.
         if (options.recursive && !hasFolderFormTag(tagLines)) {
-            run.unreadNamed.append({platform::readablePath(image->path), noFolderFormTagReason()});
+            run.unreadNamed.append({platform::readablePath(image->path), noFolderFormTag});
             continue;
         }
         ++imagesBeforeFilter;

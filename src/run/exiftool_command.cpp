@@ -13,8 +13,9 @@ QString extensionFilter(bool withCr3) {
 
 QString optionsPiece(int recursive, const QStringList &extraTags) {
     if (recursive == 1) {
-        QString piece =
-            QStringLiteral(" -s -s -ISO -FNumber -FocusMode -DriveMode -FocalLength -Lens -LensID");
+        QString piece = QStringLiteral(" -s -s");
+        for (const char *tag : folderFormTags)
+            piece += QStringLiteral(" -") + QLatin1String(tag);
         for (const QString &tag : extraTags)
             piece += QStringLiteral(" -") + tag;
         return piece + QStringLiteral(" -r -i SYMLINKS -w ");

@@ -44,6 +44,10 @@ inline constexpr char16_t exiftoolFileName[] = u"exiftool.exe";
 // window, and " -ext .cr3" after it for the report.
 QString extensionFilter(bool withCr3);
 
+// The seven tags that the form with sub-folders asks ExifTool for, in the command's order.
+inline constexpr const char *folderFormTags[] = {"ISO",         "FNumber", "FocusMode", "DriveMode",
+                                                 "FocalLength", "Lens",    "LensID"};
+
 // The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
 // With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder
 // would make the run endless, a link to a sibling would read its photos twice. `extraTags`
