@@ -24,6 +24,28 @@ namespace {
 
 Platform *g_current = nullptr;
 
+// The length of the valid UTF-8 sequence at `at`, 0 when the byte there starts none.
+int utf8SequenceAt(const QByteArray &bytes, qsizetype at) {
+    const auto lead = uchar(bytes.at(at));
+    const int length = lead < 0x80                    ? 1
+                       : lead >= 0xC2 && lead <= 0xDF ? 2
+                       : lead >= 0xE0 && lead <= 0xEF ? 3
+                       : lead >= 0xF0 && lead <= 0xF4 ? 4
+                                                      : 0;
+    if (length == 0 || at + length > bytes.size())
+        return 0;
+    for (int i = 1; i < length; ++i) {
+        if ((uchar(bytes.at(at + i)) & 0xC0) != 0x80)
+            return 0;
+    }
+    // No overlong form, no surrogate, nothing beyond U+10FFFF.
+    const auto second = length > 1 ? uchar(bytes.at(at + 1)) : 0;
+    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
+        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
+        return 0;
+    return length;
+}
+
 QDir::Filters normalFiles() {
     // QDir leaves hidden files out unless asked; on Windows that covers system files too.
     return QDir::Files | QDir::NoDotAndDotDot;
@@ -180,29 +202,15 @@ QString rawTypesText(bool withCr3) {
 
 QString readablePath(const QByteArray &path) {
     QString text;
-    const auto *bytes = reinterpret_cast<const unsigned char *>(path.constData());
-    const qsizetype size = path.size();
-    for (qsizetype i = 0; i < size;) {
-        const unsigned char lead = bytes[i];
-        const qsizetype length = lead < 0x80           ? 1
-                                 : (lead >> 5) == 0x06 ? 2
-                                 : (lead >> 4) == 0x0e ? 3
-                                 : (lead >> 3) == 0x1e ? 4
-                                                       : 0;
-        bool valid = length > 0 && i + length <= size;
-        for (qsizetype k = 1; valid && k < length; ++k)
-            valid = (bytes[i + k] & 0xc0) == 0x80;
-        if (valid) {
-            // Overlong forms and surrogates pass the shape test; the decoder refuses them.
-            const QString decoded = QString::fromUtf8(path.constData() + i, length);
-            if (!decoded.contains(QChar::ReplacementCharacter)) {
-                text += decoded;
-                i += length;
-                continue;
-            }
+    for (qsizetype at = 0; at < path.size();) {
+        if (const int length = utf8SequenceAt(path, at)) {
+            text += QString::fromUtf8(path.constData() + at, length);
+            at += length;
+        } else {
+            text += QStringLiteral("\\x") +
+                    QString::number(uchar(path.at(at)), 16).toUpper().rightJustified(2, u'0');
+            ++at;
         }
-        text += QStringLiteral("\\x") + QString::number(lead, 16).toUpper().rightJustified(2, u'0');
-        ++i;
     }
     return text;
 }

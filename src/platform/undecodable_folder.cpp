@@ -1,5 +1,7 @@
 #include "platform/undecodable_folder.h"
 
+#include "platform/platform.h"
+
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
@@ -17,28 +19,6 @@
 namespace kadrilo::platform {
 
 namespace {
-
-// The length of the valid UTF-8 sequence at `at`, 0 when the byte there starts none.
-int utf8SequenceAt(const QByteArray &bytes, qsizetype at) {
-    const auto lead = uchar(bytes.at(at));
-    const int length = lead < 0x80                    ? 1
-                       : lead >= 0xC2 && lead <= 0xDF ? 2
-                       : lead >= 0xE0 && lead <= 0xEF ? 3
-                       : lead >= 0xF0 && lead <= 0xF4 ? 4
-                                                      : 0;
-    if (length == 0 || at + length > bytes.size())
-        return 0;
-    for (int i = 1; i < length; ++i) {
-        if ((uchar(bytes.at(at + i)) & 0xC0) != 0x80)
-            return 0;
-    }
-    // No overlong form, no surrogate, nothing beyond U+10FFFF.
-    const auto second = length > 1 ? uchar(bytes.at(at + 1)) : 0;
-    if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second > 0x9F) ||
-        (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second > 0x8F))
-        return 0;
-    return length;
-}
 
 #ifdef Q_OS_UNIX
 constexpr int mostCandidates = 16;
@@ -88,27 +68,12 @@ QList<QByteArray> foldersSpelled(const QString &folder) {
 
 } // namespace
 
-QString escapedBytes(const QByteArray &bytes) {
-    QString text;
-    for (qsizetype at = 0; at < bytes.size();) {
-        if (const int length = utf8SequenceAt(bytes, at)) {
-            text += QString::fromUtf8(bytes.mid(at, length));
-            at += length;
-        } else {
-            text += QStringLiteral("\\x") +
-                    QString::number(uchar(bytes.at(at)), 16).toUpper().rightJustified(2, u'0');
-            ++at;
-        }
-    }
-    return text;
-}
-
 UndecodableFolder::UndecodableFolder(const QString &folder)
     : m_shown(folder) {
 #ifdef Q_OS_UNIX
     const QList<QByteArray> found = foldersSpelled(folder);
     for (const QByteArray &path : found)
-        m_candidates << escapedBytes(path);
+        m_candidates << readablePath(path);
     if (found.size() != 1) {
         m_reach = found.isEmpty() ? Reach::NotFound : Reach::Ambiguous;
         return;

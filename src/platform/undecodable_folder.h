@@ -6,9 +6,6 @@
 
 namespace kadrilo::platform {
 
-// `bytes` as text: what is valid UTF-8 decoded, every other byte written as "\xE9".
-QString escapedBytes(const QByteArray &bytes);
-
 // A folder that Qt names but cannot open. Qt 6 reads and writes file names in UTF-8 only: a
 // name on disk that is not valid UTF-8 (a Latin-1 "é" from an old disk) reaches it with U+FFFD
 // in place of each such byte, and that path leads nowhere. The folder is found again by its
