@@ -2,8 +2,6 @@
 
 #include "support/raw_tiff.h"
 
-#include <QFile>
-
 #include <cmath>
 #include <cstdio>
 
@@ -94,13 +92,7 @@ QByteArray cr2Bytes(const Cr2Fixture &f) {
 }
 
 bool writeCr2(const QString &path, const Cr2Fixture &f) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = cr2Bytes(f);
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.flush();
+    return tiff::writeFile(path, cr2Bytes(f));
 }
 
 bool writeDamagedImage(const QString &path) {
@@ -108,8 +100,7 @@ bool writeDamagedImage(const QString &path) {
     QByteArray bytes(3000, '\0');
     for (int i = 0; i < bytes.size(); ++i)
         bytes[i] = char((i * 37 + 11) % 256);
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+    return tiff::writeFile(path, bytes);
 }
 
 } // namespace kadrilo::test

@@ -2,8 +2,6 @@
 
 #include "support/raw_tiff.h"
 
-#include <QFile>
-
 namespace kadrilo::test {
 
 namespace {
@@ -44,13 +42,7 @@ QByteArray cr3Bytes(const Cr2Fixture &f) {
 }
 
 bool writeCr3(const QString &path, const Cr2Fixture &f) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        return false;
-    const QByteArray bytes = cr3Bytes(f);
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.flush();
+    return tiff::writeFile(path, cr3Bytes(f));
 }
 
 } // namespace kadrilo::test

@@ -1,5 +1,7 @@
 #include "support/raw_tiff.h"
 
+#include <QFile>
+
 #include <algorithm>
 #include <cmath>
 
@@ -176,6 +178,12 @@ std::vector<Entry> exifEntries(const Cr2Fixture &f) {
 std::vector<Entry> makerNoteEntries(const Cr2Fixture &f, int recordMode) {
     const QByteArray settings = cameraSettings(f, recordMode);
     return {{0x0001, Short, quint32(settings.size() / 2), settings}};
+}
+
+bool writeFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+           file.write(bytes) == bytes.size() && file.flush();
 }
 
 } // namespace kadrilo::test::tiff

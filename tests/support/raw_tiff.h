@@ -45,4 +45,7 @@ std::vector<Entry> exifEntries(const Cr2Fixture &f);
 // Canon maker note: CanonCameraSettings, with RecordMode (index 9) as given (6 CR2, 12 CR3).
 std::vector<Entry> makerNoteEntries(const Cr2Fixture &f, int recordMode);
 
+// Writes `bytes` as the whole file `path`; false on I/O failure.
+bool writeFile(const QString &path, const QByteArray &bytes);
+
 } // namespace kadrilo::test::tiff
