@@ -36,7 +36,7 @@ case "${1:-}" in
 --package) packages=("${run_packages[@]}" "${package_packages[@]}") ;;
 "") packages=("${run_packages[@]}" "${package_packages[@]}" "${test_packages[@]}") ;;
 *)
-    echo "usage: $0 [--run | --package]" >&2
+    echo "Usage : $0 [--run | --package]" >&2
     exit 2
     ;;
 esac
@@ -47,8 +47,40 @@ for p in "${packages[@]}"; do
 done
 [ ${#missing[@]} -eq 0 ] && exit 0
 
+# Without root, sudo must be there and let this account in; otherwise say what an
+# administrator has to run, rather than leave sudo's own error.
+sudo=()
+if [ "$(id -u)" -ne 0 ]; then
+    why=""
+    if ! command -v sudo >/dev/null 2>&1; then
+        why="sudo n'est pas installé"
+    elif ! sudo -n true 2>/dev/null; then
+        if [ -t 0 ]; then
+            sudo -v || why="sudo refuse ce compte"
+        else
+            why="sudo demande un mot de passe et aucun terminal n'est ouvert"
+        fi
+    fi
+    if [ -n "$why" ]; then
+        {
+            echo "setup-debian.sh : il manque ${#missing[@]} paquets Debian, et ce compte ne peut pas les installer : ni root, et $why."
+            echo "  Paquets manquants : ${missing[*]}"
+            echo "  Demandez à un administrateur de lancer :"
+            echo "    apt-get install --no-install-recommends ${missing[*]}"
+        } >&2
+        exit 1
+    fi
+    sudo=(sudo)
+fi
+
 echo "Installation de ${#missing[@]} paquets Debian : ${missing[*]}"
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-$sudo apt-get update -qq
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# run.sh gives a log file: apt's lines go there, and show only when something fails.
+apt() {
+    if [ -n "${KADRILO_SETUP_LOG:-}" ]; then
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@" >>"$KADRILO_SETUP_LOG" 2>&1
+    else
+        "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get "$@"
+    fi
+}
+apt update -qq
+apt install -y -qq --no-install-recommends "${missing[@]}"
