@@ -3,11 +3,17 @@
 # scratch folder, Kadrilo started from it by an ordinary user (uid 65534 when run as root)
 # under a real X server (Xvfb) with the openbox window manager, its main window saved with
 # its frame.
-#   scripts/package-screenshot.sh [picture]     default: docs/kadrilo-installe.png
+#   scripts/package-screenshot.sh [picture]     default: build/kadrilo-installe.png
+#   scripts/package-screenshot.sh --docs        the README's picture, docs/kadrilo-installe.png
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-out="$(realpath -m "${1:-docs/kadrilo-installe.png}")"
+case "${1:-}" in
+--docs) out="$PWD/docs/kadrilo-installe.png" ;;
+*) out="$(realpath -m "${1:-build/kadrilo-installe.png}")" ;;
+esac
+# The package tools, the X server, openbox and ImageMagick: the packages of the tests.
+scripts/setup-debian.sh
 scratch="$(mktemp -d)"
 pids=()
 cleanup() {
@@ -56,7 +62,7 @@ for _ in $(seq 100); do
     [ -n "$window" ] && break
     sleep 0.1
 done
-[ -n "$window" ] || { echo "the main window did not show" >&2; exit 1; }
+[ -n "$window" ] || { echo "package-screenshot.sh : la fenêtre principale de Kadrilo ne s'est pas ouverte" >&2; exit 1; }
 sleep 1
 mkdir -p "$(dirname "$out")"
 import -display "$DISPLAY" -frame -window "$window" -strip "$out"

@@ -6,6 +6,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The X server, openbox and the compiler: the packages of the tests.
+scripts/setup-debian.sh
+
 out="$(realpath -m "${1:-build/screenshots}")"
 if [ ! -x build/tests/windows/tst_screens ]; then
     cmake -S . -B build
