@@ -158,9 +158,10 @@ QString exiftoolSaid(const QString &line) {
     return line.isEmpty() ? QString() : QStringLiteral("\nExifTool : ") + line;
 }
 
-// One unread image a line, its path first: a message box keeps such a line whole.
+// One unread image a line, its path first and quoted as every message quotes paths, then
+// the reason: a message box keeps such a line whole.
 QString unreadLine(const UnreadImage &image) {
-    const QString path = QDir::toNativeSeparators(image.path);
+    const QString path = quotedPath(image.path);
     return image.reason.isEmpty() ? path : QStringLiteral("%1 : %2").arg(path, image.reason);
 }
 

@@ -105,6 +105,19 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     return filters;
 }
 
+} // namespace
+
+QString appliedFiltersText(const StatisticsResults &results) {
+    QStringList phrases;
+    for (const AppliedFilter &filter : appliedFilters(results))
+        phrases << filter.phrase;
+    const QString last = phrases.isEmpty() ? QString() : phrases.takeLast();
+    return phrases.isEmpty() ? last
+                             : phrases.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
+}
+
+namespace {
+
 // "<n> objectifs" past the 30th ("1 objectif"), with their photos.
 NamedClassResult uncountedLenses(const StatisticsResults &results) {
     NamedClassResult uncounted;

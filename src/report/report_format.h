@@ -35,6 +35,9 @@ inline constexpr char16_t keyUncountedLenses[] = u"objectifs_non_comptes";
 // lenses past the 30th on a line of their own when there are any; then the report's own
 // categories in the same form, the focal lengths per lens in one block per lens. Lines end
 // with "\n".
+// The filters that applied, named as the texte summary names them and joined as a sentence:
+// "objectif contenant « 24-70 », boîtier contenant « R5 » et depuis le 2023-01-01".
+QString appliedFiltersText(const StatisticsResults &results);
 QString formatTexte(const StatisticsResults &results);
 
 // One row per class: categorie,classe,photos,pourcentage, after that header line. A row

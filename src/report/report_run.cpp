@@ -219,13 +219,19 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                              knownVersion ? cacheKey(*knownVersion) : QString(), present);
     }
 
+    // An image the cache gives that is then set apart as unread (no tag of the form with
+    // sub-folders) is not among those said to be already read.
     QList<QByteArray> toRead;
+    int fromCache = 0;
     for (const platform::ListedImage *image : order) {
-        if (!cached.contains(image->path))
+        const auto kept = cached.constFind(image->path);
+        if (kept == cached.constEnd())
             toRead << image->path;
+        else if (!options.recursive || hasFolderFormTag(kept->tagLines))
+            ++fromCache;
     }
     if (settings.cacheUse && cache)
-        settings.cacheUse(int(cached.size()), int(toRead.size()));
+        settings.cacheUse(fromCache, int(toRead.size()));
 
     // ExifTool writes into a folder of our own, never the windows' temp folder: a report may
     // run while Kadrilo holds tag files of its own there. QTemporaryDir removes it on every
@@ -358,6 +364,13 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     }
     StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
     describeFilters(results, filter, imagesBeforeFilter);
+    // Status 5 says no image was counted, also when the filters left none.
+    if (filter.isActive() && stats.nb_fichiers == 0)
+        return failure(ExitNoTagFile,
+                       joined({notices,
+                               QStringLiteral("Aucune image ne répond aux filtres : ") +
+                                   appliedFiltersText(results),
+                               unreadImagesText(run)}));
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;

@@ -605,7 +605,7 @@ private Q_SLOTS:
     void endingsThatAreTold_data() {
         QTest::addColumn<QByteArray>("exiftool"); // a stand-in's script; empty: the real one
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("needs"); // "root", "mount" or empty
+        QTest::addColumn<QString>("needs"); // "root", "mount", "script" or empty
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out"); // in standard output (empty: nothing there)
         QTest::addColumn<QString>("err"); // in standard error
@@ -630,13 +630,27 @@ private Q_SLOTS:
                (cd "$S/p" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
                cp "$P/a.CR2" deep.CR2) && chmod -R a+rwX "$T" && chmod a+rx "$S" &&
                setpriv --reuid=65534 --regid=65534 --clear-groups "$R" --recursif "$S/p")",
-            "root", 9, "2 Fichiers RAW Analysés", "2 des 4 images n'ont pas pu être lues :\n/");
+            "root", 9, "2 Fichiers RAW Analysés", "2 des 4 images n'ont pas pu être lues :\n« /");
         row("current folder longer than 4096 bytes", "",
             R"(cd "$S" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
                cp "$P/a.CR2" . && "$R" .)",
             "", 0, "1 Fichiers RAW Analysés", "");
         row("only an image whose name starts with a dot", "",
             R"(cp "$P/a.CR2" "$S/.only.cr2" && "$R" "$S")", "", 0, "1 Fichiers RAW Analysés", "");
+        row("a filter that keeps no image", "", R"("$R" --objectif 24-70 "$P")", "", 5, "",
+            "kadrilo-rapport : Aucune image ne répond aux filtres : objectif contenant « 24-70 "
+            "»\n");
+        row("every filter named when none keeps an image", "",
+            R"("$R" --objectif 24-70 --boitier R5 --depuis 2030-01-01 "$P")", "", 5, "",
+            "filtres : objectif contenant « 24-70 », boîtier contenant « R5 » et depuis le "
+            "2030-01-01\n");
+        // A JPEG named like a raw image is read, then set apart with sub-folders: the cache
+        // gives it on the second run, yet it is not among the images already read.
+        row("cache line counts only images then counted", "",
+            R"(cp "$P/a.CR2" "$S/" && printf '\377\330\377\331' > "$S/x.CR2" &&
+               "$R" --recursif "$S" >/dev/null 2>&1;
+               script -q -e -c "'$R' --recursif '$S' >/dev/null" /dev/null >&2)",
+            "script", 9, "", "Cache : 1 image déjà lue, 0 à lire par ExifTool");
         row("standard output on a full device", "", R"("$R" "$P" > /dev/full)", "", 10, "",
             "impossible d'écrire sur la sortie standard : plus de place sur le périphérique.");
         row("standard output closed", "", R"("$R" "$P" >&-)", "", 10, "",
@@ -652,6 +666,8 @@ private Q_SLOTS:
         QFETCH(QString, err);
         if (needs == s("root") && ::geteuid() != 0)
             QSKIP("setpriv needs root to run the report as an ordinary user");
+        if (needs == s("script") && QStandardPaths::findExecutable(s("script")).isEmpty())
+            QSKIP("no `script` to provide a terminal");
         if (needs == s("mount") &&
             QProcess::execute(s("unshare"), {s("-rm"), s("mount"), s("-t"), s("tmpfs"), s("t"),
                                              QDir::tempPath()}) != 0)

@@ -484,6 +484,9 @@ private Q_SLOTS:
         QTest::addRow("an image named by ExifTool only")
             << 2 << 2 << QStringList{QStringLiteral("Error: File not found - /p/x.CR2")} << 0
             << QStringLiteral("1 des 3 images n'a pas pu être lue");
+        QTest::addRow("the unread image quoted as every path")
+            << 2 << 2 << QStringList{QStringLiteral("Error: File not found - /p/x.CR2")} << 0
+            << QStringLiteral("lue :\n« /p/x.CR2 »");
         QTest::addRow("a folder ExifTool could not open")
             << 1 << 1 << QStringList{QStringLiteral("Error opening directory /p/locked")} << 0
             << QStringLiteral("Dossier impossible à ouvrir :\n/p/locked");
