@@ -4,6 +4,7 @@
 #include "platform/window_system.h"
 #include "run/exiftool_run.h"
 #include "run/module1.h"
+#include "run/startup.h"
 #include "windows/frm_main.h"
 
 #include <QApplication>
@@ -12,15 +13,20 @@
 #include <cstdlib>
 
 int main(int argc, char *argv[]) {
-    // Without a window system Qt aborts with a message about its plugins that sends people
-    // reinstalling; say instead what the program needs and what runs without a display.
-    if (!kadrilo::platform::canOpenWindows(argc, argv)) {
-        std::fputs("kadrilo : Kadrilo a besoin d'une session graphique, et aucune n'est ouverte "
-                   "(ni DISPLAY, ni WAYLAND_DISPLAY, ni QT_QPA_PLATFORM).\n"
-                   "  Sans écran, lancez-le sous un serveur X virtuel : xvfb-run -a kadrilo\n"
-                   "  Pour les statistiques dans un terminal, sans fenêtre : kadrilo-rapport "
-                   "DOSSIER (voir kadrilo-rapport --help)\n",
-                   stderr);
+    // Without a window system, or with one named that does not answer, Qt aborts with a
+    // message about its plugins that sends people reinstalling; say instead what the program
+    // needs and what runs without a display.
+    const kadrilo::platform::WindowSystem found =
+        kadrilo::platform::windowSystemOfThisProcess(argc, argv);
+    if (found != kadrilo::platform::WindowSystem::Open) {
+        kadrilo::platform::WindowSystemHints hints;
+        hints.display = qgetenv("DISPLAY");
+        hints.waylandDisplay = qgetenv("WAYLAND_DISPLAY");
+        std::fputs(
+            kadrilo::noWindowSystemText(argc > 0 ? QByteArray(argv[0]) : QByteArray(), found, hints)
+                .toUtf8()
+                .constData(),
+            stderr);
         return EXIT_FAILURE;
     }
 

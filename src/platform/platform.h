@@ -10,6 +10,8 @@
 
 namespace kadrilo::platform {
 
+struct ServerAddress;
+
 // The tag files ExifTool writes into the temp folder, one per image.
 inline constexpr char16_t tagFileWildcard[] = u"*.txt";
 
@@ -137,6 +139,9 @@ public:
 
     // Starts a program in a window of its own without waiting for it.
     virtual bool startDetached(const QString &program, const QStringList &arguments);
+
+    // Whether a window server accepts connections at `address` (window_system.h).
+    virtual bool acceptsConnections(const ServerAddress &address) const;
 };
 
 // The entries of `folder` (and of its sub-folders with `recursive`) named like Canon raw images

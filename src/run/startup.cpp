@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "run/module1.h"
 
+#include <QRegularExpression>
 #include <QWidget>
 
 namespace kadrilo {
@@ -72,6 +73,52 @@ QString tempFolderFailureText(const TempFolderChoice &choice) {
 
 QString tempFolderFailureTitle() {
     return QStringLiteral("Dossier temp impossible à créer !");
+}
+
+namespace {
+
+// `text` as a shell reads it back: in single quotes unless every character is plain.
+QString shellWord(const QString &text) {
+    static const QRegularExpression plain(QStringLiteral("^[A-Za-z0-9_./+:=-]+$"));
+    if (plain.match(text).hasMatch())
+        return text;
+    return QLatin1Char('\'') + QString(text).replace(QLatin1Char('\''), QStringLiteral("'\\''")) +
+           QLatin1Char('\'');
+}
+
+} // namespace
+
+QString noWindowSystemText(const QByteArray &startedAs, platform::WindowSystem found,
+                           const platform::WindowSystemHints &hints) {
+    // A name without a folder was found on the PATH, and so is an installed program under
+    // /usr: its name alone works. Any other path works from where the program was started.
+    QByteArray program = startedAs.isEmpty() ? QByteArray("kadrilo") : startedAs;
+    if (program.startsWith("/usr/"))
+        program = program.mid(program.lastIndexOf('/') + 1);
+    const int slash = program.lastIndexOf('/');
+    const QString kadrilo = shellWord(platform::readablePath(program));
+    const QString report =
+        shellWord(platform::readablePath(program.left(slash + 1) + "kadrilo-rapport"));
+
+    QString why;
+    if (found == platform::WindowSystem::NoneAnswers) {
+        QStringList named;
+        if (!hints.display.isEmpty())
+            named << QStringLiteral("DISPLAY=") + platform::readablePath(hints.display);
+        if (!hints.waylandDisplay.isEmpty())
+            named << QStringLiteral("WAYLAND_DISPLAY=") +
+                         platform::readablePath(hints.waylandDisplay);
+        why = QStringLiteral("et aucune ne répond (%1)").arg(named.join(QStringLiteral(", ")));
+    } else {
+        why = QStringLiteral("et aucune n'est ouverte (ni DISPLAY, ni WAYLAND_DISPLAY, ni "
+                             "QT_QPA_PLATFORM)");
+    }
+    return QStringLiteral("kadrilo : Kadrilo a besoin d'une session graphique, %1.\n"
+                          "  Sans écran, lancez-le sous un serveur X virtuel : xvfb-run -a %2\n"
+                          "  (xvfb-run vient du paquet Debian xvfb : apt-get install xvfb)\n"
+                          "  Pour les statistiques dans un terminal, sans fenêtre : %3 DOSSIER "
+                          "(voir %3 --help)\n")
+        .arg(why, kadrilo, report);
 }
 
 bool demarrage(Module1 &state, QWidget &mainWindow) {

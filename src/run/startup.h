@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "platform/window_system.h"
 
 #include <QString>
 #include <QVector>
@@ -46,6 +47,13 @@ chooseTempFolder(const QString &programTemp, const QString &cacheTemp,
 // The message shown when no temp folder could be made: each folder and why it was refused.
 QString tempFolderFailureText(const TempFolderChoice &choice);
 QString tempFolderFailureTitle();
+
+// What the program prints when it finds no window system to open its window on: why, the
+// command that runs it under a virtual X server from where it was started (`startedAs` is its
+// argv[0]: "build/kadrilo" from a build, "kadrilo" found on the PATH), the Debian package
+// that brings that command, and the report that needs no window.
+QString noWindowSystemText(const QByteArray &startedAs, platform::WindowSystem found,
+                           const platform::WindowSystemHints &hints);
 
 // Start-up: titles the main window, checks that exiftool.exe stands beside the program and
 // creates the temp folder, setting `chemin_exiftool` and `dossier_temp`. The temp folder is

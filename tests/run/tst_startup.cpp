@@ -62,6 +62,50 @@ class TestStartup : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
+    // The advice works from where the program was started, and says why no window opens.
+    void no_window_system_text_data() {
+        QTest::addColumn<QByteArray>("startedAs");
+        QTest::addColumn<bool>("noneAnswers"); // DISPLAY=:55 set, no server there
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("report");
+        QTest::addColumn<QString>("why");
+        const QString none = QStringLiteral("aucune n'est ouverte (ni DISPLAY");
+        const QString dead = QStringLiteral("aucune ne répond (DISPLAY=:55)");
+        QTest::addRow("from a build, relative path")
+            << QByteArray("build/kadrilo") << false << QStringLiteral("xvfb-run -a build/kadrilo\n")
+            << QStringLiteral(": build/kadrilo-rapport DOSSIER") << none;
+        QTest::addRow("found on the PATH")
+            << QByteArray("kadrilo") << true << QStringLiteral("xvfb-run -a kadrilo\n")
+            << QStringLiteral(": kadrilo-rapport DOSSIER") << dead;
+        QTest::addRow("installed, started by its full path")
+            << QByteArray("/usr/bin/kadrilo") << false << QStringLiteral("xvfb-run -a kadrilo\n")
+            << QStringLiteral(": kadrilo-rapport DOSSIER") << none;
+        QTest::addRow("a path a shell must be given quoted")
+            << QByteArray("/home/an/mes photos/l'outil/kadrilo") << true
+            << QStringLiteral("xvfb-run -a '/home/an/mes photos/l'\\''outil/kadrilo'\n")
+            << QStringLiteral(": '/home/an/mes photos/l'\\''outil/kadrilo-rapport' DOSSIER")
+            << dead;
+    }
+
+    void no_window_system_text() {
+        QFETCH(QByteArray, startedAs);
+        QFETCH(bool, noneAnswers);
+        QFETCH(QString, command);
+        QFETCH(QString, report);
+        QFETCH(QString, why);
+        kadrilo::platform::WindowSystemHints hints;
+        if (noneAnswers)
+            hints.display = ":55";
+        const QString text =
+            kadrilo::noWindowSystemText(startedAs,
+                                        noneAnswers ? kadrilo::platform::WindowSystem::NoneAnswers
+                                                    : kadrilo::platform::WindowSystem::NoneNamed,
+                                        hints);
+        QVERIFY2(text.contains(command) && text.contains(report) && text.contains(why) &&
+                     text.contains(QStringLiteral("paquet Debian xvfb")),
+                 qPrintable(text));
+    }
+
     void titles_the_window_and_sets_both_paths_data() {
         QTest::addColumn<bool>("oldTemp");
         QTest::addRow("temp folder created") << false;
