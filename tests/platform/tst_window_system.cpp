@@ -193,7 +193,7 @@ private Q_SLOTS:
         QCOMPARE(kadrilo.exitStatus(), QProcess::NormalExit);
         QCOMPARE(kadrilo.exitCode(), 1);
         const QString message = QString::fromUtf8(kadrilo.readAllStandardError());
-        QVERIFY2(message.contains(QStringLiteral("session graphique, ") + why) &&
+        QVERIFY2(message.contains(QStringLiteral("session graphique, et ") + why) &&
                      message.contains(QStringLiteral("xvfb-run -a " KADRILO_PATH "\n")) &&
                      message.contains(QStringLiteral("paquet Debian xvfb")) &&
                      message.contains(QStringLiteral("kadrilo-rapport")),
