@@ -176,8 +176,8 @@ private Q_SLOTS:
                      qPrintable(out + err));
             QCOMPARE(report.exitCode(), reason.isEmpty() ? 0 : 9);
             if (!reason.isEmpty()) {
-                QVERIFY2(err.contains(unreadLine + s(" :\n/")) && err.contains(s("IMG_0009.CR2")) &&
-                             err.contains(reason),
+                QVERIFY2(err.contains(unreadLine + s(" :\n« /")) &&
+                             err.contains(s("IMG_0009.CR2 » : ")) && err.contains(reason),
                          qPrintable(err));
             }
         }
