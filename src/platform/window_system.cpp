@@ -5,6 +5,8 @@
 #include <QtGlobal>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <cstddef>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
