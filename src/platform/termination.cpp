@@ -1,5 +1,7 @@
 #include "platform/termination.h"
 
+#include "platform/process.h"
+
 #include <QSocketNotifier>
 
 // Standard C++, for std::sig_atomic_t on every system; the handlers are Unix only.
@@ -7,6 +9,7 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/socket.h>
+#include <sys/time.h>
 #include <unistd.h>
 #endif
 
@@ -19,7 +22,22 @@ volatile std::sig_atomic_t g_received = 0;
 int g_sockets[2] = {-1, -1};
 constexpr int watchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
+// The deadline after the first signal, in milliseconds (0: none), and the status then.
+volatile std::sig_atomic_t g_deadline = 0;
+volatile std::sig_atomic_t g_deadlineStatus = 0;
+
+void onDeadline(int) {
+    killWatchedGroups();
+    ::_exit(int(g_deadlineStatus));
+}
+
 void onSignal(int signal) {
+    if (g_received == 0 && g_deadline > 0) {
+        itimerval timer = {};
+        timer.it_value.tv_sec = g_deadline / 1000;
+        timer.it_value.tv_usec = (g_deadline % 1000) * 1000;
+        ::setitimer(ITIMER_REAL, &timer, nullptr);
+    }
     if (g_received == 0)
         g_received = signal;
     const char byte = char(signal);
@@ -54,12 +72,29 @@ TerminationWatch::~TerminationWatch() {
 #ifdef Q_OS_UNIX
     for (const int signal : watchedSignals)
         ::signal(signal, SIG_DFL);
+    g_deadline = 0;
+    const itimerval off = {};
+    ::setitimer(ITIMER_REAL, &off, nullptr);
     m_notifier.reset();
     for (int &socket : g_sockets) {
         if (socket >= 0)
             ::close(socket);
         socket = -1;
     }
+#endif
+}
+
+void TerminationWatch::endWithin(int milliseconds, int status) {
+#ifdef Q_OS_UNIX
+    struct sigaction action = {};
+    action.sa_handler = onDeadline;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGALRM, &action, nullptr);
+    g_deadlineStatus = status;
+    g_deadline = milliseconds;
+#else
+    Q_UNUSED(milliseconds)
+    Q_UNUSED(status)
 #endif
 }
 

@@ -23,6 +23,11 @@ public:
     // itself, so it is true at once, even while the event loop is not running.
     static int received();
 
+    // Makes the program end with `status` `milliseconds` after the first signal, killing the
+    // watched groups, should it not have ended by itself by then: the clean ending runs in the
+    // event loop, which a long step may keep from it.
+    void endWithin(int milliseconds, int status);
+
 Q_SIGNALS:
     void requested(int signal);
 

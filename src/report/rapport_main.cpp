@@ -119,6 +119,9 @@ int main(int argc, char *argv[]) {
     kadrilo::platform::TerminationWatch termination;
     QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &interruption,
                      &ReportInterruption::interrupt);
+    // The clean ending takes milliseconds; should a step keep it from running, the report
+    // still ends within a second, its ExifTool killed, its private folder left to the next.
+    termination.endWithin(900, ExitInterrupted);
 
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();

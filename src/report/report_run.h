@@ -21,7 +21,8 @@ public:
     using QObject::QObject;
 
     void interrupt();
-    bool isInterrupted() const { return m_interrupted; }
+    // Also true as soon as a termination signal came, before the event loop delivers it.
+    bool isInterrupted() const;
 
 Q_SIGNALS:
     void interrupted();
