@@ -1,6 +1,7 @@
 #include "platform/safe_files.h"
 
 #include "platform/folder_lock.h"
+#include "platform/termination.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -211,11 +212,13 @@ PrivateRunFolder::PrivateRunFolder() {
 #endif
     m_lock = std::make_unique<FolderLock>(m_path);
     m_lock->tryLock();
+    TerminationWatch::removeOnDeadline(QFile::encodeName(m_path));
 }
 
 PrivateRunFolder::~PrivateRunFolder() {
     if (m_path.isEmpty())
         return;
+    TerminationWatch::removeOnDeadline({});
     removeFolderTree(m_path, FolderLock::fileName());
     m_lock->unlock();
     QDir().rmdir(m_path);
@@ -246,6 +249,45 @@ bool removeFolderTree(const QString &path, const QString &keep) {
     return removed;
 #endif
 }
+
+#ifdef Q_OS_LINUX
+namespace {
+// Only system calls: a signal handler runs it. Entries go as the folder is read, so the
+// folder is read again from its start until a pass finds nothing more.
+void removeAtOnce(int dirFd, const char *name, int depth) {
+    if (::unlinkat(dirFd, name, 0) == 0 || (errno != EISDIR && errno != EPERM) || depth > 4)
+        return;
+    const int fd = ::openat(dirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    alignas(dirent64) char buffer[4096];
+    for (int pass = 0; pass < 8; ++pass) {
+        bool found = false;
+        ::lseek(fd, 0, SEEK_SET);
+        for (ssize_t got; (got = ::getdents64(fd, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                const auto *entry = reinterpret_cast<const dirent64 *>(buffer + at);
+                at += entry->d_reclen;
+                if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0)
+                    continue;
+                found = true;
+                removeAtOnce(fd, entry->d_name, depth + 1);
+            }
+        }
+        if (!found)
+            break;
+    }
+    ::close(fd);
+    ::unlinkat(dirFd, name, AT_REMOVEDIR);
+}
+} // namespace
+
+void removeFolderTreeAtOnce(const char *path) {
+    removeAtOnce(AT_FDCWD, path, 0);
+}
+#else
+void removeFolderTreeAtOnce(const char *) {}
+#endif
 
 bool openRegularFile(QFile &file, const QString &path, QString *reason) {
 #ifdef Q_OS_UNIX

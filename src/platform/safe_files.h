@@ -52,6 +52,10 @@ private:
 // of the top folder that stays (with the folder itself).
 bool removeFolderTree(const QString &path, const QString &keep = QString());
 
+// The same for a signal handler's last moment: async-signal safe, a few levels deep, on Linux
+// only (elsewhere it does nothing).
+void removeFolderTreeAtOnce(const char *path);
+
 // Opens `path` for reading, unbuffered, only when it is a regular file and not a link: a FIFO
 // would block the open for ever, a device never ends. On refusal `reason` says why in French
 // ("c'est un tube nommé (FIFO), pas un fichier"); it stays empty when nothing stands there.

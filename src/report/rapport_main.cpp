@@ -121,7 +121,8 @@ int main(int argc, char *argv[]) {
                      &ReportInterruption::interrupt);
     // The clean ending takes milliseconds; should a step keep it from running, the report
     // still ends within a second, its ExifTool killed, its private folder left to the next.
-    termination.endWithin(900, ExitInterrupted);
+    termination.endWithin(900, ExitInterrupted,
+                          (reportProgramName() + QStringLiteral(" : interrompu.\n")).toUtf8());
 
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
