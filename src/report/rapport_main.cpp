@@ -120,7 +120,7 @@ int main(int argc, char *argv[]) {
     QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &interruption,
                      &ReportInterruption::interrupt);
     // The clean ending takes milliseconds; should a step keep it from running, the report
-    // still ends within a second, its ExifTool killed, its private folder left to the next.
+    // still ends within a second, its ExifTool killed and its private folder removed.
     termination.endWithin(900, ExitInterrupted,
                           (reportProgramName() + QStringLiteral(" : interrompu.\n")).toUtf8());
 

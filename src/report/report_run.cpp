@@ -261,7 +261,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // ExifTool writes into a folder of our own, never the windows' temp folder: a report may
     // run while Kadrilo holds tag files of its own there. The folder is removed on every way
     // out; its lock, held until then, lets a later report remove it when this one was killed.
-    // It is made before the extraction, so that ExifTool has ended when it is removed.
+    // Declared before the extraction, so that it goes after ExifTool has ended.
     std::unique_ptr<platform::PrivateRunFolder> privateFolder;
     ParallelExtraction extraction;
     ExtractionResult extracted;
