@@ -166,6 +166,7 @@ PrivateParent privateParentFolder() {
     if (fd < 0) {
         parent.problem = Problem::NotMade;
         parent.systemError = systemError();
+        path += '/' + steps.join('/');
     }
     for (const QByteArray &step : steps) {
         if (fd < 0)
