@@ -26,6 +26,15 @@ statistiques_exif lire_fichiers_tags(const Module1 &state, QVector<UnreadImage> 
         // in it.
         const bool opened = reader.read(folder + name);
         UnreadImage image;
+        // An entry that is no regular file (a FIFO, a link) was never a tag file ExifTool
+        // wrote: its image is told apart, unread.
+        if (!opened && !reader.failure().isEmpty()) {
+            if (unread)
+                unread->append({folder + name, QStringLiteral("son fichier de tags n'a pas été "
+                                                              "lu : ") +
+                                                   reader.failure()});
+            continue;
+        }
         if (opened && tagFileError(reader.content(), &image.reason)) {
             if (unread) {
                 image.path = taggedImagePath(reader.content());

@@ -1,5 +1,7 @@
 #include "analysis/tag_file_reader.h"
 
+#include "platform/safe_files.h"
+
 #include <QFile>
 
 #include <algorithm>
@@ -14,9 +16,11 @@ constexpr qsizetype minimumGrowth = 64 * 1024;
 
 bool TagFileReader::read(const QString &path) {
     m_size = 0;
-    QFile file(path);
-    // Unbuffered: the bytes go straight into our buffer, without QFile's own copy.
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    m_failure.clear();
+    QFile file;
+    // Unbuffered: the bytes go straight into our buffer, without QFile's own copy. Anything
+    // but a regular file is left unopened: opening a FIFO waits for a writer for ever.
+    if (!platform::openRegularFile(file, path, &m_failure))
         return false;
 
     const qint64 expected = std::max<qint64>(0, file.size());

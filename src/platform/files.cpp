@@ -1,6 +1,8 @@
 // The file-system pieces of the platform that a run of ExifTool relies on: finding the raw
 // images it will read, and the tag files it leaves.
 #include "platform/platform.h"
+#include "platform/safe_files.h"
+#include "platform/termination.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -49,14 +51,21 @@ qint64 nanoseconds(const timespec &time) {
     return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
 }
 
-QString notAFileReason(mode_t mode) {
-    if (S_ISFIFO(mode))
-        return QStringLiteral("c'est un tube nommé (FIFO), pas un fichier");
-    if (S_ISCHR(mode) || S_ISBLK(mode))
-        return QStringLiteral("c'est un périphérique, pas un fichier");
-    if (S_ISSOCK(mode))
-        return QStringLiteral("c'est une socket, pas un fichier");
-    return QStringLiteral("ce n'est pas un fichier ordinaire");
+// Whether the entry `name` of `dirFd`, links followed, lies on a pseudo file system; the
+// entry is reached without opening it, so that nothing is read.
+bool onPseudoFileSystem(int dirFd, const char *name) {
+#ifdef Q_OS_LINUX
+    const int fd = ::openat(dirFd, name, O_PATH | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool pseudo = isOnPseudoFileSystem(fd);
+    ::close(fd);
+    return pseudo;
+#else
+    Q_UNUSED(dirFd)
+    Q_UNUSED(name)
+    return false;
+#endif
 }
 
 // Opens a folder, also one whose path is longer than PATH_MAX: such a path is opened one
@@ -101,7 +110,9 @@ public:
             return;
         }
         while (const dirent *entry = ::readdir(dir)) {
-            if (m_stop && m_stop->load(std::memory_order_relaxed)) {
+            // The report's listing ends at once on Ctrl+C, however large the library.
+            if ((m_stop && m_stop->load(std::memory_order_relaxed)) ||
+                (m_listImages && TerminationWatch::received() != 0)) {
                 m_scan.stopped = true;
                 break;
             }
@@ -171,6 +182,18 @@ private:
             m_listing.skipped.push_back({path, notAFileReason(info.st_mode)});
             return;
         }
+        // A file the kernel writes as it is read (/proc, /sys) may never end: ExifTool would
+        // read it for ever. An empty file holds no image.
+        if (onPseudoFileSystem(dirFd, name)) {
+            m_listing.skipped.push_back(
+                {path, QStringLiteral("le fichier est sur un système de fichiers virtuel "
+                                      "(comme /proc ou /sys), que le noyau écrit sans fin")});
+            return;
+        }
+        if (info.st_size == 0) {
+            m_listing.skipped.push_back({path, QStringLiteral("le fichier est vide")});
+            return;
+        }
         m_listing.images.push_back(
             {path, qint64(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)});
     }
@@ -183,6 +206,20 @@ private:
 #endif
 
 } // namespace
+
+QString notAFileReason(unsigned mode) {
+#ifdef Q_OS_UNIX
+    if (S_ISFIFO(mode))
+        return QStringLiteral("c'est un tube nommé (FIFO), pas un fichier");
+    if (S_ISCHR(mode) || S_ISBLK(mode))
+        return QStringLiteral("c'est un périphérique, pas un fichier");
+    if (S_ISSOCK(mode))
+        return QStringLiteral("c'est une socket, pas un fichier");
+#else
+    Q_UNUSED(mode)
+#endif
+    return QStringLiteral("ce n'est pas un fichier ordinaire");
+}
 
 QStringList Platform::listTagFiles(const QString &folder) const {
     QDir dir(folder);
@@ -224,7 +261,9 @@ TagFolder Platform::inspectTagFolder(const QString &folder) {
         dir.entryInfoList({tagFilePattern}, everyFile(), QDir::Name | QDir::IgnoreCase);
     for (const QFileInfo &file : files) {
         result.names << file.fileName();
-        if (file.size() == 0)
+        // An empty regular file is one the disk had no room for; a FIFO or a link that
+        // stands there is no tag file, and its image is told apart when it is read.
+        if (file.size() == 0 && file.isFile() && !file.isSymLink())
             ++result.emptyFiles;
     }
 #ifdef Q_OS_UNIX

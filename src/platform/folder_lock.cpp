@@ -1,7 +1,6 @@
 #include "platform/folder_lock.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QLockFile>
 
 namespace kadrilo::platform {
@@ -36,36 +35,6 @@ void FolderLock::unlock() {
 
 bool FolderLock::isLocked() const {
     return m_lock->isLocked();
-}
-
-void removeAbandonedFolders(const QString &parent, const QString &pattern) {
-    const QDir dir(parent);
-    const QStringList folders =
-        dir.entryList({pattern}, QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden);
-    for (const QString &name : folders) {
-        const QString folder = dir.filePath(name);
-        // A folder just made, whose lock is not written yet, is left alone.
-        if (!QFileInfo::exists(QDir(folder).filePath(FolderLock::fileName())))
-            continue;
-        FolderLock lock(folder);
-        if (!lock.tryLock())
-            continue;
-        // The lock goes last, released rather than deleted: a lock file removed under the
-        // lock would be missing at its release, which Qt reports on standard error.
-        QDir contents(folder);
-        const QFileInfoList entries = contents.entryInfoList(QDir::AllEntries | QDir::Hidden |
-                                                             QDir::System | QDir::NoDotAndDotDot);
-        for (const QFileInfo &entry : entries) {
-            if (entry.fileName() == FolderLock::fileName())
-                continue;
-            if (entry.isDir() && !entry.isSymLink())
-                QDir(entry.filePath()).removeRecursively();
-            else
-                contents.remove(entry.fileName());
-        }
-        lock.unlock();
-        dir.rmdir(name);
-    }
 }
 
 } // namespace kadrilo::platform

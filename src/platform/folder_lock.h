@@ -30,8 +30,4 @@ private:
     std::unique_ptr<QLockFile> m_lock;
 };
 
-// Removes the sub-folders of `parent` named after `pattern` (a wildcard) whose lock was left
-// by a program that has died. Folders without a lock, or whose owner runs, stay.
-void removeAbandonedFolders(const QString &parent, const QString &pattern);
-
 } // namespace kadrilo::platform

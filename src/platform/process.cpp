@@ -1,8 +1,11 @@
 #include "platform/process.h"
 
+#include "platform/safe_files.h"
+
 #include <QFile>
 #include <QProcess>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdint>
 
@@ -14,11 +17,14 @@
 #include <fcntl.h>
 #include <pthread.h>
 #include <sys/mman.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
+#include <linux/close_range.h>
 #include <sys/prctl.h>
+#include <sys/syscall.h>
 #include <sys/sysmacros.h>
 #endif
 
@@ -124,6 +130,26 @@ void shareGroupSlots() {
     ::_exit(0);
 }
 
+// Marks every descriptor above the standard streams to close at exec, in a child between fork
+// and exec: a descriptor the program inherited (a terminal, /dev/urandom given as "3<") would
+// otherwise reach ExifTool, and the watch would take it for a file ExifTool reads. Marking
+// rather than closing keeps the pipe by which QProcess learns of a failed exec.
+void closeInheritedDescriptors() {
+#ifdef Q_OS_LINUX
+    if (::syscall(SYS_close_range, 3U, ~0U, CLOSE_RANGE_CLOEXEC) == 0)
+        return;
+#endif
+    struct rlimit limit = {};
+    const rlim_t last = ::getrlimit(RLIMIT_NOFILE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY
+                            ? std::min<rlim_t>(limit.rlim_cur, 1 << 16)
+                            : 1 << 16;
+    for (int fd = 3; fd < int(last); ++fd) {
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && !(flags & FD_CLOEXEC))
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+    }
+}
+
 void onStopRequest(int signal) {
     const int savedErrno = errno;
     signalGroups(SIGSTOP);
@@ -154,6 +180,7 @@ void bindToThisProcess(QProcess &process) {
     // Runs in the child between fork and exec: only async-signal-safe calls.
     process.setChildProcessModifier([parent] {
         ::setpgid(0, 0);
+        closeInheritedDescriptors();
         enterGroup(::getpid());
 #ifdef Q_OS_LINUX
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -164,6 +191,12 @@ void bindToThisProcess(QProcess &process) {
     });
 #else
     Q_UNUSED(process)
+#endif
+}
+
+void killWatchedGroups() {
+#ifdef Q_OS_UNIX
+    signalGroups(SIGKILL);
 #endif
 }
 
@@ -274,9 +307,11 @@ QString deviceReadInGroup(qint64 pid) {
             if (std::atoi(fd->d_name) < 3)
                 continue; // standard streams (often /dev/null), ".", ".."
             const QByteArray path = folder + "/fd/" + fd->d_name;
+            // A device, or a file the kernel writes as it is read (/proc, /sys), may never end.
             struct stat target;
             if (::stat(path.constData(), &target) != 0 ||
-                !(S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode)))
+                !(S_ISCHR(target.st_mode) || S_ISBLK(target.st_mode) ||
+                  (S_ISREG(target.st_mode) && isOnPseudoFileSystem(path.constData()))))
                 continue;
             // /dev/null ends at once: a wrapper may well hold it open.
             if (S_ISCHR(target.st_mode) && target.st_rdev == makedev(1, 3))

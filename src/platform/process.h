@@ -19,6 +19,9 @@ void bindToThisProcess(QProcess &process);
 // process itself and every process it started. The caller still reaps the process.
 void killProcessGroup(qint64 pid);
 
+// Kills every watched group. Async-signal safe: a signal handler may call it.
+void killWatchedGroups();
+
 // Records the group that the process `pid` leads, once it has started, so that a stop by job
 // control (relayJobControl) and the guard (startGuard) reach it.
 void watchGroup(qint64 pid);
@@ -37,10 +40,11 @@ void startGuard();
 // groups of their own, which the terminal does not signal.
 void relayJobControl();
 
-// A device (a character or block special file, such as /dev/zero or a disk) that a process of
-// the group `pid` leads holds open for reading, beside its standard streams; empty when there
-// is none or the system does not tell. A program that reads such a file as an image may never
-// see its end.
+// A device (a character or block special file, such as /dev/zero or a disk), or a file of a
+// pseudo file system (/proc, /sys), that a process of the group `pid` leads holds open for
+// reading, beside its standard streams; empty when there is none or the system does not tell.
+// A program that reads such a file as an image may never see its end. The processes started
+// through bindToThisProcess inherit no other descriptor: what they hold, they opened.
 QString deviceReadInGroup(qint64 pid);
 
 } // namespace kadrilo::platform

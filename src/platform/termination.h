@@ -23,6 +23,14 @@ public:
     // itself, so it is true at once, even while the event loop is not running.
     static int received();
 
+    // Makes the program end with `status` `milliseconds` after the first signal, killing the
+    // watched groups and writing `message` on standard error, should it not have ended by
+    // itself by then: the clean ending runs in the event loop, which a long step (a wait for
+    // a lock, a slow disk) may keep from it.
+    void endWithin(int milliseconds, int status, const QByteArray &message);
+    // The folder removed, with all it holds, when the program ends that way; empty: none.
+    static void removeOnDeadline(const QByteArray &folder);
+
 Q_SIGNALS:
     void requested(int signal);
 

@@ -3,6 +3,7 @@
 #include "analysis/tag_file_reader.h"
 #include "analysis/tag_rules.h"
 #include "platform/platform.h"
+#include "platform/termination.h"
 
 #include <QEventLoop>
 #include <QFile>
@@ -194,6 +195,9 @@ void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qs
     const QString folder = platform::withTrailingSeparator(m_tagFolders.at(index));
     TagFileReader reader;
     for (qsizetype k = 0; k < images.size(); ++k) {
+        // Thousands of tag files take a while: a person's Ctrl+C ends the report at once.
+        if (platform::TerminationWatch::received() != 0)
+            return;
         ImageReading &reading = m_readings[first + k];
         const auto error = errors.constFind(QFile::decodeName(images.at(k)));
         if (error != errors.constEnd()) {
@@ -201,7 +205,10 @@ void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qs
             continue;
         }
         if (!reader.read(folder + QString::number(k) + QStringLiteral(".txt"))) {
-            reading.reason = notReadByExiftool();
+            reading.reason =
+                reader.failure().isEmpty()
+                    ? notReadByExiftool()
+                    : QStringLiteral("son fichier de tags n'a pas été lu : ") + reader.failure();
             continue;
         }
         if (m_exiftoolVersion.isEmpty())

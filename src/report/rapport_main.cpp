@@ -119,6 +119,10 @@ int main(int argc, char *argv[]) {
     kadrilo::platform::TerminationWatch termination;
     QObject::connect(&termination, &kadrilo::platform::TerminationWatch::requested, &interruption,
                      &ReportInterruption::interrupt);
+    // The clean ending takes milliseconds; should a step keep it from running, the report
+    // still ends within a second, its ExifTool killed and its private folder removed.
+    termination.endWithin(900, ExitInterrupted,
+                          (reportProgramName() + QStringLiteral(" : interrompu.\n")).toUtf8());
 
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();

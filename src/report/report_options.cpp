@@ -193,12 +193,12 @@ QString usageTemplate() {
         "    4  exiftool.exe introuvable dans le dossier du programme, ou impossible à lancer\n"
         "    5  aucune image comptée : aucune image RAW Canon dans DOSSIER, aucune lisible,\n"
         "       ou aucune ne répond aux filtres\n"
-        "    6  dossier temporaire impossible à créer\n"
+        "    6  dossier privé impossible à créer, ou lien, ou à un autre utilisateur\n"
         "    7  ExifTool s'est arrêté avant la fin (tué, planté ou en erreur)\n"
         "    8  fichiers de tags impossibles à écrire (disque plein)\n"
         "    9  des images n'ont pas pu être lues ; les statistiques des autres sont écrites\n"
         "   10  écriture impossible sur la sortie standard\n"
-        "  130  interrompu (Ctrl+C, signal) ; le dossier temporaire est supprimé\n"
+        "  130  interrompu (Ctrl+C, signal) ; le dossier privé est supprimé\n"
         "En cas d'erreur, le message va sur la sortie d'erreur et la sortie standard reste "
         "vide, sauf pour le code 9.\n");
 }

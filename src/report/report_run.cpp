@@ -3,8 +3,9 @@
 #include "analysis/analyse.h"
 #include "analysis/tag_rules.h"
 #include "analysis/wording.h"
-#include "platform/folder_lock.h"
 #include "platform/platform.h"
+#include "platform/safe_files.h"
+#include "platform/termination.h"
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
@@ -15,7 +16,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <algorithm>
@@ -92,6 +92,28 @@ QString noFolderFormTagReason() {
            tags.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
 }
 
+QString privateFolderError(const platform::PrivateParent &parent) {
+    using Problem = platform::PrivateParent::Problem;
+    const QString folder = wording::quotedPath(parent.path);
+    switch (parent.problem) {
+    case Problem::NotAFolder:
+        return QStringLiteral("le dossier privé %1 est un lien ou un fichier : le rapport ne "
+                              "l'utilise pas.")
+            .arg(folder);
+    case Problem::OtherOwner:
+        return QStringLiteral("le dossier privé %1 appartient à un autre utilisateur : le "
+                              "rapport ne l'utilise pas.")
+            .arg(folder);
+    case Problem::ModeKept:
+        return QStringLiteral("impossible de fermer le dossier privé %1 aux autres "
+                              "utilisateurs : %2.")
+            .arg(folder, parent.systemError);
+    default:
+        return QStringLiteral("impossible de créer le dossier privé %1 : %2.")
+            .arg(folder, parent.systemError);
+    }
+}
+
 // Joins the texts for standard error, one a line.
 QString joined(const QStringList &texts) {
     QStringList present;
@@ -132,6 +154,10 @@ QVector<const platform::ListedImage *> countingOrder(const QVector<platform::Lis
     for (const Keyed &entry : keyed)
         order << entry.image;
     return order;
+}
+
+bool ReportInterruption::isInterrupted() const {
+    return m_interrupted || platform::TerminationWatch::received() != 0;
 }
 
 void ReportInterruption::interrupt() {
@@ -182,7 +208,12 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     if (settings.interruption && settings.interruption->isInterrupted())
         return interrupted();
 
+    const auto stopped = [&settings] {
+        return settings.interruption && settings.interruption->isInterrupted();
+    };
     const platform::ImageListing listing = system.listImages(folder, options.recursive, true);
+    if (stopped())
+        return interrupted();
     const QVector<const platform::ListedImage *> order = countingOrder(listing.images);
 
     ExiftoolCommandInput input;
@@ -234,22 +265,16 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         settings.cacheUse(fromCache, int(toRead.size()));
 
     // ExifTool writes into a folder of our own, never the windows' temp folder: a report may
-    // run while Kadrilo holds tag files of its own there. QTemporaryDir removes it on every
-    // way out; the lock inside lets a later report remove it when this one was killed.
+    // run while Kadrilo holds tag files of its own there. The folder is removed on every way
+    // out; its lock, held until then, lets a later report remove it when this one was killed.
+    // Declared before the extraction, so that it goes after ExifTool has ended.
+    std::unique_ptr<platform::PrivateRunFolder> privateFolder;
     ParallelExtraction extraction;
     ExtractionResult extracted;
-    std::unique_ptr<QTemporaryDir> privateFolder;
     if (!toRead.isEmpty()) {
-        platform::removeAbandonedFolders(QDir::tempPath(), QStringLiteral("kadrilo-rapport-*"));
-        privateFolder = std::make_unique<QTemporaryDir>(QDir::tempPath() +
-                                                        QStringLiteral("/kadrilo-rapport-XXXXXX"));
+        privateFolder = std::make_unique<platform::PrivateRunFolder>();
         if (!privateFolder->isValid())
-            return failure(
-                ExitTempFolderFailed,
-                QStringLiteral("impossible de créer un dossier temporaire dans %1 : %2")
-                    .arg(wording::quotedPath(QDir::tempPath()), privateFolder->errorString()));
-        platform::FolderLock ownership(privateFolder->path());
-        ownership.tryLock();
+            return failure(ExitTempFolderFailed, privateFolderError(privateFolder->problem()));
 
         if (settings.interruption)
             QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
@@ -273,7 +298,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     }
 
     using Outcome = ExiftoolRun::Outcome;
-    if (extracted.outcome == Outcome::Cancelled)
+    if (extracted.outcome == Outcome::Cancelled || stopped())
         return interrupted();
     if (extracted.outcome == Outcome::FailedToStart)
         return failure(ExitExiftoolMissing, failedToStartText(extracted, state.chemin_exiftool));
@@ -302,6 +327,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     const QString noFolderFormTag = noFolderFormTagReason();
     int imagesBeforeFilter = 0;
     for (const platform::ListedImage *image : order) {
+        if (stopped())
+            return interrupted();
         QByteArray tagLines;
         if (const auto kept = cached.constFind(image->path); kept != cached.constEnd()) {
             tagLines = kept->tagLines;
@@ -332,6 +359,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.unreadImages = int(run.unreadNamed.size());
     run.imagesAnalysed = imagesBeforeFilter;
 
+    if (stopped())
+        return interrupted();
     if (cache) {
         const QString version = extraction.exiftoolVersion().isEmpty()
                                     ? knownVersion.value_or(QString())

@@ -13,7 +13,7 @@
 namespace kadrilo::report {
 
 // Lets the program stop a report from outside, when the person presses Ctrl+C: ExifTool is
-// stopped, the temporary folder removed, and the report ends with ExitInterrupted.
+// stopped, the private folder removed, and the report ends with ExitInterrupted.
 class ReportInterruption : public QObject {
     Q_OBJECT
 
@@ -21,7 +21,8 @@ public:
     using QObject::QObject;
 
     void interrupt();
-    bool isInterrupted() const { return m_interrupted; }
+    // Also true as soon as a termination signal came, before the event loop delivers it.
+    bool isInterrupted() const;
 
 Q_SIGNALS:
     void interrupted();

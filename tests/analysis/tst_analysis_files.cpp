@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
+
 using namespace kadrilo;
 using kadrilo::test::CapturedResults;
 
@@ -114,7 +116,8 @@ private Q_SLOTS:
                               QStringLiteral("Lens C"), QString()}));
     }
 
-    // Unreadable, binary, NUL-holding, huge, oddly ended, short, empty and blank files.
+    // Unreadable, binary, NUL-holding, huge, oddly ended, short, empty and blank files, and a
+    // FIFO.
     void brokenFilesStillCount() {
         QTemporaryDir temp;
         QByteArray junk(256 * 1024, '\0');
@@ -130,6 +133,8 @@ private Q_SLOTS:
         QVERIFY(writeFile(temp, "7-short.txt", "FNumber\nLensID\nLensID:\nDriveMode\nISO"));
         QVERIFY(writeFile(temp, "8-empty.txt", QByteArray()));
         QVERIFY(writeFile(temp, "9-ends.txt", "\r\n\r\n\n\r\r"));
+        // A FIFO is never opened (that would wait for a writer for ever), nor counted.
+        QCOMPARE(::mkfifo(QFile::encodeName(temp.filePath(QStringLiteral("fifo.txt"))), 0600), 0);
 
         VanishingFilePlatform vanishing;
         platform::ScopedPlatform installed(vanishing);

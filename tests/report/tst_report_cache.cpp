@@ -255,16 +255,18 @@ private Q_SLOTS:
 
     // A cache the report may read but not write, and one on a full disk: told once, the
     // numbers stay right. Runs the report through a shell line: $R the report, $P its folder,
-    // $W the work folder, $C the cache folder.
+    // $W the work folder, $C the cache folder. The private folders go to a runtime folder of
+    // the user's own, away from the cache under test.
     void cacheThatCannotBeWritten_data() {
         QTest::addColumn<QString>("command");
         QTest::addColumn<QString>("told");
         QTest::addRow("read-only file, as an ordinary user")
             << s(R"(chmod -R a+rwX "$W" "$P" && chmod 0444 "$C/kadrilo/balises.sqlite" &&
-                   exec setpriv --reuid=65534 --regid=65534 --clear-groups env TMPDIR=/tmp "$R" "$@")")
+                   mkdir -m 700 "$W/run" && chown 65534 "$W/run" &&
+                   exec setpriv --reuid=65534 --regid=65534 --clear-groups env XDG_RUNTIME_DIR="$W/run" "$R" "$@")")
             << s("lecture seule");
         QTest::addRow("full disk") << s(R"(rm -rf "$C" && mkdir -p "$C" &&
-                   exec unshare -rm sh -c 'mount -t tmpfs -o size=12k t "$C" && exec "$R" "$@"' sh "$@")")
+                   mkdir -m 700 "$W/rt" && export XDG_RUNTIME_DIR="$W/rt" && exec unshare -rm sh -c 'mount -t tmpfs -o size=12k t "$C" && exec "$R" "$@"' sh "$@")")
                                    << s("le disque est plein");
     }
 

@@ -14,6 +14,7 @@
 #include "support/text.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -41,14 +42,18 @@ namespace {
 
 const QString rapportPath = QStringLiteral(KADRILO_RAPPORT_PATH);
 
-// The report's environment: private folders in `tmpDir`, and a cache of its own for each
-// run, so that a run reads its images with ExifTool as the test expects.
+// The report's environment: private folders in `tmpDir`, its runtime folder, and a cache of
+// its own for each run, so that a run reads its images with ExifTool as the test expects. A
+// file as `tmpDir` stands in the cache folder's place too: no private folder can be made.
 QProcessEnvironment reportEnvironment(const QString &tmpDir) {
     static QTemporaryDir caches;
     static int runs = 0;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(s("TMPDIR"), tmpDir);
-    environment.insert(s("XDG_CACHE_HOME"), caches.filePath(QString::number(++runs)));
+    environment.insert(s("XDG_RUNTIME_DIR"), tmpDir);
+    environment.insert(s("XDG_CACHE_HOME"), QFileInfo(tmpDir).isFile()
+                                                ? tmpDir
+                                                : caches.filePath(QString::number(++runs)));
     return environment;
 }
 
@@ -108,6 +113,11 @@ bool isEmptyFolder(const QString &path) {
                               QDir::NoDotAndDotDot);
 }
 
+// No private folder of a report left in the runtime folder `tmp` the test gave it.
+bool noPrivateFolder(const QString &tmp) {
+    return isEmptyFolder(tmp + s("/kadrilo"));
+}
+
 } // namespace
 
 class TestReportProgram : public QObject {
@@ -144,7 +154,7 @@ private Q_SLOTS:
             }
         }
         // Each successful run removed its private folder.
-        QVERIFY(isEmptyFolder(m_tmp.path()));
+        QVERIFY(noPrivateFolder(m_tmp.path()));
     }
 
     void texteIsTheWindowAndJsonParses_data() {
@@ -527,7 +537,7 @@ private Q_SLOTS:
         }
         QVERIFY2(outputs[0].startsWith("9 Fichiers RAW Analysés\n"), outputs[0].constData());
         QCOMPARE(outputs[1], outputs[0]);
-        QVERIFY(isEmptyFolder(m_tmp.path()));
+        QVERIFY(noPrivateFolder(m_tmp.path()));
     }
 
     void failures_data() {
@@ -549,7 +559,7 @@ private Q_SLOTS:
         row("exiftool.exe is a folder", {photos}, 4, Exiftool::Folder);
         row("no raw image: no tag file", {s("@empty")}, 5);
         row("jpeg only, with sub-folders: no tag file", {s("--recursif"), s("@jpeg")}, 5);
-        row("temporary folder cannot be made", {photos}, 6, Exiftool::Linked, true);
+        row("private folder cannot be made", {photos}, 6, Exiftool::Linked, true);
     }
 
     void failures() {
@@ -582,7 +592,7 @@ private Q_SLOTS:
         QCOMPARE(run.status, status);
         QCOMPARE(run.out, QByteArray());
         QVERIFY2(run.err.startsWith("kadrilo-rapport : "), run.err.constData());
-        QVERIFY(isEmptyFolder(tmp.path())); // the private folder is gone after a failure too
+        QVERIFY(noPrivateFolder(tmp.path())); // the private folder is gone after a failure too
     }
 
     void progressOnATerminal() {
@@ -597,15 +607,15 @@ private Q_SLOTS:
         const QString shown = QString::fromUtf8(run.err + run.out);
         QVERIFY2(shown.contains(s("Extraction : 0 / 4 images")), qPrintable(shown));
         QVERIFY2(shown.contains(s("Extraction : 4 / 4 images")), qPrintable(shown));
-        QVERIFY(isEmptyFolder(m_tmp.path()));
+        QVERIFY(noPrivateFolder(m_tmp.path()));
     }
 
     // Endings that once looked like success. Each row is a bash command with R the program,
-    // P the photos, T the private folders' parent (TMPDIR) and S a scratch folder.
+    // P the photos, T the runtime folder (and TMPDIR) and S a scratch folder.
     void endingsThatAreTold_data() {
         QTest::addColumn<QByteArray>("exiftool"); // a stand-in's script; empty: the real one
         QTest::addColumn<QString>("command");
-        QTest::addColumn<QString>("needs"); // "root", "mount", "script" or empty
+        QTest::addColumn<QString>("needs"); // "root", "mount", "script", "python3" or empty
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out"); // in standard output (empty: nothing there)
         QTest::addColumn<QString>("err"); // in standard error
@@ -620,15 +630,15 @@ private Q_SLOTS:
             "\x7f"
             "ELF",
             R"("$R" "$P")", "", 4, "", "ExifTool n'a pas pu être lancé");
-        // A private folder on a 4-entry file system: the second tag file cannot be created.
+        // A private folder on a 5-entry file system: the second tag file cannot be created.
         row("no file entry left for the tag files", "",
-            R"(unshare -rm sh -c 'mount -t tmpfs -o nr_inodes=4 t "$T" && exec "$R" "$P"')",
+            R"(unshare -rm sh -c 'mount -t tmpfs -o nr_inodes=5,mode=700 t "$T" && exec "$R" "$P"')",
             "mount", 8, "", "n'accepte plus de nouveau fichier");
         row("unreadable image, unreadable folder, path over 4096 bytes", "",
             R"(mkdir -p "$S/p/locked" && cp "$P/a.CR2" "$P/b.cr2" "$S/p/" && cp "$P/a.CR2" "$S/p/locked/" &&
                cp "$P/c.cr2" "$S/p/unreadable.cr2" && chmod 0 "$S/p/unreadable.cr2" "$S/p/locked" &&
                (cd "$S/p" && for i in $(seq 22); do mkdir d$(printf %0200d 0) && cd -P d$(printf %0200d 0); done &&
-               cp "$P/a.CR2" deep.CR2) && chmod -R a+rwX "$T" && chmod a+rx "$S" &&
+               cp "$P/a.CR2" deep.CR2) && chown 65534 "$T" && chmod a+rx "$S" &&
                setpriv --reuid=65534 --regid=65534 --clear-groups "$R" --recursif "$S/p")",
             "root", 9, "2 Fichiers RAW Analysés", "2 des 4 images n'ont pas pu être lues :\n« /");
         row("current folder longer than 4096 bytes", "",
@@ -655,6 +665,63 @@ private Q_SLOTS:
             "impossible d'écrire sur la sortie standard : plus de place sur le périphérique.");
         row("standard output closed", "", R"("$R" "$P" >&-)", "", 10, "",
             "impossible d'écrire sur la sortie standard : la sortie standard est fermée.");
+        row("image linked to /proc/self/pagemap: never read", "",
+            R"(ln -s /proc/self/pagemap "$S/zz.CR2" && cp "$P/a.CR2" "$S/" && "$R" --processus 2 "$S")",
+            "", 9, "1 Fichiers RAW Analysés",
+            "zz.CR2 : le fichier est sur un système de fichiers virtuel");
+        row("empty image: never read", "",
+            R"(: > "$S/vide.CR2" && cp "$P/a.CR2" "$S/" && "$R" "$S")", "", 9,
+            "1 Fichiers RAW Analysés", "vide.CR2 : le fichier est vide");
+        row("/dev/urandom inherited: a slow ExifTool runs on", R"(sleep 4; exec exiftool "$@")",
+            R"(exec 3</dev/urandom; "$R" "$P")", "", 0, "3 Fichiers RAW Analysés", "");
+        row("FIFOs where the tag files should be",
+            R"(for a in "$@"; do [ "$p" = -w ] && o="$a"; p="$a"; done
+            for i in 0 1 2; do mkfifo "$(dirname "$o")/$i.txt"; done)",
+            R"("$R" "$P")", "", 5, "", "c'est un tube nommé (FIFO), pas un fichier");
+        row("private folder is a link: refused", "", R"(ln -s "$S" "$T/kadrilo" && "$R" "$P")", "",
+            6, "", "est un lien ou un fichier");
+        row("private folder of another user: refused", "",
+            R"(mkdir "$T/kadrilo" && chown 65534 "$T/kadrilo" && "$R" "$P")", "root", 6, "",
+            "appartient à un autre utilisateur");
+        row("private folder open to others: closed", "",
+            R"(mkdir -m 777 "$T/kadrilo" && "$R" "$P" >/dev/null && stat -c %a "$T/kadrilo")", "",
+            0, "700", "");
+        row("runtime folder open to others: the cache folder instead", "",
+            R"(chmod 755 "$T" && "$R" "$P" >/dev/null && stat -c %a "$XDG_CACHE_HOME/kadrilo/rapport")",
+            "", 0, "700", "");
+        row("folders of dead reports removed, lock or no lock", "",
+            R"x(mkdir -p "$T/kadrilo/rapport-dead/part-1" "$T/kadrilo/rapport-old" && chmod 700 "$T/kadrilo" &&
+               printf '99999999\nkadrilo-rapport\n%s\n' "$(hostname)" > "$T/kadrilo/rapport-dead/.kadrilo.lock" &&
+               touch -d '-2 min' "$T/kadrilo/rapport-old" && "$R" "$P" >/dev/null && ls -A "$T/kadrilo")x",
+            "", 0, "", "");
+        // Another program holds the cache while the report waits for it, outside any event
+        // loop: the signal still ends the report within a second.
+        for (const char *signal : {"TERM", "INT", "HUP"}) {
+            const QByteArray name =
+                QByteArray("SIG") + signal + " while the cache waits for a lock";
+            const QByteArray command =
+                R"(mkdir -p "$XDG_CACHE_HOME/kadrilo" && python3 -c 'import os, sqlite3, sys, time
+c = sqlite3.connect(sys.argv[1], isolation_level=None); c.execute("BEGIN EXCLUSIVE")
+print(os.getpid(), flush=True); time.sleep(30)' "$XDG_CACHE_HOME/kadrilo/balises.sqlite" |
+                   { read p; "$R" "$P" & r=$!; sleep 0.5; kill -)" +
+                QByteArray(signal) + R"( $r; t=$(date +%s%N); wait $r; s=$?; kill $p
+                     echo $(( ($(date +%s%N) - t) / 1000000 < 1000 )); exit $s; })";
+            row(name.constData(), "", command.constData(), "python3", 130, "1", "interrompu.");
+        }
+        row("SIGTERM while the cache is stored: the private folder goes too",
+            R"(sleep 1; exec exiftool "$@")",
+            R"x(mkdir -p "$XDG_CACHE_HOME/kadrilo" && python3 -c 'import glob, os, sqlite3, sys, time
+while not glob.glob(sys.argv[2] + "/kadrilo/rapport-*"): time.sleep(0.05)
+c = sqlite3.connect(sys.argv[1], isolation_level=None); c.execute("BEGIN EXCLUSIVE")
+print(os.getpid(), flush=True); time.sleep(30)' "$XDG_CACHE_HOME/kadrilo/balises.sqlite" "$T" |
+                { "$R" "$P" & r=$!; read p; sleep 3; kill -TERM $r; t=$(date +%s%N); wait $r; s=$?
+                  kill $p; echo $(( ($(date +%s%N) - t) / 1000000 < 1000 )); exit $s; })x",
+            "python3", 130, "1", "interrompu.");
+        row("another user's folder in the shared temporary folder: never touched", "",
+            R"x(mkdir -p "$T/kadrilo-rapport-zz/sub" && touch "$T/kadrilo-rapport-zz/sub/f" &&
+               printf '99999999\nkadrilo-rapport\n%s\n' "$(hostname)" > "$T/kadrilo-rapport-zz/.kadrilo.lock" &&
+               chown -R 65534 "$T/kadrilo-rapport-zz" && "$R" "$P" >/dev/null && ls "$T/kadrilo-rapport-zz/sub")x",
+            "root", 0, "f", "");
     }
 
     void endingsThatAreTold() {
@@ -664,8 +731,10 @@ private Q_SLOTS:
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
+        if (needs == s("python3") && QStandardPaths::findExecutable(needs).isEmpty())
+            QSKIP("python3 holds the cache's lock");
         if (needs == s("root") && ::geteuid() != 0)
-            QSKIP("setpriv needs root to run the report as an ordinary user");
+            QSKIP("needs root: another user is played by uid 65534 (setpriv, chown)");
         if (needs == s("script") && QStandardPaths::findExecutable(s("script")).isEmpty())
             QSKIP("no `script` to provide a terminal");
         if (needs == s("mount") &&
@@ -699,7 +768,7 @@ private Q_SLOTS:
         QCOMPARE(process.exitCode(), status);
         QVERIFY2(out.isEmpty() ? shownOut.isEmpty() : shownOut.contains(out), qPrintable(shownOut));
         QVERIFY2(shownErr.contains(err), qPrintable(shownErr));
-        QVERIFY(isEmptyFolder(tmp.path()));
+        QVERIFY(noPrivateFolder(tmp.path()));
         // rm walks paths longer than the system's limit, which QDir cannot remove.
         QProcess::execute(s("chmod"), {s("-R"), s("u+rwX"), scratch.path()});
         QProcess::execute(s("rm"), {s("-rf"), scratch.path()});
@@ -757,7 +826,11 @@ private Q_SLOTS:
                                       qsizetype(processes + 1), 10000);
             ::kill(pid_t(process.processId()), signal);
         }
+        QElapsedTimer ending;
+        ending.start();
         QVERIFY(process.waitForFinished(10000));
+        if (signal != 0)
+            QVERIFY2(ending.elapsed() < 1000, qPrintable(QString::number(ending.elapsed())));
         if (status >= 0) {
             QCOMPARE(process.exitStatus(), QProcess::NormalExit);
             QCOMPARE(process.exitCode(), status);
@@ -769,12 +842,12 @@ private Q_SLOTS:
                 QTRY_VERIFY2(!test::processRuns(pid.toLongLong()), pid.constData());
         }
         if (status < 0) {
-            QVERIFY(!isEmptyFolder(tmp.path())); // left by the killed report...
+            QVERIFY(!noPrivateFolder(tmp.path())); // left by the killed report...
             const Run next = runProgram(rapportPath, {images()}, tmp.path());
             QCOMPARE(next.status, 0);
             QCOMPARE(next.err, QByteArray()); // no word on the lock it took over
         }
-        QVERIFY(isEmptyFolder(tmp.path())); // ...and removed by the next one
+        QVERIFY(noPrivateFolder(tmp.path())); // ...and removed by the next one
     }
 
     // Names of files and folders reach standard error, often a terminal: their control
