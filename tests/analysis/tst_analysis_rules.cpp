@@ -1,4 +1,5 @@
 #include "analysis/tag_rules.h"
+#include "analysis/wording.h"
 
 #include <QByteArray>
 #include <QTest>
@@ -217,6 +218,76 @@ private Q_SLOTS:
         QCOMPARE(listed(shots.focalLengths()), focal);
         QCOMPARE(listed(shots.exposureTimes()), exposure);
         QCOMPARE(listed(shots.models()), models);
+    }
+
+    // Which tag files stand for no photo, in both forms: only ExifTool's Canon raw types
+    // count, and the form with sub-folders needs one of its seven tags.
+    void uncountedTagFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<QString>("reason"); // empty: the image counts
+        const QString notRaw = QStringLiteral("ce n'est pas une image RAW Canon : ");
+        const QString noTag = wording::noFolderFormTagReason();
+        QTest::addRow("CR2 with its tags")
+            << QByteArray("FileType: CR2\nISO: 100\n") << true << QString();
+        QTest::addRow("CRW and CR3, this folder only")
+            << QByteArray("ExifToolVersion: 12.57\nFileType: CRW\nFileType: CR3\n") << false
+            << QString();
+        QTest::addRow("JPEG renamed CR3, with its tags")
+            << QByteArray("FileType: JPEG\nISO: 800\nModel: Canon EOS R5\n") << false
+            << notRaw + QStringLiteral("JPEG");
+        QTest::addRow("text named CR2, with sub-folders")
+            << QByteArray("FileType: TXT\n") << true << notRaw + QStringLiteral("TXT");
+        QTest::addRow("truncated CR3 read as a Canon movie")
+            << QByteArray("FileType: CRX\r\nLensID: x\r\n") << false
+            << notRaw + QStringLiteral("CRX");
+        QTest::addRow("raw type in lower case is another type")
+            << QByteArray("FileType: cr2\nISO: 100\n") << false << notRaw + QStringLiteral("cr2");
+        QTest::addRow("FileTypeExtension is not the type")
+            << QByteArray("FileTypeExtension: jpg\nISO: 100\n") << true << QString();
+        QTest::addRow("raw without any of the seven tags, with sub-folders")
+            << QByteArray("FileType: CR2\nModel: Canon\n") << true << noTag;
+        QTest::addRow("raw without any of the seven tags, this folder only")
+            << QByteArray("FileType: CR2\nModel: Canon\n") << false << QString();
+        QTest::addRow("tag file that does not say its type")
+            << QByteArray("ISO: 100\n") << true << QString();
+    }
+
+    void uncountedTagFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, recursive);
+        QFETCH(QString, reason);
+        QCOMPARE(uncountedReason(content, recursive), reason);
+    }
+
+    // ExifTool's reasons in French, its own words kept; an unknown one stays as written.
+    void frenchReasons_data() {
+        QTest::addColumn<QString>("exiftool");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *exiftool, const char *shown) {
+            QTest::addRow("%s", exiftool)
+                << QString::fromUtf8(exiftool) << QString::fromUtf8(shown);
+        };
+        row("File format error", "format de fichier non reconnu (File format error)");
+        row("Error opening file", "fichier illisible (droits d'accès ?) (Error opening file)");
+        row("File not found", "fichier introuvable (File not found)");
+        row("Unknown file type", "type de fichier inconnu (Unknown file type)");
+        row("File is empty", "fichier vide (File is empty)");
+        row("Entire file is binary zeros",
+            "fichier sans données (un même octet répété) (Entire file is binary zeros)");
+        row("First 4 kB of file is binary zeros", "fichier abîmé (un même octet répété au début) "
+                                                  "(First 4 kB of file is binary zeros)");
+        row("Truncated 'moov' data", "fichier tronqué (Truncated 'moov' data)");
+        row("First error of a new kind", "First error of a new kind");
+        row("File format error in a new place", "File format error in a new place");
+        row("ce n'est pas une image RAW Canon : JPEG", "ce n'est pas une image RAW Canon : JPEG");
+        row("", "");
+    }
+
+    void frenchReasons() {
+        QFETCH(QString, exiftool);
+        QFETCH(QString, shown);
+        QCOMPARE(wording::frenchReason(exiftool), shown);
     }
 
     // The classes of the report counted image by image: each row is a library whose images
