@@ -192,9 +192,11 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // Every tag file names the version that wrote it, which keys the cache, and holds
     // ExifTool's error for an image it could not read, as the full form's does.
     input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
+    // The lines kept of a tag file belong to the key too: rows kept before the file type was
+    // are not trusted, since it decides whether an image counts.
     const auto cacheKey = [&input](const QString &version) {
         return version + QLatin1Char('|') + input.extensionFilter +
-               optionsPiece(input.recursive, input.extraTags);
+               optionsPiece(input.recursive, input.extraTags) + QStringLiteral("|FileType");
     };
 
     // The images the cache gives; a relative listing (a folder beyond the path limit) has

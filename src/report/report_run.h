@@ -72,7 +72,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
 QList<QByteArray> tagFileNames(const QList<QByteArray> &paths);
 
 // The positions of `names` in the order in which the window reads those tag files: by name,
-// letter case ignored, as its folder listing sorts them. Empty names come last, in their order.
+// letter case ignored, as its folder listing sorts them. Names equal but for their case, which
+// the window takes in its temp folder's own order, follow their names. Empty names come last.
 QVector<qsizetype> windowReadingOrder(const QList<QByteArray> &names);
 
 } // namespace kadrilo::report

@@ -84,9 +84,11 @@ private Q_SLOTS:
             "/p/Z.CR2|/p/Z-1.CR2|/p/a/Z.CR2", "Z.txt|Z-1.txt|Z-2.txt", "1 2 0");
         row("an image without a tag file takes no name", "/p/a/Z.CR2||/p/Z.CR2", "Z.txt||Z-1.txt",
             "2 0 1");
-        row("names that differ by case are two files, read capital first",
+        row("names that differ only by case are two files, without a copy number",
             "/p/img_1.cr2|/p/IMG_1.CR2|/p/b.CR3", "img_1.txt|IMG_1.txt|b.txt", "2 1 0");
         row("only the last extension goes", "/p/x.y.CR2|/p/x.CR2", "x.y.txt|x.txt", "1 0");
+        row("a name that is only an extension", "/p/.CR2|/p/.x.CR2|/p/a/.CR2", ".txt|.x.txt|-1.txt",
+            "2 0 1");
         row("copy 10 sorts before copy 2",
             "/p/Z.CR2|/p/1/Z.CR2|/p/2/Z.CR2|/p/3/Z.CR2|/p/4/Z.CR2|/p/5/Z.CR2|/p/6/Z.CR2|"
             "/p/7/Z.CR2|/p/8/Z.CR2|/p/9/Z.CR2|/p/10/Z.CR2",
