@@ -86,7 +86,6 @@ private Q_SLOTS:
             "2 0 1");
         row("names that differ only by case are two files, without a copy number",
             "/p/img_1.cr2|/p/IMG_1.CR2|/p/b.CR3", "img_1.txt|IMG_1.txt|b.txt", "2 1 0");
-        row("only the last extension goes", "/p/x.y.CR2|/p/x.CR2", "x.y.txt|x.txt", "1 0");
         row("a name that is only an extension", "/p/.CR2|/p/.x.CR2|/p/a/.CR2", ".txt|.x.txt|-1.txt",
             "2 0 1");
         row("copy 10 sorts before copy 2",
@@ -108,14 +107,6 @@ private Q_SLOTS:
         for (const qsizetype position : windowReadingOrder(named))
             order << QString::number(position);
         QCOMPARE(order.join(u' '), reading);
-    }
-
-    // A name cut to 200 bytes before its copy number, as the pattern asks.
-    void longNamesAreCutBeforeTheCopyNumber() {
-        const QByteArray name(230, 'n');
-        const QList<QByteArray> named =
-            tagFileNames({"/p/" + name + ".CR2", "/q/" + name + ".CR2"});
-        QCOMPARE(named, (QList<QByteArray>{name.left(200) + ".txt", name.left(200) + "-1.txt"}));
     }
 };
 
