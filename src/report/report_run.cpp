@@ -42,12 +42,18 @@ ReportOutcome interrupted() {
 // that follow to tell.
 QByteArray absoluteFolder(const QByteArray &path) {
     QByteArray joined = path;
-    if (!path.startsWith('/'))
+    if (!QDir::isAbsolutePath(QFile::decodeName(path)))
         joined = platform::platform().currentFolder() + '/' + path;
+#ifdef Q_OS_UNIX
     if (char *resolved = ::realpath(joined.constData(), nullptr)) {
         joined = resolved;
         std::free(resolved);
     }
+#else
+    const QString resolved = QFileInfo(QFile::decodeName(joined)).canonicalFilePath();
+    if (!resolved.isEmpty())
+        joined = QFile::encodeName(resolved);
+#endif
     return joined;
 }
 
