@@ -35,7 +35,13 @@ statistiques_exif lire_fichiers_tags(const Module1 &state, QVector<UnreadImage> 
                                                    reader.failure()});
             continue;
         }
-        if (opened && tagFileError(reader.content(), &image.reason)) {
+        // ExifTool's error, or a file that it does not take for a Canon raw image.
+        bool uncounted = opened && tagFileError(reader.content(), &image.reason);
+        if (opened && !uncounted) {
+            image.reason = uncountedReason(reader.content(), state.option_recursive == 1);
+            uncounted = !image.reason.isEmpty();
+        }
+        if (uncounted) {
             if (unread) {
                 image.path = taggedImagePath(reader.content());
                 unread->append(image);

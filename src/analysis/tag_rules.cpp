@@ -1,5 +1,6 @@
 #include "analysis/tag_rules.h"
 
+#include "analysis/wording.h"
 #include "run/exiftool_command.h"
 
 #include <cstring>
@@ -315,9 +316,9 @@ QString taggedImagePath(QByteArrayView content) {
 }
 
 bool isCountedTagLine(QByteArrayView line) {
-    static constexpr QByteArrayView prefixes[] = {"ISO",          "FocusMode", "FNumber",
-                                                  "DriveMode",    "Lens",      "FocalLength",
-                                                  "ExposureTime", "Model",     "DateTimeOriginal"};
+    static constexpr QByteArrayView prefixes[] = {
+        "ISO",         "FocusMode",    "FNumber", "DriveMode",        "Lens",
+        "FocalLength", "ExposureTime", "Model",   "DateTimeOriginal", "FileType"};
     for (const QByteArrayView prefix : prefixes) {
         if (line.startsWith(prefix))
             return true;
@@ -344,6 +345,30 @@ bool hasFolderFormTag(QByteArrayView content) {
             found = found || tagValue(line, tag, value);
     });
     return found;
+}
+
+QString fileTypeOf(QByteArrayView content) {
+    QString type;
+    forEachLine(content, [&type](QByteArrayView line) {
+        QByteArrayView value;
+        if (type.isEmpty() && tagValue(line, "FileType", value))
+            type = QString::fromUtf8(value.data(), value.size());
+    });
+    return type;
+}
+
+bool isCanonRawType(const QString &type) {
+    return type == QLatin1String("CR2") || type == QLatin1String("CRW") ||
+           type == QLatin1String("CR3");
+}
+
+QString uncountedReason(QByteArrayView content, bool recursive) {
+    const QString type = fileTypeOf(content);
+    if (!type.isEmpty() && !isCanonRawType(type))
+        return wording::notCanonRawReason(type);
+    if (recursive && !hasFolderFormTag(content))
+        return wording::noFolderFormTagReason();
+    return {};
 }
 
 } // namespace kadrilo

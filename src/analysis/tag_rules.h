@@ -81,4 +81,15 @@ QByteArray countedTagLines(QByteArrayView content);
 // ExifTool for: without any, that form writes no tag file for the image.
 bool hasFolderFormTag(QByteArrayView content);
 
+// The file type ExifTool found ("CR2", "JPEG", "TXT"...), from the "FileType" line; empty
+// when the tag file does not say.
+QString fileTypeOf(QByteArrayView content);
+// True for the types of Canon raw images: CR2, CRW and CR3.
+bool isCanonRawType(const QString &type);
+// Why the tag file `content` of an image ExifTool read stands for no photo: a file that
+// ExifTool does not take for a Canon raw image, or, in the form with sub-folders
+// (`recursive`), none of the seven tags asked. Empty when the image counts. A tag file that
+// does not say its type is judged by its tags alone.
+QString uncountedReason(QByteArrayView content, bool recursive);
+
 } // namespace kadrilo

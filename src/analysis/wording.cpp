@@ -1,6 +1,7 @@
 #include "analysis/wording.h"
 
 #include "analysis/tag_rules.h"
+#include "run/exiftool_command.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -146,6 +147,52 @@ QString quotedPath(const QString &path) {
     return quoted(QDir::toNativeSeparators(path));
 }
 
+QString frenchReason(const QString &exiftoolReason) {
+    // ExifTool's reasons, whole or by their beginning (the others end with a size or bytes).
+    struct Said {
+        const char *english;
+        bool whole;
+        const char *french;
+    };
+    static constexpr Said known[] = {
+        {"File format error", true, "format de fichier non reconnu"},
+        {"Unknown file type", true, "type de fichier inconnu"},
+        {"File is empty", true, "fichier vide"},
+        {"Error opening file", true, "fichier illisible (droits d'accès ?)"},
+        {"File not found", true, "fichier introuvable"},
+        {"Error seeking in file", true, "fichier illisible jusqu'au bout"},
+        {"Unsupported RAW file type", true, "type de fichier RAW non pris en charge"},
+        {"Entire file is ", false, "fichier sans données (un même octet répété)"},
+        {"First ", false, "fichier abîmé (un même octet répété au début)"},
+        {"Truncated", false, "fichier tronqué"},
+    };
+    const QString reason = exiftoolReason.trimmed();
+    for (const Said &said : known) {
+        const QLatin1String english(said.english);
+        const bool matches = said.whole ? reason == english
+                                        : reason.startsWith(english) &&
+                                              (english != QLatin1String("First ") ||
+                                               reason.contains(QLatin1String(" of file is ")));
+        if (matches)
+            return QString::fromUtf8(said.french) + QStringLiteral(" (") + reason +
+                   QLatin1Char(')');
+    }
+    return exiftoolReason;
+}
+
+QString notCanonRawReason(const QString &type) {
+    return QStringLiteral("ce n'est pas une image RAW Canon : ") + type;
+}
+
+QString noFolderFormTagReason() {
+    QStringList tags;
+    for (const char *tag : folderFormTags)
+        tags << QLatin1String(tag);
+    const QString last = tags.takeLast();
+    return QStringLiteral("ExifTool n'y a trouvé aucune des balises ") +
+           tags.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
+}
+
 } // namespace kadrilo::wording
 
 namespace kadrilo {
@@ -161,8 +208,11 @@ QString exiftoolSaid(const QString &line) {
 // One unread image a line, its path first and quoted as every message quotes paths, then
 // the reason: a message box keeps such a line whole.
 QString unreadLine(const UnreadImage &image) {
+    const QString reason = wording::frenchReason(image.reason);
+    if (image.path.isEmpty()) // a tag file of the form with sub-folders does not name its image
+        return reason;
     const QString path = quotedPath(image.path);
-    return image.reason.isEmpty() ? path : QStringLiteral("%1 : %2").arg(path, image.reason);
+    return reason.isEmpty() ? path : QStringLiteral("%1 : %2").arg(path, reason);
 }
 
 QString unreadSummary(const ExtractionResult &result) {

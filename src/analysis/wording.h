@@ -60,6 +60,15 @@ QString quoted(const QString &text);
 // A path between French quotes, in native form: « /photos/2010 ».
 QString quotedPath(const QString &path);
 
+// ExifTool's reason for an image it could not read, said in French with ExifTool's own words
+// after it in brackets: "fichier vide (File is empty)". A reason not known stays as written.
+QString frenchReason(const QString &exiftoolReason);
+// Why an image that ExifTool identified as `type` ("JPEG", "TXT") is not counted.
+QString notCanonRawReason(const QString &type);
+// Why an image whose tag file of the form with sub-folders holds none of its seven tags is
+// not counted.
+QString noFolderFormTagReason();
+
 // The unread images named at most in a message; the window's box lists them all in its
 // details.
 inline constexpr int unreadImagesShown = 10;

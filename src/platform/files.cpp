@@ -336,8 +336,6 @@ ImageListing Platform::listImages(const QByteArray &folder, bool recursive, bool
                                   file.metadataChangeTime().toMSecsSinceEpoch() * 1'000'000});
     }
 #endif
-    std::sort(listing.images.begin(), listing.images.end(),
-              [](const ListedImage &a, const ListedImage &b) { return a.path < b.path; });
     return listing;
 }
 
@@ -367,19 +365,19 @@ FolderAccess folderAccess(const QByteArray &path) {
 #endif
 }
 
-QString Platform::currentFolder() const {
-    const QString current = QDir::currentPath();
-    if (!current.isEmpty())
-        return current;
+QByteArray Platform::currentFolder() const {
 #ifdef Q_OS_UNIX
-    // glibc's getcwd allocates a buffer of the size needed when given none.
+    // glibc's getcwd allocates a buffer of the size needed when given none, also beyond
+    // the path limit.
     if (char *path = ::getcwd(nullptr, 0)) {
-        const QString folder = QFile::decodeName(path);
+        const QByteArray folder(path);
         std::free(path);
         return folder;
     }
-#endif
     return {};
+#else
+    return QFile::encodeName(QDir::currentPath());
+#endif
 }
 
 } // namespace kadrilo::platform

@@ -1,6 +1,10 @@
 #include "platform/message_box.h"
 
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
 
 namespace kadrilo::platform {
 
@@ -32,26 +36,21 @@ bool namesAPath(const QString &line) {
 
 } // namespace
 
-QString unbrokenPathsAndWords(const QString &text) {
+QString unbrokenWords(const QString &text) {
     constexpr char16_t wordJoiner = u'\u2060';
-    constexpr char16_t noBreakSpace = u'\u00A0';
     QStringList lines = text.split(QLatin1Char('\n'));
     for (QString &line : lines) {
-        const bool path = namesAPath(line);
+        if (namesAPath(line))
+            continue;
         QString held;
         for (int i = 0; i < line.size(); ++i) {
             const QChar c = line.at(i);
-            const bool last = i + 1 == line.size();
-            // A path holds together between any two characters, except inside a surrogate
-            // pair or before an accent that combines with the letter in front of it.
-            const bool joinPath = path && !last && !c.isHighSurrogate() &&
-                                  !line.at(i + 1).isMark() && line.at(i + 1) != u'\r';
-            const bool hyphenInWord = c == QLatin1Char('-') && i > 0 && !last &&
+            const bool hyphenInWord = c == QLatin1Char('-') && i > 0 && i + 1 < line.size() &&
                                       line.at(i - 1).isLetter() && line.at(i + 1).isLetter();
-            if (hyphenInWord && !path)
+            if (hyphenInWord)
                 held += wordJoiner;
-            held += path && c == QLatin1Char(' ') ? QChar(noBreakSpace) : c;
-            if (joinPath || hyphenInWord)
+            held += c;
+            if (hyphenInWord)
                 held += wordJoiner;
         }
         line = held;
@@ -59,13 +58,35 @@ QString unbrokenPathsAndWords(const QString &text) {
     return lines.join(QLatin1Char('\n'));
 }
 
+int pathLinesWidth(const QString &text, const QFontMetrics &metrics) {
+    int widest = 0;
+    for (const QString &line : text.split(QLatin1Char('\n'))) {
+        if (namesAPath(line))
+            widest = qMax(widest, metrics.horizontalAdvance(line));
+    }
+    return widest;
+}
+
 MessageBoxes::~MessageBoxes() = default;
 
 void MessageBoxes::show(QWidget *parent, const QString &text, const QString &title,
                         MessageIcon icon, const QString &details) {
-    QMessageBox box(toQtIcon(icon), title, unbrokenPathsAndWords(text), QMessageBox::Ok, parent);
+    QMessageBox box(toQtIcon(icon), title, unbrokenWords(text), QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
     box.setDetailedText(details);
+    // A path keeps its characters, so that a copied path is the path. The box is widened for
+    // it to stand on one line, within the width QMessageBox allows itself (1000 pixels, or
+    // the screen's width less room for the icon and margins); a longer one wraps after its
+    // slashes.
+    if (auto *label = box.findChild<QLabel *>(QStringLiteral("qt_msgbox_label"))) {
+        const QScreen *screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+        const int limit = qMin(screen ? screen->availableGeometry().width() - 200 : 600, 900);
+        // The label lays its text out a little narrower than its width: a character of room.
+        const QFontMetrics metrics = label->fontMetrics();
+        const int widest = pathLinesWidth(text, metrics);
+        if (widest > 0)
+            label->setMinimumWidth(qMin(widest + metrics.averageCharWidth(), limit));
+    }
     box.exec();
 }
 

@@ -23,10 +23,10 @@ public:
                       const QString &details);
 };
 
-// `text` as a real box lays it out: a line that names a path alone (it starts with a separator
-// or a drive letter) never breaks, neither after a slash nor at a blank, and no word breaks at
-// its hyphen ("celle-ci"). The text stays plain: word joiners and no-break spaces hold it.
-QString unbrokenPathsAndWords(const QString &text);
+// `text` as a real box lays it out: no word breaks at its hyphen ("celle-ci"), which word
+// joiners hold. A line that names a path (it starts with a separator or a drive letter) keeps
+// its characters: the box is made wide enough for it instead.
+QString unbrokenWords(const QString &text);
 
 // Shows a message through the installed message boxes.
 void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,

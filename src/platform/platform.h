@@ -58,7 +58,9 @@ struct SkippedImage {
 
 // The raw images of a folder, one by one, as the report reads them.
 struct ImageListing {
-    QVector<ListedImage> images; // sorted by path bytes
+    // In the order ExifTool reads them: a folder's entries as the system lists them, each
+    // sub-folder walked where it stands among them.
+    QVector<ListedImage> images;
     QVector<SkippedImage> skipped;
     QStringList unreadableFolders;
 };
@@ -129,9 +131,10 @@ public:
     // set apart, never handed to ExifTool, which would read a FIFO or /dev/zero for ever.
     virtual ImageListing listImages(const QByteArray &folder, bool recursive, bool withCr3) const;
 
-    // The current folder, also when its path is longer than the system's path limit (where
-    // QDir::currentPath() gives nothing). Empty when it cannot be found.
-    virtual QString currentFolder() const;
+    // The current folder in the system's own bytes (its name need not be valid in the
+    // system's encoding), also when its path is longer than the system's path limit. Empty
+    // when it cannot be found.
+    virtual QByteArray currentFolder() const;
 
     // The short (8.3) form of a folder's path, without a final separator. Where the file
     // system keeps no short names, the full native path.

@@ -127,8 +127,9 @@ int main(int argc, char *argv[]) {
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
     settings.interruption = &interruption;
-    for (int i = 1; i < argc; ++i)
-        settings.rawArguments << QByteArray(argv[i]);
+    // QCoreApplication keeps every argument: the folder's place among them is its place in argv.
+    if (parsed.folderPosition + 1 < argc)
+        settings.folderArgument = QByteArray(argv[parsed.folderPosition + 1]);
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {

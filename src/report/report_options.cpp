@@ -53,6 +53,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
     ParsedArguments parsed;
     ReportOptions &options = parsed.options;
     QStringList folders;
+    int folderPosition = -1;
     QStringList given; // options met so far: each may be given once
     bool optionsEnded = false;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -60,6 +61,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
         if (optionsEnded || !argument.startsWith(QLatin1Char('-')) ||
             argument == QLatin1String("-")) {
             folders << argument;
+            folderPosition = i;
             continue;
         }
         if (argument == QLatin1String("--")) {
@@ -150,6 +152,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
 
     parsed.action = ParsedArguments::Action::Run;
     options.folder = folders.first();
+    parsed.folderPosition = folderPosition;
     return parsed;
 }
 

@@ -37,6 +37,8 @@ struct ParsedArguments {
     };
     Action action = Action::Error;
     ReportOptions options;
+    // Run: the folder's place among the arguments, for its bytes as the system gave them.
+    int folderPosition = -1;
     QString error;
 };
 

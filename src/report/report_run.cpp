@@ -16,9 +16,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QThread>
 
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -34,34 +36,25 @@ ReportOutcome interrupted() {
     return failure(ExitInterrupted, QStringLiteral("interrompu."));
 }
 
-// The folder as the system gave it: the raw argument that reads as `folder`, or `folder`
-// itself in the system's encoding.
-QByteArray folderBytes(const QString &folder, const QList<QByteArray> &rawArguments) {
-    for (const QByteArray &argument : rawArguments) {
-        if (QFile::decodeName(argument) == folder)
-            return argument;
-    }
-    return QFile::encodeName(folder);
-}
-
-// `path` made absolute from the current folder and cleaned of "." and ".." steps, byte by
-// byte, so that a name in another encoding keeps its bytes.
+// `path` made absolute against the current folder's own bytes and resolved by the system, as
+// ls and ExifTool reach it: links followed before a "..", never cleaned as text. A path the
+// system cannot resolve (missing, or beyond its length limit) stays as joined, for the checks
+// that follow to tell.
 QByteArray absoluteFolder(const QByteArray &path) {
     QByteArray joined = path;
     if (!QDir::isAbsolutePath(QFile::decodeName(path)))
-        joined = QFile::encodeName(platform::platform().currentFolder()) + '/' + path;
-    QList<QByteArray> steps;
-    for (const QByteArray &step : joined.split('/')) {
-        if (step.isEmpty() || step == ".")
-            continue;
-        if (step == "..") {
-            if (!steps.isEmpty())
-                steps.removeLast();
-            continue;
-        }
-        steps << step;
+        joined = platform::platform().currentFolder() + '/' + path;
+#ifdef Q_OS_UNIX
+    if (char *resolved = ::realpath(joined.constData(), nullptr)) {
+        joined = resolved;
+        std::free(resolved);
     }
-    return '/' + steps.join('/');
+#else
+    const QString resolved = QFileInfo(QFile::decodeName(joined)).canonicalFilePath();
+    if (!resolved.isEmpty())
+        joined = QFile::encodeName(resolved);
+#endif
+    return joined;
 }
 
 FileIdentity identityOf(const platform::ListedImage &image) {
@@ -81,15 +74,6 @@ ExiftoolProgram exiftoolProgram(const QString &exiftool) {
     return {QFile::encodeName(program.filePath()),
             {program.size(), program.lastModified().toMSecsSinceEpoch() * 1'000'000,
              program.metadataChangeTime().toMSecsSinceEpoch() * 1'000'000}};
-}
-
-QString noFolderFormTagReason() {
-    QStringList tags;
-    for (const char *tag : folderFormTags)
-        tags << QLatin1String(tag);
-    const QString last = tags.takeLast();
-    return QStringLiteral("ExifTool n'y a trouvé aucune des balises ") +
-           tags.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
 }
 
 QString privateFolderError(const platform::PrivateParent &parent) {
@@ -126,33 +110,52 @@ QString joined(const QStringList &texts) {
 
 } // namespace
 
-QVector<const platform::ListedImage *> countingOrder(const QVector<platform::ListedImage> &images) {
+QList<QByteArray> tagFileNames(const QList<QByteArray> &paths) {
+    QList<QByteArray> names;
+    names.reserve(paths.size());
+    QSet<QByteArray> taken;
+    for (const QByteArray &path : paths) {
+        if (path.isEmpty()) {
+            names << QByteArray();
+            continue;
+        }
+        QByteArray base = path.mid(path.lastIndexOf('/') + 1);
+        const qsizetype dot = base.lastIndexOf('.');
+        if (dot >= 0)
+            base.truncate(dot);
+        base.truncate(200);
+        QByteArray name = base + ".txt";
+        for (int copy = 1; taken.contains(name); ++copy)
+            name = base + '-' + QByteArray::number(copy) + ".txt";
+        taken.insert(name);
+        names << name;
+    }
+    return names;
+}
+
+QVector<qsizetype> windowReadingOrder(const QList<QByteArray> &names) {
     struct Keyed {
         QString key;
         QString name;
-        const platform::ListedImage *image;
+        qsizetype index;
     };
     std::vector<Keyed> keyed;
-    keyed.reserve(size_t(images.size()));
-    for (const platform::ListedImage &image : images) {
-        QByteArray base = image.path.mid(image.path.lastIndexOf('/') + 1);
-        const qsizetype dot = base.lastIndexOf('.');
-        if (dot > 0)
-            base.truncate(dot);
-        const QString name = QFile::decodeName(base.left(200) + ".txt");
-        keyed.push_back({name.toLower(), name, &image});
+    keyed.reserve(size_t(names.size()));
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        const QString name = QFile::decodeName(names.at(i));
+        keyed.push_back({name.toLower(), name, i});
     }
-    std::sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+    std::stable_sort(keyed.begin(), keyed.end(), [](const Keyed &a, const Keyed &b) {
+        if (a.name.isEmpty() || b.name.isEmpty())
+            return !a.name.isEmpty() && b.name.isEmpty();
         if (a.key != b.key)
             return a.key < b.key;
-        if (a.name != b.name)
-            return a.name < b.name;
-        return a.image->path < b.image->path;
+        return a.name < b.name;
     });
-    QVector<const platform::ListedImage *> order;
+    QVector<qsizetype> order;
     order.reserve(qsizetype(keyed.size()));
     for (const Keyed &entry : keyed)
-        order << entry.image;
+        order << entry.index;
     return order;
 }
 
@@ -168,7 +171,8 @@ void ReportInterruption::interrupt() {
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
     auto &system = platform::platform();
 
-    const QByteArray given = folderBytes(options.folder, settings.rawArguments);
+    const QByteArray given = settings.folderArgument.isEmpty() ? QFile::encodeName(options.folder)
+                                                               : settings.folderArgument;
     const QByteArray absolute = absoluteFolder(given);
     // ExifTool cannot open a path beyond the system's limit; it inherits our current folder,
     // so the folder as given, relative to it, still reaches it.
@@ -214,7 +218,6 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     const platform::ImageListing listing = system.listImages(folder, options.recursive, true);
     if (stopped())
         return interrupted();
-    const QVector<const platform::ListedImage *> order = countingOrder(listing.images);
 
     ExiftoolCommandInput input;
     input.exiftoolPath = state.chemin_exiftool;
@@ -226,9 +229,11 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // Every tag file names the version that wrote it, which keys the cache, and holds
     // ExifTool's error for an image it could not read, as the full form's does.
     input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
+    // The lines kept of a tag file belong to the key too: rows kept before the file type was
+    // are not trusted, since it decides whether an image counts.
     const auto cacheKey = [&input](const QString &version) {
         return version + QLatin1Char('|') + input.extensionFilter +
-               optionsPiece(input.recursive, input.extraTags);
+               optionsPiece(input.recursive, input.extraTags) + QStringLiteral("|FileType");
     };
 
     // The images the cache gives; a relative listing (a folder beyond the path limit) has
@@ -236,6 +241,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // version is learnt from the tag files of this run.
     std::unique_ptr<TagCache> cache;
     QHash<QByteArray, CachedImage> cached;
+    QHash<QByteArray, CachedImage> newlyRead;
     const ExiftoolProgram program = exiftoolProgram(state.chemin_exiftool);
     std::optional<QString> knownVersion;
     if (options.useCache && !relative) {
@@ -254,11 +260,11 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // sub-folders) is not among those said to be already read.
     QList<QByteArray> toRead;
     int fromCache = 0;
-    for (const platform::ListedImage *image : order) {
-        const auto kept = cached.constFind(image->path);
+    for (const platform::ListedImage &image : listing.images) {
+        const auto kept = cached.constFind(image.path);
         if (kept == cached.constEnd())
-            toRead << image->path;
-        else if (!options.recursive || hasFolderFormTag(kept->tagLines))
+            toRead << image.path;
+        else if (uncountedReason(kept->tagLines, options.recursive).isEmpty())
             ++fromCache;
     }
     if (settings.cacheUse && cache)
@@ -309,12 +315,30 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             ExitTagFilesNotWritten,
             writeFailedText(extracted, privateFolder ? privateFolder->path() : QString()));
 
-    // Every image in the window's order: from the cache, or as ExifTool just read it.
+    // Every image, from the cache or as ExifTool just read it, in the order the window reads
+    // their tag files: lenses and bodies first occur where the window has them first.
     QHash<QByteArray, ImageReading> fresh;
     fresh.reserve(toRead.size());
     const QVector<ImageReading> &readings = extraction.readings();
     for (qsizetype i = 0; i < readings.size(); ++i)
         fresh.insert(toRead.at(i), readings.at(i));
+    QVector<ImageReading> images;
+    images.reserve(listing.images.size());
+    QList<QByteArray> writers; // the images the window's command leaves a tag file for
+    for (const platform::ListedImage &image : listing.images) {
+        ImageReading reading;
+        if (const auto kept = cached.constFind(image.path); kept != cached.constEnd()) {
+            reading = {true, kept->tagLines, {}};
+        } else {
+            reading = fresh.value(image.path);
+            if (reading.read)
+                newlyRead.insert(image.path, {identityOf(image), reading.tagLines});
+        }
+        // The form for this folder only writes a tag file also for an image ExifTool could
+        // not read; the form with sub-folders only for one it read.
+        writers << (reading.read || !options.recursive ? image.path : QByteArray());
+        images << reading;
+    }
 
     statistiques_exif stats;
     ShotCounts shots;
@@ -322,37 +346,30 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.imagesFound = int(listing.images.size() + listing.skipped.size());
     run.imagesConsidered = run.imagesFound;
     run.unreadableFolders = listing.unreadableFolders;
-    QHash<QByteArray, CachedImage> newlyRead;
     const ImageFilter filter(options);
-    const QString noFolderFormTag = noFolderFormTagReason();
     int imagesBeforeFilter = 0;
-    for (const platform::ListedImage *image : order) {
+    for (const qsizetype i : windowReadingOrder(tagFileNames(writers))) {
         if (stopped())
             return interrupted();
-        QByteArray tagLines;
-        if (const auto kept = cached.constFind(image->path); kept != cached.constEnd()) {
-            tagLines = kept->tagLines;
-        } else {
-            const ImageReading &reading = fresh[image->path];
-            if (!reading.read) {
-                run.unreadNamed.append({platform::readablePath(image->path), reading.reason});
-                continue;
-            }
-            tagLines = reading.tagLines;
-            newlyRead.insert(image->path, {identityOf(*image), tagLines});
+        const ImageReading &reading = images.at(i);
+        const QString path = platform::readablePath(listing.images.at(i).path);
+        if (!reading.read) {
+            run.unreadNamed.append({path, reading.reason});
+            continue;
         }
         ++run.tagFiles;
-        // The window's form with sub-folders has ExifTool write no tag file for an image
-        // without any of its seven tags: the window does not count it, nor does the report.
-        if (options.recursive && !hasFolderFormTag(tagLines)) {
-            run.unreadNamed.append({platform::readablePath(image->path), noFolderFormTag});
+        // Only Canon raw images count, and the window's form with sub-folders writes no tag
+        // file for an image without any of its seven tags.
+        if (const QString reason = uncountedReason(reading.tagLines, options.recursive);
+            !reason.isEmpty()) {
+            run.unreadNamed.append({path, reason});
             continue;
         }
         ++imagesBeforeFilter;
-        if (filter.isActive() && !filter.keeps(tagLines))
+        if (filter.isActive() && !filter.keeps(reading.tagLines))
             continue;
         ++stats.nb_fichiers;
-        countContent(tagLines, stats, shots);
+        countContent(reading.tagLines, stats, shots);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});

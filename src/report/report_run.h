@@ -34,10 +34,10 @@ private:
 struct ReportSettings {
     // Where exiftool.exe must stand, as for Kadrilo: the program's own folder.
     QString programFolder;
-    // The program's arguments as the system gave them, in its encoding: the folder is taken
-    // from there, so that a name that is not valid UTF-8 (a Latin-1 "é" of an old disk)
-    // still reaches the disk as it is.
-    QList<QByteArray> rawArguments;
+    // The folder's argument as the system gave it, in its encoding, so that a name that is
+    // not valid UTF-8 (a Latin-1 "é" of an old disk) reaches the disk as it is; empty: the
+    // options' folder in the system's encoding.
+    QByteArray folderArgument;
     // The cache file; empty: TagCache::defaultPath().
     QString cachePath;
     // Called once before ExifTool starts: the images the cache gives, those ExifTool reads.
@@ -65,10 +65,16 @@ struct ReportOutcome {
 // event loop).
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings);
 
-// The images in the order in which the window reads their tag files: by the tag file's name
-// (the image's name without its extension, cut to 200 bytes, then ".txt"), letter case
-// ignored, so that lenses and bodies first occur where the window has them first. Equal names
-// follow their paths.
-QVector<const platform::ListedImage *> countingOrder(const QVector<platform::ListedImage> &images);
+// The names ExifTool gives the tag files of the window's command ("%200f%-c.txt"), one per
+// image of `paths`, in the order ExifTool reads them: the file name without its extension,
+// cut to 200 bytes, then ".txt"; a name already taken gets the first free copy number,
+// "-1", "-2"... An empty path stands for an image left without a tag file: its name is
+// empty and takes nothing.
+QList<QByteArray> tagFileNames(const QList<QByteArray> &paths);
+
+// The positions of `names` in the order in which the window reads those tag files: by name,
+// letter case ignored, as its folder listing sorts them. Names equal but for their case, which
+// the window takes in its temp folder's own order, follow their names. Empty names come last.
+QVector<qsizetype> windowReadingOrder(const QList<QByteArray> &names);
 
 } // namespace kadrilo::report

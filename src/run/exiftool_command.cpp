@@ -16,6 +16,7 @@ QString optionsPiece(int recursive, const QStringList &extraTags) {
         QString piece = QStringLiteral(" -s -s");
         for (const char *tag : folderFormTags)
             piece += QStringLiteral(" -") + QLatin1String(tag);
+        piece += QStringLiteral(" -FileType");
         for (const QString &tag : extraTags)
             piece += QStringLiteral(" -") + tag;
         return piece + QStringLiteral(" -r -i SYMLINKS -w ");

@@ -49,6 +49,8 @@ inline constexpr const char *folderFormTags[] = {"ISO",         "FNumber", "Focu
                                                  "FocalLength", "Lens",    "LensID"};
 
 // The options piece: every tag for this folder only, or seven tags and -r with sub-folders.
+// With sub-folders, FileType is asked too: only an image that ExifTool takes for a Canon
+// raw image counts, whatever its name says.
 // With sub-folders, linked folders are not followed (-i SYMLINKS): a link to a parent folder
 // would make the run endless, a link to a sibling would read its photos twice. `extraTags`
 // come after the seven.

@@ -1,9 +1,12 @@
 #include "analysis/tag_rules.h"
+#include "analysis/wording.h"
+#include "support/text.h"
 
 #include <QByteArray>
 #include <QTest>
 
 using namespace kadrilo;
+using kadrilo::test::s;
 
 using ValueRule = int (*)(QByteArrayView);
 Q_DECLARE_METATYPE(ValueRule)
@@ -217,6 +220,57 @@ private Q_SLOTS:
         QCOMPARE(listed(shots.focalLengths()), focal);
         QCOMPARE(listed(shots.exposureTimes()), exposure);
         QCOMPARE(listed(shots.models()), models);
+    }
+
+    // Which tag files stand for no photo, in both forms: only ExifTool's Canon raw types
+    // count, and the form with sub-folders needs one of its seven tags.
+    void uncountedTagFiles_data() {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<bool>("recursive");
+        QTest::addColumn<QString>("reason"); // empty: the image counts
+        const QString notRaw = QStringLiteral("ce n'est pas une image RAW Canon : ");
+        const QString noTag = wording::noFolderFormTagReason();
+        const auto row = [](const char *name, const char *content, bool recursive,
+                            const QString &reason) {
+            QTest::addRow("%s", name) << QByteArray(content) << recursive << reason;
+        };
+        row("CRW and CR3", "FileType: CRW\nISO: 100\nFileType: CR3\n", true, {});
+        row("JPEG renamed CR3", "FileType: JPEG\nISO: 800\n", false, notRaw + s("JPEG"));
+        row("text named CR2", "FileType: TXT\n", true, notRaw + s("TXT"));
+        row("type in lower case", "FileType: cr2\r\nISO: 100\r\n", false, notRaw + s("cr2"));
+        row("FileTypeExtension is not the type", "FileTypeExtension: jpg\nISO: 1\n", true, {});
+        row("none of the seven tags, with sub-folders", "FileType: CR2\nModel: C\n", true, noTag);
+        row("none of the seven tags, this folder only", "FileType: CR2\nModel: C\n", false, {});
+    }
+
+    void uncountedTagFiles() {
+        QFETCH(QByteArray, content);
+        QFETCH(bool, recursive);
+        QFETCH(QString, reason);
+        QCOMPARE(uncountedReason(content, recursive), reason);
+    }
+
+    // ExifTool's reasons in French, its own words kept; an unknown one stays as written.
+    void frenchReasons_data() {
+        QTest::addColumn<QString>("exiftool");
+        QTest::addColumn<QString>("shown");
+        const auto row = [](const char *exiftool, const char *shown) {
+            QTest::addRow("%s", exiftool)
+                << QString::fromUtf8(exiftool) << QString::fromUtf8(shown);
+        };
+        row("File format error", "format de fichier non reconnu (File format error)");
+        row("Error opening file", "fichier illisible (droits d'accès ?) (Error opening file)");
+        row("First 4 kB of file is binary zeros", "fichier abîmé (un même octet répété au début) "
+                                                  "(First 4 kB of file is binary zeros)");
+        row("Truncated 'moov' data", "fichier tronqué (Truncated 'moov' data)");
+        row("File format error in a new place", "File format error in a new place");
+        row("First error of a new kind", "First error of a new kind");
+    }
+
+    void frenchReasons() {
+        QFETCH(QString, exiftool);
+        QFETCH(QString, shown);
+        QCOMPARE(wording::frenchReason(exiftool), shown);
     }
 
     // The classes of the report counted image by image: each row is a library whose images

@@ -661,6 +661,34 @@ private Q_SLOTS:
                "$R" --recursif "$S" >/dev/null 2>&1;
                script -q -e -c "'$R' --recursif '$S' >/dev/null" /dev/null >&2)",
             "script", 9, "", "Cache : 1 image déjà lue,");
+        // The folder is the one the system names: by its own bytes, whatever the other
+        // arguments or the current folder's name, links followed before "..".
+        row("Latin-1 folder beside a filter of other Latin-1 bytes", "",
+            R"(mkdir "$S/ph"$'\xe8' && cp "$P/a.CR2" "$S/ph"$'\xe8'/ && cd "$S" &&
+               "$R" --objectif $'ph\xe9' $'ph\xe8')",
+            "", 0, "Images avant filtrage : 1", "");
+        row("relative folder under a current folder named in Latin-1", "",
+            R"(mkdir "$S/photos"$'\xe9t\xe9' && cp "$P/a.CR2" "$S/photos"$'\xe9t\xe9'/ &&
+               cd "$S/photos"$'\xe9t\xe9' && "$R" .)",
+            "", 0, "1 Fichiers RAW Analysés", "");
+        row("a link before \"..\": the link's parent", "",
+            R"(mkdir -p "$S/real" "$S/other/inner" && cp "$P/a.CR2" "$S/real/" &&
+               cp "$P/a.CR2" "$P/b.cr2" "$S/other/" && ln -s "$S/other/inner" "$S/real/link" &&
+               cd "$S" && "$R" real/link/..)",
+            "", 0, "2 Fichiers RAW Analysés", "");
+        // Only what ExifTool takes for a Canon raw image counts, whatever its name.
+        const char *jpegAsCr3 =
+            R"sh(mkdir -p "$S/j/sub" && cp "$P/a.CR2" "$S/j/" && f="$P/b.cr2" &&
+               n=$(( $(stat -c%s "$f") + 8 )) &&
+               { printf '\xff\xd8\xff\xe1'; printf "\\x$(printf %02x $((n>>8)))\\x$(printf %02x $((n&255)))";
+                 printf 'Exif\0\0'; cat "$f"; printf '\xff\xd9'; } > "$S/j/sub/x.CR3" &&
+               cp "$S/j/sub/x.CR3" "$S/j/y.CR3" && "$R" )sh";
+        row("JPEG renamed CR3, this folder only", "",
+            (QByteArray(jpegAsCr3) + R"("$S/j")").constData(), "", 9, "1 Fichiers RAW Analysés",
+            "ce n'est pas une image RAW Canon : JPEG");
+        row("JPEG renamed CR3, with sub-folders", "",
+            (QByteArray(jpegAsCr3) + R"(--recursif "$S/j")").constData(), "", 9,
+            "1 Fichiers RAW Analysés", "2 des 3 images n'ont pas pu être lues");
         row("standard output on a full device", "", R"("$R" "$P" > /dev/full)", "", 10, "",
             "impossible d'écrire sur la sortie standard : plus de place sur le périphérique.");
         row("standard output closed", "", R"("$R" "$P" >&-)", "", 10, "",

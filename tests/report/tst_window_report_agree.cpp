@@ -24,7 +24,39 @@ using kadrilo::test::s;
 
 namespace {
 
-enum class Odd { Nothing, Damaged, Unreadable, Text };
+// What the folder holds beside its three photos without a lens. Twins: 29 photos of 29 other
+// lenses, then photos of three more lenses sharing the name Z, so that the 30-lens limit
+// falls on a twin: as CR2 and CRW beside each other, or in a sub-folder too.
+enum class Odd { Nothing, Damaged, Unreadable, Text, Png, TwinTypes, TwinFolders };
+
+// Writes the twins of `odd` into `folder`; the number of photos written.
+int writeTwins(const QDir &folder, Odd odd) {
+    int written = 0;
+    for (int i = 1; i <= 29; ++i) {
+        test::Cr2Fixture other;
+        other.lensType = 65535; // "Unknown <min>-<max>mm"
+        other.minFocalLength = 10 + i;
+        other.maxFocalLength = 100 + i;
+        written += test::writeCr2(folder.filePath(QStringLiteral("A%1.CR2").arg(i)), other);
+    }
+    const QStringList twins =
+        odd == Odd::TwinTypes
+            ? QStringList{s("Z.CR2"), s("Z.CRW")}
+            : QStringList{s("Z.CR2"), s("sous-dossier/Z.CR2"), s("sous-dossier/Z.crw")};
+    for (int i = 0; i < twins.size(); ++i) {
+        test::Cr2Fixture twin;
+        test::applyLens(twin, test::kCr2Lenses[i]);
+        written += test::writeCr2(folder.filePath(twins.at(i)), twin);
+    }
+    return written;
+}
+
+// The lines of the report's section `name` in its texte output.
+QStringList section(const QString &out, const QString &name) {
+    QStringList lines = out.split(u'\n');
+    lines = lines.mid(lines.indexOf(name) + 1);
+    return lines.mid(0, lines.indexOf(QString()));
+}
 
 } // namespace
 
@@ -58,10 +90,23 @@ private Q_SLOTS:
             << s("photos") << Odd::Unreadable << true << 3 << s("Error opening file");
         // ExifTool reads a text file without an error: it holds a photo only where the
         // window's form writes every tag.
+        // Only what ExifTool takes for a Canon raw image counts, whatever its name.
         QTest::addRow("text under an image's name, this folder only")
-            << s("photos") << Odd::Text << false << 3 << QString();
+            << s("photos") << Odd::Text << false << 2
+            << s("ce n'est pas une image RAW Canon : TXT");
         QTest::addRow("text under an image's name, with sub-folders")
-            << s("photos") << Odd::Text << true << 3 << s("aucune des balises");
+            << s("photos") << Odd::Text << true << 3 << s("ce n'est pas une image RAW Canon : TXT");
+        QTest::addRow("PNG under an image's name, this folder only")
+            << s("photos") << Odd::Png << false << 2 << s("ce n'est pas une image RAW Canon : PNG");
+        QTest::addRow("PNG under an image's name, with sub-folders")
+            << s("photos") << Odd::Png << true << 3 << s("ce n'est pas une image RAW Canon : PNG");
+        // The same lenses in the same order as the window, the 30th included.
+        QTest::addRow("CR2 and CRW of one name, this folder only")
+            << s("photos") << Odd::TwinTypes << false << 33 << QString();
+        QTest::addRow("CR2 and CRW of one name, with sub-folders")
+            << s("photos") << Odd::TwinTypes << true << 34 << QString();
+        QTest::addRow("one name in two folders and two types, with sub-folders")
+            << s("photos") << Odd::TwinFolders << true << 35 << QString();
         QTest::addRow("folder named like an option: -r")
             << s("-r") << Odd::Nothing << true << 3 << QString();
         QTest::addRow("folder named like an option: -ext")
@@ -106,6 +151,16 @@ private Q_SLOTS:
             QVERIFY(text.open(QIODevice::WriteOnly) && text.write("pas une photo\n") > 0);
             text.close();
             break;
+        case Odd::Png:
+            QVERIFY(text.open(QIODevice::WriteOnly) &&
+                    text.write(QByteArray::fromHex("89504e470d0a1a0a0000000d49484452000000010000"
+                                                   "000108000000003a7e9b55")) > 0);
+            text.close();
+            break;
+        case Odd::TwinTypes:
+        case Odd::TwinFolders:
+            QCOMPARE(writeTwins(folder, odd), odd == Odd::TwinTypes ? 31 : 32);
+            break;
         }
         // The window's ExifTool runs as an ordinary user, for whom a file without rights is
         // unreadable; the report runs as that user.
@@ -145,7 +200,8 @@ private Q_SLOTS:
         const QString windowText = unreadImagesText(window);
         if (!reason.isEmpty()) {
             QVERIFY2(windowText.startsWith(unreadLine), qPrintable(windowText));
-            if (odd != Odd::Text) // the window's form names no image it wrote no tag file for
+            // The form with sub-folders names no image in its tag files.
+            if (!recursive || (odd != Odd::Text && odd != Odd::Png))
                 QVERIFY2(windowText.contains(s("IMG_0009.CR2")) && windowText.contains(reason),
                          qPrintable(windowText));
         }
@@ -153,12 +209,18 @@ private Q_SLOTS:
         // The report, with one process and with several: the window's numbers and names.
         QFile::remove(exiftool);
         QVERIFY(QFile::link(test::installedExiftool(), exiftool));
-        for (const char *processes : {"1", "3"}) {
+        QStringList windowLenses;
+        for (int slot = 0; slot < state.nb_objectifs; ++slot)
+            windowLenses << state.objectifs[slot];
+        // One process then several, filling the cache then reading it, then without it.
+        for (const char *processes : {"1", "3", "2"}) {
             QProcess report;
             QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
             environment.insert(s("XDG_CACHE_HOME"), work.filePath(s("cache")));
             report.setProcessEnvironment(environment);
             QStringList arguments{s("--processus"), s(processes), s("--"), folder.path()};
+            if (processes == QByteArrayView("2"))
+                arguments.prepend(s("--sans-cache"));
             if (recursive)
                 arguments.prepend(s("--recursif"));
             if (odd == Odd::Unreadable) {
@@ -175,6 +237,11 @@ private Q_SLOTS:
             QVERIFY2(out.startsWith(QStringLiteral("%1 Fichiers RAW Analysés").arg(analysed)),
                      qPrintable(out + err));
             QCOMPARE(report.exitCode(), reason.isEmpty() ? 0 : 9);
+            const QStringList lenses = section(out, s("[Objectifs]"));
+            QCOMPARE(lenses.size() - int(windowLenses.size() == 30), windowLenses.size());
+            for (int slot = 0; slot < windowLenses.size(); ++slot)
+                QVERIFY2(lenses.at(slot).startsWith(windowLenses.at(slot) + u' '),
+                         qPrintable(lenses.join(u'\n') + s("\n---\n") + windowLenses.join(u'\n')));
             if (!reason.isEmpty()) {
                 QVERIFY2(err.contains(unreadLine + s(" :\n« /")) &&
                              err.contains(s("IMG_0009.CR2 » : ")) && err.contains(reason),

@@ -65,14 +65,14 @@ private Q_SLOTS:
         row("program in a drive root", "C:\\exiftool.exe", true, 0, "C:\\temp", u'\\', "E:\\",
             "C:\\exiftool.exe -ext .cr2 -ext .crw -s -s -w C:\\temp\\%200f%-c.txt e:\\",
             "-ext|.cr2|-ext|.crw|-s|-s|-w|C:\\temp\\%200f%-c.txt|e:\\");
-        row("with sub-folders: seven tags and -r", "/opt/kadrilo/exiftool.exe", true, 1,
-            "/opt/kadrilo/temp", u'/', "/home/ana/Photos",
+        row("with sub-folders: seven tags, the file type and -r", "/opt/kadrilo/exiftool.exe", true,
+            1, "/opt/kadrilo/temp", u'/', "/home/ana/Photos",
             "/opt/kadrilo/exiftool.exe -ext .cr2 -ext .crw -s -s -ISO -FNumber -FocusMode "
-            "-DriveMode -FocalLength -Lens -LensID -r -i SYMLINKS -w "
+            "-DriveMode -FocalLength -Lens -LensID -FileType -r -i SYMLINKS -w "
             "/opt/kadrilo/temp/%200f%-c.txt "
             "/home/ana/Photos",
             "-ext|.cr2|-ext|.crw|-s|-s|-ISO|-FNumber|-FocusMode|-DriveMode|-FocalLength|-Lens|"
-            "-LensID|-r|-i|SYMLINKS|-w|/opt/kadrilo/temp/%200f%-c.txt|/home/ana/Photos");
+            "-LensID|-FileType|-r|-i|SYMLINKS|-w|/opt/kadrilo/temp/%200f%-c.txt|/home/ana/Photos");
         row("no filter before any Canon run", "/k/exiftool.exe", false, 0, "/k/temp", u'/', "/p",
             "/k/exiftool.exe -s -s -w /k/temp/%200f%-c.txt /p", "-s|-s|-w|/k/temp/%200f%-c.txt|/p");
         row("blanks in the program folder stay unquoted", "/home/ana/Mes programmes/exiftool.exe",

@@ -10,11 +10,13 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTextBlock>
 #include <QTextDocument>
@@ -461,15 +463,20 @@ void tst_frm_directory::foldersNamedInLatin1() {
 
 void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole_data() {
     QTest::addColumn<QString>("temp"); // under the fixture's root
+    QTest::addColumn<bool>("oneLine");
     QTest::addRow("slashes and hyphens")
-        << QStringLiteral("programmes-photo/kadrilo-0.1.10-Linux/dossier-temporaire");
-    QTest::addRow("blanks") << QStringLiteral("Mes programmes/Kadrilo portable/dossier temporaire");
+        << QStringLiteral("programmes-photo/kadrilo-0.1.10-Linux/dossier-temporaire") << true;
+    QTest::addRow("blanks") << QStringLiteral("Mes programmes/Kadrilo portable/dossier temporaire")
+                            << true;
+    QTest::addRow("wider than the screen: wraps, every character kept")
+        << QStringLiteral("programmes-photo/").repeated(12) + QStringLiteral("temp") << false;
 }
 
 // The real message box, as the person sees it when another Kadrilo holds the temp folder: the
 // folder stays whole on a line of its own, and no word breaks at its hyphen.
 void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
     QFETCH(QString, temp);
+    QFETCH(bool, oneLine);
     kadrilo::test::FakePlatform fake;
     kadrilo::platform::MessageBoxes real;
     const kadrilo::platform::ScopedMessageBoxes shownForReal(real);
@@ -483,6 +490,8 @@ void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
     const frm_directory &window = fixture.open();
 
     QStringList lines;
+    QString text;
+    int boxWidth = 0;
     QTimer poll;
     connect(&poll, &QTimer::timeout, &poll, [&] {
         auto *box = kadrilo::test::activeModal<QMessageBox>();
@@ -490,12 +499,22 @@ void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
             return;
         const auto *label = box->findChild<QLabel *>(QStringLiteral("qt_msgbox_label"));
         lines = laidOutLines(*label);
+        text = box->text();
+        boxWidth = box->width();
         box->accept();
     });
     poll.start(50);
     kadrilo::test::clickButton(window, "btc_scan");
 
-    QVERIFY2(lines.contains(fixture.state.dossier_temp), qPrintable(lines.join(u'|')));
+    // The text copied from the box holds the path itself.
+    QVERIFY2(QString(text).remove(u'\r').split(u'\n').contains(fixture.state.dossier_temp),
+             qPrintable(text));
+    QVERIFY(boxWidth <= QGuiApplication::primaryScreen()->availableGeometry().width());
+    if (oneLine)
+        QVERIFY2(lines.contains(fixture.state.dossier_temp), qPrintable(lines.join(u'|')));
+    else
+        QVERIFY2(lines.size() > 3 && lines.join(QString()).contains(fixture.state.dossier_temp),
+                 qPrintable(lines.join(u'|')));
     QVERIFY2(lines.last().endsWith(QStringLiteral("celle-ci.")), qPrintable(lines.join(u'|')));
     QCOMPARE(fixture.workWindowRequests, 0);
 }

@@ -423,7 +423,7 @@ void tst_work_cycle::damagedImageIsNamedBeforeTheStatistics() {
     QCOMPARE(shown.title, QStringLiteral("Lecture incomplète"));
     QCOMPARE(shown.icon, kadrilo::platform::MessageIcon::Warning);
     const QString named =
-        QStringLiteral("« %1 » : File format error")
+        QStringLiteral("« %1 » : format de fichier non reconnu (File format error)")
             .arg(QDir::toNativeSeparators(program.raws + QStringLiteral("/IMG_9.CR2")));
     QCOMPARE(shown.text, QStringLiteral("1 des 3 images n'a pas pu être lue :\n") + named);
     QCOMPARE(shown.details, named);
