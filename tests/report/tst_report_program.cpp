@@ -666,7 +666,7 @@ private Q_SLOTS:
         row("Latin-1 folder beside a filter of other Latin-1 bytes", "",
             R"(mkdir "$S/ph"$'\xe8' && cp "$P/a.CR2" "$S/ph"$'\xe8'/ && cd "$S" &&
                "$R" --objectif $'ph\xe9' $'ph\xe8')",
-            "", 0, "Images avant filtrage : 1", "");
+            "", 5, "", "Aucune image ne répond aux filtres : objectif contenant");
         row("relative folder under a current folder named in Latin-1", "",
             R"(mkdir "$S/photos"$'\xe9t\xe9' && cp "$P/a.CR2" "$S/photos"$'\xe9t\xe9'/ &&
                cd "$S/photos"$'\xe9t\xe9' && "$R" .)",
