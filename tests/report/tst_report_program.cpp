@@ -696,10 +696,10 @@ private Q_SLOTS:
         row("image linked to /proc/self/pagemap: never read", "",
             R"(ln -s /proc/self/pagemap "$S/zz.CR2" && cp "$P/a.CR2" "$S/" && "$R" --processus 2 "$S")",
             "", 9, "1 Fichiers RAW Analysés",
-            "zz.CR2 : le fichier est sur un système de fichiers virtuel");
+            "zz.CR2 » : le fichier est sur un système de fichiers virtuel");
         row("empty image: never read", "",
             R"(: > "$S/vide.CR2" && cp "$P/a.CR2" "$S/" && "$R" "$S")", "", 9,
-            "1 Fichiers RAW Analysés", "vide.CR2 : le fichier est vide");
+            "1 Fichiers RAW Analysés", "vide.CR2 » : le fichier est vide");
         row("/dev/urandom inherited: a slow ExifTool runs on", R"(sleep 4; exec exiftool "$@")",
             R"(exec 3</dev/urandom; "$R" "$P")", "", 0, "3 Fichiers RAW Analysés", "");
         row("FIFOs where the tag files should be",
