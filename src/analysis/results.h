@@ -33,6 +33,14 @@ struct LensFocalResult {
     QVector<NamedClassResult> focalLengths; // "24 mm", ascending
 };
 
+// A lens with its images that have a class of shutter safety, and those classes, whose
+// percentages count within these images.
+struct LensClassesResult {
+    QString lens;
+    int count = 0;
+    QVector<NamedClassResult> classes;
+};
+
 // Everything one analysis shows: per class its count, percentage and caption, the three
 // summary lines, from which the five chart tables follow. The one value of an analysis: the
 // statistics window shows it and the headless report prints it.
@@ -48,14 +56,16 @@ struct StatisticsResults {
     QVector<LensResult> lenses;           // nb_objectifs entries
     // Counted for the report only; the window shows a notice instead. Empty unless the
     // analysis counted them.
-    QVector<NamedClassResult> focalLengths;    // "55 mm", ascending
-    QVector<NamedClassResult> exposureTimes;   // "1/250", from the shortest
-    QVector<NamedClassResult> models;          // in order of first appearance
-    QVector<NamedClassResult> focalLengths35;  // "88 mm" of the 35 mm equivalent, ascending
-    QVector<NamedClassResult> hours;           // "0 h" to "23 h", every hour
-    QVector<NamedClassResult> months;          // "janvier" to "décembre", every month
-    QVector<NamedClassResult> years;           // "2023", ascending
-    QVector<LensFocalResult> lensFocalLengths; // every lens, in order of first appearance
+    QVector<NamedClassResult> focalLengths;       // "55 mm", ascending
+    QVector<NamedClassResult> exposureTimes;      // "1/250", from the shortest
+    QVector<NamedClassResult> models;             // in order of first appearance
+    QVector<NamedClassResult> focalLengths35;     // "88 mm" of the 35 mm equivalent, ascending
+    QVector<NamedClassResult> hours;              // "0 h" to "23 h", every hour
+    QVector<NamedClassResult> months;             // "janvier" to "décembre", every month
+    QVector<NamedClassResult> years;              // "2023", ascending
+    QVector<LensFocalResult> lensFocalLengths;    // every lens, in order of first appearance
+    QVector<NamedClassResult> shutterSafety;      // the five classes of the handheld limit
+    QVector<LensClassesResult> lensShutterSafety; // lenses with a class, as lensFocalLengths
     // The lenses that the lens list leaves out, past its 30 slots, and their photos.
     int uncountedLenses = 0;
     int uncountedLensPhotos = 0;

@@ -8,6 +8,7 @@
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
+#include "report/report_groups.h"
 #include "report/tag_cache.h"
 #include "run/extraction.h"
 #include "run/module1.h"
@@ -293,6 +294,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.unreadableFolders = listing.unreadableFolders;
     QHash<QByteArray, CachedImage> newlyRead;
     const ImageFilter filter(options);
+    ImageGroups groups(options.groupBy);
     const QString noFolderFormTag = noFolderFormTagReason();
     int imagesBeforeFilter = 0;
     for (const platform::ListedImage *image : order) {
@@ -320,6 +322,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             continue;
         ++stats.nb_fichiers;
         countContent(tagLines, stats, shots);
+        groups.add(tagLines);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
@@ -358,7 +361,9 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     }
     StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
     describeFilters(results, filter, imagesBeforeFilter);
-    ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
+    const QByteArray output =
+        formatReport(results, options.format, groups.count(state.type_raw, shownFolder));
+    ReportOutcome outcome{ExitOk, output, notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;
         outcome.error = joined({notices, unreadImagesText(run)});
