@@ -506,7 +506,7 @@ QString formatCsv(const StatisticsResults &results, const ReportGroups &groups) 
         return line + QString::number(item.count) + QLatin1Char(',') +
                QString::number(item.percent) + QLatin1Char('\n');
     };
-    if (groups.groups.isEmpty()) {
+    if (groups.by == GroupBy::None) {
         QString text = QStringLiteral("categorie,classe,photos,pourcentage\n");
         for (const CsvRow &item : csvRows(results))
             text += row({item.category, item.name}, item);
@@ -536,7 +536,7 @@ QByteArray formatJson(const StatisticsResults &results, const ReportGroups &grou
 
     QJsonObject root;
     insertCategories(root, results);
-    if (!groups.groups.isEmpty()) {
+    if (groups.by != GroupBy::None) {
         summary.insert(QStringLiteral("par"), groupByName(groups.by));
         QJsonArray shown;
         for (const ReportGroup &group : groups.groups) {
@@ -563,7 +563,7 @@ QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
     case ReportFormat::Texte:
         break;
     }
-    if (!groups.groups.isEmpty())
+    if (groups.by != GroupBy::None)
         return formatGroupedTexte(results, groups).toUtf8();
     return formatTexte(results).toUtf8();
 }

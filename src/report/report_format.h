@@ -72,7 +72,7 @@ QByteArray formatJson(const StatisticsResults &results, const ReportGroups &grou
 // write: the report shows such characters, it never passes them to a terminal or a reader.
 QString visibleText(const QString &text);
 
-// The results in the chosen format, as UTF-8 bytes; side by side when there are groups.
+// The results in the chosen format, as UTF-8 bytes; side by side per group with --par.
 QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
                         const ReportGroups &groups = {});
 
