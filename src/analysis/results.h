@@ -56,16 +56,18 @@ struct StatisticsResults {
     QVector<LensResult> lenses;           // nb_objectifs entries
     // Counted for the report only; the window shows a notice instead. Empty unless the
     // analysis counted them.
-    QVector<NamedClassResult> focalLengths;       // "55 mm", ascending
-    QVector<NamedClassResult> exposureTimes;      // "1/250", from the shortest
-    QVector<NamedClassResult> models;             // in order of first appearance
-    QVector<NamedClassResult> focalLengths35;     // "88 mm" of the 35 mm equivalent, ascending
-    QVector<NamedClassResult> hours;              // "0 h" to "23 h", every hour
-    QVector<NamedClassResult> months;             // "janvier" to "décembre", every month
-    QVector<NamedClassResult> years;              // "2023", ascending
-    QVector<LensFocalResult> lensFocalLengths;    // every lens, in order of first appearance
-    QVector<NamedClassResult> shutterSafety;      // the five classes of the handheld limit
-    QVector<LensClassesResult> lensShutterSafety; // lenses with a class, as lensFocalLengths
+    QVector<NamedClassResult> focalLengths;    // "55 mm", ascending
+    QVector<NamedClassResult> exposureTimes;   // "1/250", from the shortest
+    QVector<NamedClassResult> models;          // in order of first appearance
+    QVector<NamedClassResult> focalLengths35;  // "88 mm" of the 35 mm equivalent, ascending
+    QVector<NamedClassResult> hours;           // "0 h" to "23 h", every hour
+    QVector<NamedClassResult> months;          // "janvier" to "décembre", every month
+    QVector<NamedClassResult> years;           // "2023", ascending
+    QVector<LensFocalResult> lensFocalLengths; // every lens, in order of first appearance
+    // The five classes of the handheld limit, and per lens (those of lensFocalLengths that
+    // have an image with a class) the classes of its images.
+    QVector<NamedClassResult> shutterSafety;
+    QVector<LensClassesResult> lensShutterSafety;
     // The lenses that the lens list leaves out, past its 30 slots, and their photos.
     int uncountedLenses = 0;
     int uncountedLensPhotos = 0;
