@@ -108,7 +108,9 @@ double shutterSafetyMargin(QByteArrayView exposureTime, QByteArrayView focalLeng
     QByteArrayView equivalent = equivalentText(focalLength35efl);
     equivalent = equivalent.first(std::max<qsizetype>(0, equivalent.indexOf(' ')));
     double millimetres = 0;
-    if (!std::isfinite(seconds) || seconds <= 0 || !decimalNumber(equivalent, millimetres) ||
+    // A value longer than any real one is junk, as for the exposure times' own classes.
+    if (exposureTime.size() > maxShotValueBytes || focalLength35efl.size() > maxShotValueBytes ||
+        !std::isfinite(seconds) || seconds <= 0 || !decimalNumber(equivalent, millimetres) ||
         !std::isfinite(millimetres) || millimetres <= 0)
         return none;
     return std::log2(seconds * millimetres);
