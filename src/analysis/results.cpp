@@ -93,6 +93,10 @@ StatisticsResults computeResults(const statistiques_exif &stats, const QString &
         for (const LensFocalLengths &lens : shots->lensFocalLengths())
             results.lensFocalLengths.append(
                 {lens.lens, lens.count, namedClasses(lens.focalLengths, lens.count)});
+        results.shutterSafety = namedClasses(shots->shutterSafety(), total);
+        for (const LensClasses &lens : shots->lensShutterSafety())
+            results.lensShutterSafety.append(
+                {lens.lens, lens.count, namedClasses(lens.classes, lens.count)});
         results.uncountedLenses = shots->lensesAfter(statistiques_exif::lens_slots);
         results.uncountedLensPhotos = shots->lensPhotosAfter(statistiques_exif::lens_slots);
     }

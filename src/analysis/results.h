@@ -33,6 +33,14 @@ struct LensFocalResult {
     QVector<NamedClassResult> focalLengths; // "24 mm", ascending
 };
 
+// A lens with its images that have a class of shutter safety, and those classes, whose
+// percentages count within these images.
+struct LensClassesResult {
+    QString lens;
+    int count = 0;
+    QVector<NamedClassResult> classes;
+};
+
 // Everything one analysis shows: per class its count, percentage and caption, the three
 // summary lines, from which the five chart tables follow. The one value of an analysis: the
 // statistics window shows it and the headless report prints it.
@@ -56,6 +64,10 @@ struct StatisticsResults {
     QVector<NamedClassResult> months;          // "janvier" to "décembre", every month
     QVector<NamedClassResult> years;           // "2023", ascending
     QVector<LensFocalResult> lensFocalLengths; // every lens, in order of first appearance
+    // The five classes of the handheld limit, and per lens (those of lensFocalLengths that
+    // have an image with a class) the classes of its images.
+    QVector<NamedClassResult> shutterSafety;
+    QVector<LensClassesResult> lensShutterSafety;
     // The lenses that the lens list leaves out, past its 30 slots, and their photos.
     int uncountedLenses = 0;
     int uncountedLensPhotos = 0;

@@ -3,8 +3,10 @@
 #include "analysis/tag_rules.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <limits>
+#include <numeric>
 
 namespace kadrilo {
 
@@ -72,6 +74,20 @@ const char *const monthNames[12] = {"janvier",   "février", "mars",     "avril"
                                     "mai",       "juin",    "juillet",  "août",
                                     "septembre", "octobre", "novembre", "décembre"};
 
+// The text after "(35 mm equivalent: " in a FocalLength35efl value; null without it.
+QByteArrayView equivalentText(QByteArrayView value) {
+    static constexpr QByteArrayView marker("(35 mm equivalent: ");
+    const qsizetype at = value.indexOf(marker);
+    return at < 0 ? QByteArrayView() : value.sliced(at + marker.size());
+}
+
+QVector<CountedValue> safetyClasses(const std::array<int, shutterSafetyClassCount> &counts) {
+    QVector<CountedValue> classes;
+    for (int k = 0; k < shutterSafetyClassCount; ++k)
+        classes.append({shutterSafetyClassName(k), counts[size_t(k)]});
+    return classes;
+}
+
 QVector<CountedValue> millimetreClasses(const std::map<int, int> &counts) {
     QVector<CountedValue> classes;
     for (const auto &[millimetres, count] : counts)
@@ -82,9 +98,38 @@ QVector<CountedValue> millimetreClasses(const std::map<int, int> &counts) {
 } // namespace
 
 int focalLength35Class(QByteArrayView value) {
-    static constexpr QByteArrayView marker("(35 mm equivalent: ");
-    const qsizetype at = value.indexOf(marker);
-    return at < 0 ? -1 : focalLengthClass(value.sliced(at + marker.size()));
+    const QByteArrayView equivalent = equivalentText(value);
+    return equivalent.isNull() ? -1 : focalLengthClass(equivalent);
+}
+
+double shutterSafetyMargin(QByteArrayView exposureTime, QByteArrayView focalLength35efl) {
+    constexpr double none = std::numeric_limits<double>::quiet_NaN();
+    const double seconds = exposureSeconds(exposureTime);
+    QByteArrayView equivalent = equivalentText(focalLength35efl);
+    equivalent = equivalent.first(std::max<qsizetype>(0, equivalent.indexOf(' ')));
+    double millimetres = 0;
+    // A value longer than any real one is junk, as for the exposure times' own classes.
+    if (exposureTime.size() > maxShotValueBytes || focalLength35efl.size() > maxShotValueBytes ||
+        !std::isfinite(seconds) || seconds <= 0 || !decimalNumber(equivalent, millimetres) ||
+        !std::isfinite(millimetres) || millimetres <= 0)
+        return none;
+    return std::log2(seconds * millimetres);
+}
+
+int shutterSafetyClass(double margin) {
+    if (std::isnan(margin))
+        return -1;
+    if (margin <= shutterSafetyTolerance)
+        return 0;
+    const double stops = std::ceil(margin - shutterSafetyTolerance);
+    return int(std::min(stops, double(shutterSafetyClassCount - 1)));
+}
+
+QString shutterSafetyClassName(int safetyClass) {
+    static const char *const names[shutterSafetyClassCount] = {
+        "à 1/focale ou plus rapide", "1 IL plus lent", "2 IL plus lent", "3 IL plus lent",
+        "plus de 3 IL plus lent"};
+    return QString::fromUtf8(names[std::clamp(safetyClass, 0, shutterSafetyClassCount - 1)]);
 }
 
 bool shotDateTime(QByteArrayView value, QDate &day, int &hour) {
@@ -151,6 +196,8 @@ void ShotCounts::countImage(QByteArrayView tagLines) {
     bool hasLens = false;
     QByteArrayView focalLength;
     bool hasFocalLength = false;
+    QByteArrayView exposure, equivalent;
+    bool hasExposure = false, hasEquivalent = false;
     forEachTagLine(tagLines, [&](QByteArrayView line) {
         if (!mayStartShotTag(line.front()))
             return;
@@ -165,12 +212,26 @@ void ShotCounts::countImage(QByteArrayView tagLines) {
             return;
         }
         countLine(line);
-        if (!hasFocalLength && line.front() == 'F')
-            hasFocalLength = tagValue(line, "FocalLength", focalLength);
+        if (line.front() == 'F') {
+            if (!hasFocalLength)
+                hasFocalLength = tagValue(line, "FocalLength", focalLength);
+            if (!hasEquivalent)
+                hasEquivalent = tagValue(line, "FocalLength35efl", equivalent);
+        } else if (!hasExposure && line.front() == 'E') {
+            hasExposure = tagValue(line, "ExposureTime", exposure);
+        }
     });
     const int millimetres = hasFocalLength ? focalLengthClass(focalLength) : -1;
     if (lens >= 0 && millimetres > 0)
         ++m_lenses[lens].focalLengths[millimetres];
+    const int safety = hasExposure && hasEquivalent
+                           ? shutterSafetyClass(shutterSafetyMargin(exposure, equivalent))
+                           : -1;
+    if (safety < 0)
+        return;
+    ++m_safety[size_t(safety)];
+    if (lens >= 0)
+        ++m_lenses[lens].safety[size_t(safety)];
 }
 
 int ShotCounts::countLens(QByteArrayView value) {
@@ -190,7 +251,7 @@ int ShotCounts::lensIndex(QByteArrayView value) {
     if (known != m_lensIndex.constEnd())
         return *known;
     m_lensIndex.insert(name, int(m_lenses.size()));
-    m_lenses.append({name, 0, {}});
+    m_lenses.append({name, 0, {}, {}});
     return int(m_lenses.size()) - 1;
 }
 
@@ -281,6 +342,20 @@ QVector<LensFocalLengths> ShotCounts::lensFocalLengths() const {
     lenses.reserve(m_lenses.size());
     for (const Lens &lens : m_lenses)
         lenses.append({lens.name, lens.count, millimetreClasses(lens.focalLengths)});
+    return lenses;
+}
+
+QVector<CountedValue> ShotCounts::shutterSafety() const {
+    return safetyClasses(m_safety);
+}
+
+QVector<LensClasses> ShotCounts::lensShutterSafety() const {
+    QVector<LensClasses> lenses;
+    for (const Lens &lens : m_lenses) {
+        const int count = std::accumulate(lens.safety.begin(), lens.safety.end(), 0);
+        if (count > 0)
+            lenses.append({lens.name, count, safetyClasses(lens.safety)});
+    }
     return lenses;
 }
 

@@ -32,6 +32,25 @@ double exposureSeconds(QByteArrayView value);
 // when it knows no scale factor) or for 0 mm.
 int focalLength35Class(QByteArrayView value);
 
+// The margin in stops of the handheld limit: log2(exposure seconds x 35 mm equivalent
+// millimetres), from an ExposureTime value ("1/250", "0.5", "30") and a FocalLength35efl value
+// ("55.0 mm (35 mm equivalent: 88.0 mm)") as ExifTool prints them. NaN when either is missing,
+// unreadable or zero: such an image has no class of shutter safety.
+double shutterSafetyMargin(QByteArrayView exposureTime, QByteArrayView focalLength35efl);
+
+// The margins within this many stops above a whole number take the faster class: ExifTool
+// prints rounded values ("1/50" of a camera's 1/50.4), which must not push an image shot at
+// the handheld limit into the class of one stop slower.
+inline constexpr double shutterSafetyTolerance = 0.01;
+inline constexpr int shutterSafetyClassCount = 5;
+
+// The class of a margin: 0 at the handheld limit or faster (margin <= 0), then 1, 2 and 3
+// stops slower (margin up to 1, 2, 3), 4 beyond; each bound with the tolerance. -1 for NaN.
+int shutterSafetyClass(double margin);
+
+// The French names of the five classes, in their order.
+QString shutterSafetyClassName(int safetyClass);
+
 // The day and hour of a DateTimeOriginal value as ExifTool prints it, "2023:07:14 18:30:05"
 // (anything after the seconds is ignored). False for any other text and for a date or time
 // that does not exist, such as the "0000:00:00 00:00:00" of a camera whose clock was not set.
@@ -54,6 +73,14 @@ struct LensFocalLengths {
     QString lens;
     int count = 0;
     QVector<CountedValue> focalLengths;
+};
+
+// A lens with the images that have a class of shutter safety, and those classes, every one
+// listed.
+struct LensClasses {
+    QString lens;
+    int count = 0;
+    QVector<CountedValue> classes;
 };
 
 // Counts the report's own classes over the tag files of one analysis. A tag counts at each of
@@ -88,6 +115,11 @@ public:
     // its photos. The names follow the window's lens list: decoded as UTF-8 and compared
     // exactly, an empty name or one longer than maxLensNameBytes counts nowhere.
     QVector<LensFocalLengths> lensFocalLengths() const;
+    // The classes of shutter safety, every class listed: images with both an exposure time
+    // and a 35 mm equivalent, their first ExposureTime and FocalLength35efl lines.
+    QVector<CountedValue> shutterSafety() const;
+    // The lenses of lensFocalLengths() that have at least one such image, in the same order.
+    QVector<LensClasses> lensShutterSafety() const;
     // The lenses after the first `shown` ones, and their photos: those a lens list of
     // `shown` slots leaves out.
     int lensesAfter(int shown) const;
@@ -98,6 +130,7 @@ private:
         QString name;
         int count = 0;
         std::map<int, int> focalLengths;
+        std::array<int, shutterSafetyClassCount> safety{};
     };
     // The entry of the lens named by `value` in m_lenses, added when new; -1 for no lens.
     int lensIndex(QByteArrayView value);
@@ -112,6 +145,7 @@ private:
     std::array<int, 24> m_hours{};
     std::array<int, 12> m_months{};
     std::map<int, int> m_years;
+    std::array<int, shutterSafetyClassCount> m_safety{};
     QVector<Lens> m_lenses;
     QHash<QString, int> m_lensIndex; // lens name -> its entry in m_lenses
 };

@@ -71,7 +71,48 @@ QVector<ReportCategory> categories(const StatisticsResults &results) {
     all << namedCategory(keyHours, results.hours);
     all << namedCategory(keyMonths, results.months);
     all << namedCategory(keyYears, results.years);
+    all << namedCategory(keySafety, results.shutterSafety);
     return all;
+}
+
+// The section of each category of categories() in texte: the window's tab, then the report's
+// own sections (the drive and autofocus modes share one tab).
+QStringList sectionNames() {
+    QStringList names{wording::tabName(wording::Tab::Iso), wording::tabName(wording::Tab::Aperture),
+                      wording::tabName(wording::Tab::DriveAndAutofocus),
+                      wording::tabName(wording::Tab::DriveAndAutofocus),
+                      wording::tabName(wording::Tab::Lens)};
+    for (const char16_t *own :
+         {u"Focales utilisées", u"Vitesses d'obturation", u"Boîtiers",
+          u"Focales en équivalent 35 mm", u"Heures", u"Mois", u"Années", u"Vitesse de sécurité"})
+        names << QString::fromUtf16(own);
+    return names;
+}
+
+// A lens with its photos and their classes in a category counted per lens.
+struct LensBlock {
+    QString lens;
+    int count;
+    const QVector<NamedClassResult> *classes;
+};
+
+// A category counted per lens: its key, its texte section and the name of each lens's class
+// array in json.
+struct LensCategory {
+    const char16_t *key;
+    const char16_t *section;
+    const char16_t *classesKey;
+    QVector<LensBlock> lenses;
+};
+
+QVector<LensCategory> lensCategories(const StatisticsResults &results) {
+    LensCategory safety{keyLensSafety, u"Vitesse de sécurité par objectif", u"classes", {}};
+    for (const LensClassesResult &lens : results.lensShutterSafety)
+        safety.lenses.append({lens.lens, lens.count, &lens.classes});
+    LensCategory focal{keyLensFocal, u"Focales par objectif", u"focales", {}};
+    for (const LensFocalResult &lens : results.lensFocalLengths)
+        focal.lenses.append({lens.lens, lens.count, &lens.focalLengths});
+    return {safety, focal};
 }
 
 // The index in categories() of the lenses, after which the lenses past the 30th are told.
@@ -130,8 +171,67 @@ NamedClassResult uncountedLenses(const StatisticsResults &results) {
     return uncounted;
 }
 
-QString lensFocalCategory(const LensFocalResult &lens) {
-    return QString::fromUtf16(keyLensFocal) + QStringLiteral(" : ") + lens.lens;
+// One row of the csv form: the category, the class and its numbers.
+struct CsvRow {
+    QString category;
+    QString name;
+    int count;
+    int percent;
+};
+
+QVector<CsvRow> csvRows(const StatisticsResults &results) {
+    QVector<CsvRow> rows;
+    const QVector<ReportCategory> all = categories(results);
+    for (int c = 0; c < all.size(); ++c) {
+        const QString key = QString::fromUtf16(all[c].key);
+        for (const ReportClass &item : all[c].classes)
+            rows.append({key, item.name, item.result->count, item.result->percent});
+        if (c == lensCategory && results.uncountedLenses > 0) {
+            const NamedClassResult uncounted = uncountedLenses(results);
+            rows.append({QString::fromUtf16(keyUncountedLenses), uncounted.name, uncounted.count,
+                         uncounted.percent});
+        }
+    }
+    for (const LensCategory &category : lensCategories(results)) {
+        for (const LensBlock &lens : category.lenses) {
+            const QString key =
+                QString::fromUtf16(category.key) + QStringLiteral(" : ") + lens.lens;
+            for (const NamedClassResult &item : *lens.classes)
+                rows.append({key, item.name, item.count, item.percent});
+        }
+    }
+    return rows;
+}
+
+QJsonObject classObject(const QString &name, const ClassResult &result) {
+    return QJsonObject{{QStringLiteral("classe"), visibleText(name)},
+                       {QStringLiteral("photos"), result.count},
+                       {QStringLiteral("pourcentage"), result.percent}};
+}
+
+// Every category of `results` into `object`, under its key.
+void insertCategories(QJsonObject &object, const StatisticsResults &results) {
+    for (const ReportCategory &category : categories(results)) {
+        QJsonArray classes;
+        for (const ReportClass &item : category.classes)
+            classes.append(classObject(item.name, *item.result));
+        object.insert(QString::fromUtf16(category.key), classes);
+    }
+    for (const LensCategory &category : lensCategories(results)) {
+        QJsonArray lenses;
+        for (const LensBlock &lens : category.lenses) {
+            QJsonArray classes;
+            for (const NamedClassResult &item : *lens.classes)
+                classes.append(classObject(item.name, item));
+            lenses.append(QJsonObject{{QStringLiteral("objectif"), visibleText(lens.lens)},
+                                      {QStringLiteral("photos"), lens.count},
+                                      {QString::fromUtf16(category.classesKey), classes}});
+        }
+        object.insert(QString::fromUtf16(category.key), lenses);
+    }
+    object.insert(QString::fromUtf16(keyUncountedLenses),
+                  QJsonObject{{QStringLiteral("objectifs"), results.uncountedLenses},
+                              {QStringLiteral("photos"), results.uncountedLensPhotos}});
 }
 
 void appendClasses(QString &text, const ReportCategory &category) {
@@ -147,6 +247,97 @@ void appendTab(QString &text, wording::Tab tab) {
     appendSection(text, wording::tabName(tab));
 }
 
+// The three summary lines, then the filters that applied and the images before filtering.
+void appendSummary(QString &text, const StatisticsResults &results) {
+    text += results.fileCountLine + QLatin1Char('\n');
+    text += results.rawTypeLine + QLatin1Char('\n');
+    text += visibleText(results.folderLine) + QLatin1Char('\n');
+    const QVector<AppliedFilter> filters = appliedFilters(results);
+    if (filters.isEmpty())
+        return;
+    QStringList phrases;
+    for (const AppliedFilter &filter : filters)
+        phrases << filter.phrase;
+    text += QStringLiteral("Filtres : ") + phrases.join(QStringLiteral(", ")) + QLatin1Char('\n');
+    text += QStringLiteral("Images avant filtrage : ") +
+            QString::number(results.filesBeforeFilter) + QLatin1Char('\n');
+}
+
+// The value of --par, as the json summary gives it.
+QString groupByName(GroupBy by) {
+    switch (by) {
+    case GroupBy::Body:
+        return QStringLiteral("boitier");
+    case GroupBy::Lens:
+        return QStringLiteral("objectif");
+    case GroupBy::Year:
+        return QStringLiteral("annee");
+    case GroupBy::None:
+        break;
+    }
+    return {};
+}
+
+// A group's name as a column or a csv field shows it: "autres" with the groups it holds.
+QString groupLabel(const ReportGroup &group) {
+    if (group.groupsHeld <= 1)
+        return group.name;
+    return group.name + QStringLiteral(" (%1 groupes)").arg(group.groupsHeld);
+}
+
+// " 12 photos (20%)" without the blank: a cell of the side-by-side tables.
+QString groupCell(const ClassResult *result) {
+    const int count = result ? result->count : 0;
+    const int percent = result ? result->percent : 0;
+    return QStringLiteral("%1 photos (%2%)").arg(count).arg(percent);
+}
+
+// Rows of a label and one cell per group, in aligned columns, " | " between the cells; an
+// empty row is a blank line.
+void appendTable(QString &text, const QVector<QStringList> &rows) {
+    QVector<qsizetype> widths;
+    for (const QStringList &row : rows) {
+        widths.resize(std::max(widths.size(), row.size()));
+        for (qsizetype i = 0; i < row.size(); ++i)
+            widths[i] = std::max(widths[i], row[i].size());
+    }
+    for (const QStringList &row : rows) {
+        QString line;
+        for (qsizetype i = 0; i < row.size(); ++i) {
+            const bool last = i + 1 == row.size();
+            line += last ? row[i] : row[i].leftJustified(widths[i]);
+            if (!last)
+                line += i == 0 ? QStringLiteral(" ") : QStringLiteral(" | ");
+        }
+        text += line + QLatin1Char('\n');
+    }
+}
+
+// The result named `name` in `category`; null when the category has no such class.
+const ClassResult *findClass(const ReportCategory &category, const QString &name) {
+    for (const ReportClass &item : category.classes) {
+        if (item.name == name)
+            return item.result;
+    }
+    return nullptr;
+}
+
+const ClassResult *findClass(const QVector<NamedClassResult> &classes, const QString &name) {
+    for (const NamedClassResult &item : classes) {
+        if (item.name == name)
+            return &item;
+    }
+    return nullptr;
+}
+
+// The names of `names` followed by those only `more` has, each once.
+void addNames(QStringList &names, const QStringList &more) {
+    for (const QString &name : more) {
+        if (!names.contains(name))
+            names << name;
+    }
+}
+
 bool isShownEscaped(QChar c) {
     const char16_t u = c.unicode();
     return u < 0x20 || (u >= 0x7f && u <= 0x9f) || u == 0x2028 || u == 0x2029;
@@ -157,20 +348,7 @@ bool isShownEscaped(QChar c) {
 QString formatTexte(const StatisticsResults &results) {
     const QVector<ReportCategory> all = categories(results);
     QString text;
-    text += results.fileCountLine + QLatin1Char('\n');
-    text += results.rawTypeLine + QLatin1Char('\n');
-    text += visibleText(results.folderLine) + QLatin1Char('\n');
-    const QVector<AppliedFilter> filters = appliedFilters(results);
-    if (!filters.isEmpty()) {
-        QStringList phrases;
-        for (const AppliedFilter &filter : filters)
-            phrases << filter.phrase;
-        text +=
-            QStringLiteral("Filtres : ") + phrases.join(QStringLiteral(", ")) + QLatin1Char('\n');
-        text += QStringLiteral("Images avant filtrage : ") +
-                QString::number(results.filesBeforeFilter) + QLatin1Char('\n');
-    }
-
+    appendSummary(text, results);
     const QString notice = wording::notAvailableNotice() + QLatin1Char('\n');
     appendTab(text, wording::Tab::Iso);
     appendClasses(text, all[0]);
@@ -193,29 +371,114 @@ QString formatTexte(const StatisticsResults &results) {
     text += notice;
 
     // The report's own categories, which the window's tabs do not show.
-    static const char16_t *const ownSections[] = {u"Focales utilisées",
-                                                  u"Vitesses d'obturation",
-                                                  u"Boîtiers",
-                                                  u"Focales en équivalent 35 mm",
-                                                  u"Heures",
-                                                  u"Mois",
-                                                  u"Années"};
-    constexpr int firstOwnCategory = 5;
-    for (int i = 0; i < int(std::size(ownSections)); ++i) {
-        appendSection(text, QString::fromUtf16(ownSections[i]));
-        appendClasses(text, all[firstOwnCategory + i]);
+    const QStringList sections = sectionNames();
+    for (int i = lensCategory + 1; i < all.size(); ++i) {
+        appendSection(text, sections[i]);
+        appendClasses(text, all[i]);
     }
-    appendSection(text, QStringLiteral("Focales par objectif"));
-    for (int i = 0; i < results.lensFocalLengths.size(); ++i) {
-        const LensFocalResult &lens = results.lensFocalLengths[i];
-        if (i > 0)
-            text += QLatin1Char('\n');
-        text += visibleText(lens.lens) + QStringLiteral(" : ") + QString::number(lens.count) +
-                QStringLiteral(" photos\n");
-        for (const NamedClassResult &focal : lens.focalLengths)
-            text += QStringLiteral("  ") + focal.name + QStringLiteral(" :") + focal.caption +
-                    QLatin1Char('\n');
+    for (const LensCategory &category : lensCategories(results)) {
+        appendSection(text, QString::fromUtf16(category.section));
+        for (int i = 0; i < category.lenses.size(); ++i) {
+            const LensBlock &lens = category.lenses[i];
+            if (i > 0)
+                text += QLatin1Char('\n');
+            text += visibleText(lens.lens) + QStringLiteral(" : ") + QString::number(lens.count) +
+                    QStringLiteral(" photos\n");
+            for (const NamedClassResult &item : *lens.classes)
+                text += QStringLiteral("  ") + item.name + QStringLiteral(" :") + item.caption +
+                        QLatin1Char('\n');
+        }
     }
+    return text;
+}
+
+namespace {
+
+// The categories counted per lens, side by side: per lens of the whole report, its photos
+// in each group, then its classes.
+void appendGroupedLenses(QString &text, const StatisticsResults &results,
+                         const QStringList &headings,
+                         const QVector<QVector<LensCategory>> &groupedLenses) {
+    const QVector<LensCategory> lensAll = lensCategories(results);
+    for (int c = 0; c < lensAll.size(); ++c) {
+        appendSection(text, QString::fromUtf16(lensAll[c].section));
+        QVector<QStringList> rows{headings};
+        for (const LensBlock &lens : lensAll[c].lenses) {
+            if (rows.size() > 1)
+                rows << QStringList();
+            QVector<const LensBlock *> inGroups;
+            QStringList names;
+            for (const NamedClassResult &item : *lens.classes)
+                names << item.name;
+            QStringList row{visibleText(lens.lens) + QStringLiteral(" :")};
+            for (const QVector<LensCategory> &group : groupedLenses) {
+                const auto &lenses = group[c].lenses;
+                const auto found =
+                    std::find_if(lenses.begin(), lenses.end(),
+                                 [&lens](const LensBlock &b) { return b.lens == lens.lens; });
+                inGroups << (found == lenses.end() ? nullptr : &*found);
+                row << QStringLiteral("%1 photos").arg(inGroups.back() ? found->count : 0);
+                if (inGroups.back()) {
+                    for (const NamedClassResult &item : *found->classes)
+                        addNames(names, {item.name});
+                }
+            }
+            rows << row;
+            for (const QString &name : names) {
+                QStringList classRow{QStringLiteral("  ") + name + QStringLiteral(" :")};
+                for (const LensBlock *inGroup : inGroups)
+                    classRow << groupCell(inGroup ? findClass(*inGroup->classes, name) : nullptr);
+                rows << classRow;
+            }
+        }
+        appendTable(text, rows);
+    }
+}
+
+} // namespace
+
+QString formatGroupedTexte(const StatisticsResults &results, const ReportGroups &groups) {
+    QString text;
+    appendSummary(text, results);
+    static const char16_t *const phrases[] = {u"", u"par boîtier", u"par objectif", u"par année"};
+    QStringList named;
+    QStringList headings{QString()};
+    QVector<QVector<ReportCategory>> grouped;
+    QVector<QVector<LensCategory>> groupedLenses;
+    for (const ReportGroup &group : groups.groups) {
+        const QString label = visibleText(groupLabel(group));
+        named << label + QStringLiteral(" (%1 photos)").arg(group.results.files);
+        headings << label;
+        grouped << categories(group.results);
+        groupedLenses << lensCategories(group.results);
+    }
+    text += QStringLiteral("Groupes ") + QString::fromUtf16(phrases[int(groups.by)]) +
+            QStringLiteral(" : ") + named.join(QStringLiteral(" | ")) + QLatin1Char('\n');
+
+    // Each category's classes are the whole report's, which hold every group's, in its order.
+    const QVector<ReportCategory> all = categories(results);
+    const QStringList sections = sectionNames();
+    for (int c = 0; c < all.size(); ++c) {
+        if (c == 0 || sections[c] != sections[c - 1])
+            appendSection(text, sections[c]);
+        QStringList names;
+        for (const ReportClass &item : all[c].classes)
+            names << item.name;
+        for (const QVector<ReportCategory> &group : grouped) {
+            for (const ReportClass &item : group[c].classes)
+                addNames(names, {item.name});
+        }
+        QVector<QStringList> rows{headings};
+        for (const QString &name : names) {
+            QStringList row{visibleText(name) + QStringLiteral(" :")};
+            for (const QVector<ReportCategory> &group : grouped)
+                row << groupCell(findClass(group[c], name));
+            rows << row;
+        }
+        appendTable(text, rows);
+    }
+
+    appendGroupedLenses(text, results, headings, groupedLenses);
     return text;
 }
 
@@ -248,32 +511,30 @@ QString csvField(const QString &field) {
     return QLatin1Char('"') + cell + QLatin1Char('"');
 }
 
-QString formatCsv(const StatisticsResults &results) {
-    QString text = QStringLiteral("categorie,classe,photos,pourcentage\n");
-    const auto row = [&text](const QString &category, const QString &name,
-                             const ClassResult &result) {
-        text += csvField(category) + QLatin1Char(',') + csvField(name) + QLatin1Char(',') +
-                QString::number(result.count) + QLatin1Char(',') + QString::number(result.percent) +
-                QLatin1Char('\n');
+QString formatCsv(const StatisticsResults &results, const ReportGroups &groups) {
+    const auto row = [](const QStringList &fields, const CsvRow &item) {
+        QString line;
+        for (const QString &field : fields)
+            line += csvField(field) + QLatin1Char(',');
+        return line + QString::number(item.count) + QLatin1Char(',') +
+               QString::number(item.percent) + QLatin1Char('\n');
     };
-    const QVector<ReportCategory> all = categories(results);
-    for (int c = 0; c < all.size(); ++c) {
-        const QString key = QString::fromUtf16(all[c].key);
-        for (const ReportClass &item : all[c].classes)
-            row(key, item.name, *item.result);
-        if (c == lensCategory && results.uncountedLenses > 0) {
-            const NamedClassResult uncounted = uncountedLenses(results);
-            row(QString::fromUtf16(keyUncountedLenses), uncounted.name, uncounted);
-        }
+    if (groups.by == GroupBy::None) {
+        QString text = QStringLiteral("categorie,classe,photos,pourcentage\n");
+        for (const CsvRow &item : csvRows(results))
+            text += row({item.category, item.name}, item);
+        return text;
     }
-    for (const LensFocalResult &lens : results.lensFocalLengths) {
-        for (const NamedClassResult &focal : lens.focalLengths)
-            row(lensFocalCategory(lens), focal.name, focal);
+    QString text = QStringLiteral("categorie,classe,groupe,photos,pourcentage\n");
+    for (const ReportGroup &group : groups.groups) {
+        const QString name = groupLabel(group);
+        for (const CsvRow &item : csvRows(group.results))
+            text += row({item.category, item.name, name}, item);
     }
     return text;
 }
 
-QByteArray formatJson(const StatisticsResults &results) {
+QByteArray formatJson(const StatisticsResults &results, const ReportGroups &groups) {
     QJsonObject summary;
     summary.insert(QStringLiteral("fichiers"), results.files);
     summary.insert(QStringLiteral("fichiers_avant_filtre"), results.filesBeforeFilter);
@@ -287,43 +548,36 @@ QByteArray formatJson(const StatisticsResults &results) {
                                                         visibleText(results.folderLine)});
 
     QJsonObject root;
+    insertCategories(root, results);
+    if (groups.by != GroupBy::None) {
+        summary.insert(QStringLiteral("par"), groupByName(groups.by));
+        QJsonArray shown;
+        for (const ReportGroup &group : groups.groups) {
+            QJsonObject object{{QStringLiteral("groupe"), visibleText(group.name)},
+                               {QStringLiteral("fichiers"), group.results.files}};
+            if (group.groupsHeld > 1)
+                object.insert(QStringLiteral("groupes_reunis"), group.groupsHeld);
+            insertCategories(object, group.results);
+            shown.append(object);
+        }
+        root.insert(QStringLiteral("groupes"), shown);
+    }
     root.insert(QStringLiteral("resume"), summary);
-    const auto classObject = [](const QString &name, const ClassResult &result) {
-        return QJsonObject{{QStringLiteral("classe"), visibleText(name)},
-                           {QStringLiteral("photos"), result.count},
-                           {QStringLiteral("pourcentage"), result.percent}};
-    };
-    for (const ReportCategory &category : categories(results)) {
-        QJsonArray classes;
-        for (const ReportClass &item : category.classes)
-            classes.append(classObject(item.name, *item.result));
-        root.insert(QString::fromUtf16(category.key), classes);
-    }
-    QJsonArray lenses;
-    for (const LensFocalResult &lens : results.lensFocalLengths) {
-        QJsonArray focalLengths;
-        for (const NamedClassResult &focal : lens.focalLengths)
-            focalLengths.append(classObject(focal.name, focal));
-        lenses.append(QJsonObject{{QStringLiteral("objectif"), visibleText(lens.lens)},
-                                  {QStringLiteral("photos"), lens.count},
-                                  {QStringLiteral("focales"), focalLengths}});
-    }
-    root.insert(QString::fromUtf16(keyLensFocal), lenses);
-    root.insert(QString::fromUtf16(keyUncountedLenses),
-                QJsonObject{{QStringLiteral("objectifs"), results.uncountedLenses},
-                            {QStringLiteral("photos"), results.uncountedLensPhotos}});
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray formatReport(const StatisticsResults &results, ReportFormat format) {
+QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
+                        const ReportGroups &groups) {
     switch (format) {
     case ReportFormat::Csv:
-        return formatCsv(results).toUtf8();
+        return formatCsv(results, groups).toUtf8();
     case ReportFormat::Json:
-        return formatJson(results);
+        return formatJson(results, groups);
     case ReportFormat::Texte:
         break;
     }
+    if (groups.by != GroupBy::None)
+        return formatGroupedTexte(results, groups).toUtf8();
     return formatTexte(results).toUtf8();
 }
 

@@ -20,6 +20,18 @@ bool formatFromName(const QString &name, ReportFormat &format) {
     return true;
 }
 
+bool groupByFromName(const QString &name, GroupBy &groupBy) {
+    if (name == QLatin1String("boitier"))
+        groupBy = GroupBy::Body;
+    else if (name == QLatin1String("objectif"))
+        groupBy = GroupBy::Lens;
+    else if (name == QLatin1String("annee"))
+        groupBy = GroupBy::Year;
+    else
+        return false;
+    return true;
+}
+
 // A whole number of processes from 1 to maxProcesses, written in plain digits.
 bool processesFromText(const QString &text, int &processes) {
     bool ok = false;
@@ -81,7 +93,8 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
         static const QStringList withValue{
             QStringLiteral("--format"),   QStringLiteral("--processus"),
             QStringLiteral("--objectif"), QStringLiteral("--boitier"),
-            QStringLiteral("--depuis"),   QStringLiteral("--jusqu-au")};
+            QStringLiteral("--depuis"),   QStringLiteral("--jusqu-au"),
+            QStringLiteral("--par")};
         const bool isFlag = equals < 0 && flags.contains(name);
         if (!isFlag && !withValue.contains(name))
             return failure(QStringLiteral("option inconnue : %1.").arg(wording::quoted(argument)));
@@ -107,6 +120,9 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
                 QStringLiteral("l'option --format attend une valeur : texte, csv ou json."));
         } else if (name == QLatin1String("--processus")) {
             return failure(QStringLiteral("l'option --processus attend un nombre."));
+        } else if (name == QLatin1String("--par")) {
+            return failure(
+                QStringLiteral("l'option --par attend une valeur : boitier, objectif ou annee."));
         } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
             return failure(QStringLiteral("l'option %1 attend un texte.").arg(name));
         } else {
@@ -117,6 +133,12 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             if (!formatFromName(value, options.format))
                 return failure(QStringLiteral("format inconnu : %1 (texte, csv ou json).")
                                    .arg(wording::quoted(value)));
+        } else if (name == QLatin1String("--par")) {
+            if (!groupByFromName(value, options.groupBy))
+                return failure(
+                    QStringLiteral("regroupement inconnu pour --par : %1 (boitier, objectif ou "
+                                   "annee).")
+                        .arg(wording::quoted(value)));
         } else if (name == QLatin1String("--processus")) {
             if (!processesFromText(value, options.processes))
                 return failure(QStringLiteral("nombre de processus invalide : %1 (de 1 à %2).")
@@ -173,6 +195,10 @@ QString usageTemplate() {
         "                          par défaut, un par cœur du processeur)\n"
         "  --sans-cache            lire chaque image avec ExifTool, sans lire ni écrire le\n"
         "                          cache\n"
+        "  --par GROUPE            statistiques côte à côte par boitier, objectif ou annee\n"
+        "                          (12 colonnes au plus ; les groupes au-delà du 11e sont\n"
+        "                          réunis dans « autres », une image sans la valeur va dans\n"
+        "                          « inconnu »)\n"
         "  --help                  afficher cette aide\n"
         "\n"
         "Filtres (une image doit les passer tous) :\n"
@@ -182,6 +208,20 @@ QString usageTemplate() {
         "  --jusqu-au AAAA-MM-JJ   prise de vue ce jour-là ou avant\n"
         "Avec un filtre de date, une image sans date de prise de vue est écartée.\n"
         "Chaque option se donne une fois au plus, aussi sous la forme --option=valeur.\n"
+        "\n"
+        "La catégorie vitesse_de_securite range chaque image qui a un temps de pose et une\n"
+        "focale en équivalent 35 mm selon son écart à 1/focale, en IL (tolérance de 1/100\n"
+        "d'IL) : « à 1/focale ou plus rapide », « 1 IL plus lent », « 2 IL plus lent »,\n"
+        "« 3 IL plus lent », « plus de 3 IL plus lent » ; vitesse_de_securite_par_objectif\n"
+        "la donne par objectif.\n"
+        "\n"
+        "Exemples :\n"
+        "  kadrilo-rapport --recursif ~/Photos\n"
+        "      [Vitesse de sécurité] : 1/50 s à 50 mm est à la limite ; 1/25 s à 50 mm et\n"
+        "      1/40 s à 28 mm sur un APS-C (×1,6) comptent « 1 IL plus lent »\n"
+        "  kadrilo-rapport --recursif --par annee ~/Photos\n"
+        "      chaque catégorie avec une colonne par année :\n"
+        "      50 mm : 3 photos (75%) | 0 photos (0%)\n"
         "\n"
         "%1.\n"
         "Ce qu'ExifTool a lu de chaque image est gardé dans un cache\n"

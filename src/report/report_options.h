@@ -8,6 +8,10 @@ namespace kadrilo::report {
 
 enum class ReportFormat { Texte, Csv, Json };
 
+// How --par splits the images kept into groups shown side by side: not at all, by body
+// (Model), by lens (LensID) or by year of the shot (DateTimeOriginal).
+enum class GroupBy { None, Body, Lens, Year };
+
 // What the command line asks of kadrilo-rapport.
 struct ReportOptions {
     bool recursive = false;
@@ -24,6 +28,8 @@ struct ReportOptions {
     QString model; // --boitier: Model holds it, ignoring case
     QDate since;   // --depuis: DateTimeOriginal on that day or later
     QDate until;   // --jusqu-au: DateTimeOriginal on that day or earlier
+
+    GroupBy groupBy = GroupBy::None; // --par boitier|objectif|annee
 };
 
 // The most ExifTool processes a report starts.
@@ -59,10 +65,10 @@ enum ExitStatus : int {
 
 // Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json]
 // [--processus N] [--objectif TEXTE] [--boitier TEXTE] [--depuis AAAA-MM-JJ]
-// [--jusqu-au AAAA-MM-JJ] [--sans-cache] DOSSIER, options in any order, each at most once,
-// the "--format=csv" form accepted for every option with a value, "--" ending the options so
-// that a folder may begin with "-". Refused: an empty TEXTE, a date that is malformed or
-// does not exist, --depuis after --jusqu-au.
+// [--jusqu-au AAAA-MM-JJ] [--par boitier|objectif|annee] [--sans-cache] DOSSIER, options in any
+// order, each at most once, the "--format=csv" form accepted for every option with a value, "--"
+// ending the options so that a folder may begin with "-". Refused: an empty TEXTE, a date that is
+// malformed or does not exist, --depuis after --jusqu-au.
 ParsedArguments parseReportArguments(const QStringList &arguments);
 
 // The French usage text, exit statuses included.

@@ -9,6 +9,7 @@
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
+#include "report/report_groups.h"
 #include "report/tag_cache.h"
 #include "run/extraction.h"
 #include "run/module1.h"
@@ -347,6 +348,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     run.imagesConsidered = run.imagesFound;
     run.unreadableFolders = listing.unreadableFolders;
     const ImageFilter filter(options);
+    ImageGroups groups(options.groupBy);
     int imagesBeforeFilter = 0;
     for (const qsizetype i : windowReadingOrder(tagFileNames(writers))) {
         if (stopped())
@@ -370,6 +372,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             continue;
         ++stats.nb_fichiers;
         countContent(reading.tagLines, stats, shots);
+        groups.add(reading.tagLines);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
@@ -417,7 +420,9 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                                QStringLiteral("Aucune image ne répond aux filtres : ") +
                                    appliedFiltersText(results),
                                unreadImagesText(run)}));
-    ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
+    const QByteArray output =
+        formatReport(results, options.format, groups.count(state.type_raw, shownFolder));
+    ReportOutcome outcome{ExitOk, output, notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;
         outcome.error = joined({notices, unreadImagesText(run)});

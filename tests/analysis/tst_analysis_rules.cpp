@@ -314,6 +314,21 @@ private Q_SLOTS:
             "canon ef 24-70mm f/2.8l usm=1 [35 mm=1]");
         row("lines ended by CR alone", "LensID: Canon EF 50mm f/1.8\rFocalLength: 50.0 mm\r",
             "lenses", "Canon EF 50mm f/1.8=1 [50 mm=1]");
+        const char *safety =
+            "LensID: A\nExposureTime: 1/50\nFocalLength35efl: 50.0 mm (35 mm equivalent: 50.0 mm)|"
+            "LensID: A\nFocalLength35efl: 28.0 mm (35 mm equivalent: 44.8 mm)\nExposureTime: 1/40|"
+            "LensID: B\nExposureTime: 30\nFocalLength35efl: 10.0 mm (35 mm equivalent: 16.0 mm)|"
+            "LensID: B\nExposureTime: 1/50\nFocalLength35efl: 50.0 mm|"
+            "LensID: C\nFocalLength35efl: 50.0 mm (35 mm equivalent: 50.0 mm)|"
+            "ExposureTime: 1/25\nFocalLength35efl: 50.0 mm (35 mm equivalent: 50.0 mm)\n"
+            "ExposureTime: 1/1000";
+        row("shutter safety: an image needs both values, the first of each", safety, "safety",
+            "à 1/focale ou plus rapide=1; 1 IL plus lent=2; "
+            "plus de 3 IL plus lent=1");
+        row("shutter safety per lens: only lenses with a class, their images with one", safety,
+            "lensSafety",
+            "A=2 [à 1/focale ou plus rapide=1; 1 IL plus lent=1]; "
+            "B=1 [plus de 3 IL plus lent=1]");
     }
 
     void imageClasses() {
@@ -332,6 +347,17 @@ private Q_SLOTS:
             counted = listed(shots.months());
         else if (category == QLatin1String("years"))
             counted = listed(shots.years());
+        else if (category == QLatin1String("safety"))
+            counted = listed(shots.shutterSafety());
+        if (category == QLatin1String("lensSafety")) {
+            QStringList lenses;
+            for (const LensClasses &lens : shots.lensShutterSafety())
+                lenses << QStringLiteral("%1=%2 [%3]")
+                              .arg(lens.lens)
+                              .arg(lens.count)
+                              .arg(listed(lens.classes));
+            counted = lenses.join(QStringLiteral("; "));
+        }
         QStringList lenses;
         for (const LensFocalLengths &lens : shots.lensFocalLengths())
             lenses << QStringLiteral("%1=%2 [%3]")
@@ -341,6 +367,42 @@ private Q_SLOTS:
         if (category == QLatin1String("lenses"))
             counted = lenses.join(QStringLiteral("; "));
         QCOMPARE(counted, classes);
+    }
+
+    // The handheld limit from the printed values: the margin in stops, log2(exposure x 35 mm
+    // equivalent), and its class; each bound and a hair on either side of its tolerance.
+    void shutterSafetyClasses_data() {
+        QTest::addColumn<QByteArray>("exposure");
+        QTest::addColumn<QByteArray>("equivalent");
+        QTest::addColumn<int>("safetyClass");
+        const auto row = [](const char *name, const char *exposure, const char *equivalent,
+                            int safetyClass) {
+            QTest::addRow("%s", name)
+                << QByteArray(exposure)
+                << (QByteArray("50.0 mm (35 mm equivalent: ") + equivalent + " mm)") << safetyClass;
+        };
+        row("1/50 s at 50 mm: the limit itself", "1/50", "50.0", 0);
+        row("a rounded limit, 1/50 at 50.3 mm", "1/50", "50.3", 0);
+        row("just past the tolerance", "1/50", "50.4", 1);
+        row("1/25 s at 50 mm: exactly one stop", "1/25", "50.0", 1);
+        row("1/40 at 28 mm on a 1.6 crop", "1/40", "44.8", 1);
+        row("just past one stop", "1/25", "50.4", 2);
+        row("exactly two stops, a decimal exposure", "0.5", "8.0", 2);
+        row("exactly three stops", "1/4", "32.0", 3);
+        row("just past three stops", "1/4", "32.3", 4);
+        row("30 s at 16 mm", "30", "16.0", 4);
+        row("no equivalent", "1/50", "", -1);
+        row("exposure of zero", "0", "50.0", -1);
+        row("equivalent of zero", "1/50", "0.0", -1);
+        QTest::addRow("printed without an equivalent")
+            << QByteArray("1/50") << QByteArray("50.0 mm") << -1;
+    }
+
+    void shutterSafetyClasses() {
+        QFETCH(QByteArray, exposure);
+        QFETCH(QByteArray, equivalent);
+        QFETCH(int, safetyClass);
+        QCOMPARE(shutterSafetyClass(shutterSafetyMargin(exposure, equivalent)), safetyClass);
     }
 
     // The report keeps every lens; the ones the window's 30 slots leave out are told with

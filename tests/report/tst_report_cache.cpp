@@ -51,7 +51,13 @@ void writeImage(const QString &path, int lens, const char *model, int iso) {
     kadrilo::test::applyLens(fixture, kadrilo::test::kCr2Lenses[lens]);
     fixture.model = s(model);
     fixture.iso = iso;
-    fixture.dateTimeOriginal = s("2021:06:01 10:00:00");
+    // Exposures and focal lengths give the handheld limit classes; the folder gives the year.
+    fixture.exposureNumerator = 1;
+    fixture.exposureDenominator = iso / 8;
+    fixture.focalLength = kadrilo::test::kCr2Lenses[lens].minFocalLength;
+    fixture.focalLengthIn35mm = int(fixture.focalLength * (path.contains(s("2019")) ? 1.6 : 1));
+    fixture.dateTimeOriginal =
+        path.contains(s("/2010/")) ? s("2010:06:01 10:00:00") : s("2021:06:01 10:00:00");
     QVERIFY(QDir().mkpath(QFileInfo(path).path()));
     if (path.endsWith(QLatin1String("3")))
         QVERIFY(kadrilo::test::writeCr3(path, fixture));
@@ -187,14 +193,19 @@ private Q_SLOTS:
         QTest::addColumn<bool>("recursive");
         QTest::addColumn<int>("exiftoolStarts"); // in the second report; -1: any
         QTest::addColumn<QString>("told");       // on standard error, once
+        QTest::addColumn<QString>("groupBy");    // --par, when given
         const auto row = [](const char *name, Change change, const char *format, bool recursive,
-                            int starts, const char *told = "") {
-            QTest::addRow("%s", name) << change << s(format) << recursive << starts << s(told);
+                            int starts, const char *told = "", const char *groupBy = "") {
+            QTest::addRow("%s", name)
+                << change << s(format) << recursive << starts << s(told) << s(groupBy);
         };
         // The damaged image is tried again each time: one ExifTool start for it alone.
         row("unchanged library, texte", Change::None, "texte", true, 1);
         row("unchanged, this folder only, json", Change::None, "json", false, 1);
         row("image added", Change::Added, "json", true, 1);
+        row("unchanged, side by side per year", Change::None, "texte", true, 1, "", "annee");
+        row("image added, per body", Change::Added, "json", true, 1, "", "boitier");
+        row("image rewritten, per lens", Change::Rewritten, "csv", true, 1, "", "objectif");
         row("image rewritten", Change::Rewritten, "csv", true, 1);
         row("same size and time, other content", Change::SameSizeAndTime, "json", true, 1);
         row("image deleted", Change::Deleted, "texte", true, 1);
@@ -216,12 +227,15 @@ private Q_SLOTS:
         QFETCH(bool, recursive);
         QFETCH(int, exiftoolStarts);
         QFETCH(QString, told);
+        QFETCH(QString, groupBy);
         makeLibrary();
         QDir(cacheHome()).removeRecursively();
         // One process, so that every ExifTool start is one run over the images to read.
         QStringList arguments{s("--processus=1"), s("--format"), format};
         if (recursive)
             arguments << s("--recursif");
+        if (!groupBy.isEmpty())
+            arguments << s("--par=") + groupBy;
 
         const Run first = report(arguments);
         QCOMPARE(first.status, 9);

@@ -3,6 +3,7 @@
 #include "csv_reader.h"
 #include "report/image_filter.h"
 #include "report/report_format.h"
+#include "report/report_groups.h"
 #include "support/text.h"
 
 #include <QJsonArray>
@@ -53,7 +54,7 @@ StatisticsResults questionResults() {
     };
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 24.0 mm\n"
           "FocalLength35efl: 24.0 mm (35 mm equivalent: 38.4 mm)\n"
-          "DateTimeOriginal: 2023:12:31 23:59:59\n");
+          "DateTimeOriginal: 2023:12:31 23:59:59\nExposureTime: 1/15\n");
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 70.0 mm\n");
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 70.0 mm\n");
     for (int lens = 1; lens <= 32; ++lens)
@@ -82,8 +83,9 @@ private Q_SLOTS:
         const StatisticsResults results = sampleResults();
         const QVector<QStringList> rows = test::parseCsv(formatCsv(results));
         // 8 ISO bands, 24 apertures, 2 drive modes, 4 autofocus modes, the 3 lenses, then
-        // 2 focal lengths, 1 exposure time and 2 bodies, 24 hours and 12 months.
-        QCOMPARE(rows.size(), 1 + 8 + 24 + 2 + 4 + 3 + 5 + 24 + 12);
+        // 2 focal lengths, 1 exposure time and 2 bodies, 24 hours and 12 months, the 5 classes
+        // of shutter safety.
+        QCOMPARE(rows.size(), 1 + 8 + 24 + 2 + 4 + 3 + 5 + 24 + 12 + 5);
         QCOMPARE(rows.at(0),
                  (QStringList{s("categorie"), s("classe"), s("photos"), s("pourcentage")}));
         QCOMPARE(rows.at(3), (QStringList{s("iso"), s("400 (320 à 500)"), s("2"), s("28")}));
@@ -248,6 +250,98 @@ private Q_SLOTS:
                  (QJsonArray{QJsonObject{
                      {s("classe"), s("2023")}, {s("photos"), 1}, {s("pourcentage"), 2}}}));
         QCOMPARE(root.value(s("focales_35mm")).toArray().size(), 1);
+        // 1/15 s at 38.4 mm: 1.36 stops too slow; the percentages count among all the images.
+        const QJsonArray safety = root.value(s("vitesse_de_securite")).toArray();
+        QCOMPARE(safety.size(), 5);
+        QCOMPARE(safety.at(2).toObject(),
+                 (QJsonObject{
+                     {s("classe"), s("2 IL plus lent")}, {s("photos"), 1}, {s("pourcentage"), 2}}));
+        const QJsonArray safetyPerLens =
+            root.value(s("vitesse_de_securite_par_objectif")).toArray();
+        QCOMPARE(safetyPerLens.size(), 1);
+        const QJsonObject lens = safetyPerLens.at(0).toObject();
+        QCOMPARE(lens.value(s("objectif")), s("Canon EF 24-70mm f/2.8L, USM"));
+        QCOMPARE(lens.value(s("photos")), 1);
+        QCOMPARE(lens.value(s("classes")).toArray().at(2).toObject().value(s("pourcentage")), 100);
+    }
+
+    // Groups side by side: bodies in the order in which they first occur, years ascending,
+    // the images without the value last, past 12 groups the 11 first and "autres".
+    void groupsInOrder_data() {
+        QTest::addColumn<QByteArray>("images");
+        QTest::addColumn<int>("by");
+        QTest::addColumn<QString>("groups"); // name=files, in their order
+        QTest::addRow("bodies as they first occur, one without a model last")
+            << QByteArray("Model: R6|ISO: 100|Model: 5D|Model: R6|Model: \n") << int(GroupBy::Body)
+            << s("R6=2; 5D=1; inconnu=2");
+        QTest::addRow("years ascending, a date that names no day is unknown")
+            << QByteArray("DateTimeOriginal: 2024:01:01 10:00:00|"
+                          "DateTimeOriginal: 0000:00:00 00:00:00|"
+                          "DateTimeOriginal: 999:01:01 10:00:00|"
+                          "DateTimeOriginal: 2023:12:31 23:59:59|"
+                          "DateTimeOriginal: 2024:05:01 10:00:00")
+            << int(GroupBy::Year) << s("2023=1; 2024=2; inconnu=2");
+        QTest::addRow("lenses by their first LensID")
+            << QByteArray("LensID: B\nLensID: A|LensID: A|LensIDNumber: 3") << int(GroupBy::Lens)
+            << s("B=1; A=1; inconnu=1");
+        QByteArray twelve, thirteen;
+        for (int body = 1; body <= 12; ++body)
+            twelve += "Model: " + QByteArray::number(body) + '|';
+        thirteen = twelve + "Model: 13|Model: 1|Model: 13";
+        QTest::addRow("twelve groups fit") << twelve.chopped(1) << int(GroupBy::Body)
+                                           << s("1=1; 2=1; 3=1; 4=1; 5=1; 6=1; 7=1; 8=1; 9=1; "
+                                                "10=1; 11=1; 12=1");
+        QTest::addRow("thirteen: the last two summed in autres")
+            << thirteen << int(GroupBy::Body)
+            << s("1=2; 2=1; 3=1; 4=1; 5=1; 6=1; 7=1; 8=1; 9=1; 10=1; 11=1; autres (2 groupes)=3");
+    }
+
+    void groupsInOrder() {
+        QFETCH(QByteArray, images);
+        QFETCH(int, by);
+        QFETCH(QString, groups);
+        ImageGroups split{GroupBy(by)};
+        for (const QByteArray &image : images.split('|'))
+            split.add(image);
+        QStringList counted;
+        for (const ReportGroup &group : split.count(s("Canon"), s("/p")).groups)
+            counted << s("%1%2=%3")
+                           .arg(group.name, group.groupsHeld > 1
+                                                ? s(" (%1 groupes)").arg(group.groupsHeld)
+                                                : QString())
+                           .arg(group.results.files);
+        QCOMPARE(counted.join(s("; ")), groups);
+    }
+
+    // Each format shows the groups side by side, percentages within the group.
+    void groupedFormats() {
+        ImageGroups split(GroupBy::Body);
+        statistiques_exif stats;
+        ShotCounts shots;
+        for (const QByteArray &image : {QByteArray("Model: Canon EOS R6\nFocalLength: 55.0 mm\n"),
+                                        QByteArray("Model: Canon EOS R6\nFocalLength: 24.0 mm\n"),
+                                        QByteArray("Model: 5D\nFocalLength: 55.0 mm\n")}) {
+            ++stats.nb_fichiers;
+            countContent(image, stats, shots);
+            split.add(image);
+        }
+        const StatisticsResults results = computeResults(stats, s("Canon"), s("/p"), &shots);
+        const ReportGroups groups = split.count(s("Canon"), s("/p"));
+
+        const QStringList lines = formatGroupedTexte(results, groups).split(u'\n');
+        QVERIFY(lines.contains(s("Groupes par boîtier : Canon EOS R6 (2 photos) | 5D (1 photos)")));
+        const int focal = int(lines.indexOf(s("[Focales utilisées]")));
+        QCOMPARE(lines.mid(focal + 1, 3),
+                 (QStringList{s("        Canon EOS R6   | 5D"),
+                              s("24 mm : 1 photos (50%) | 0 photos (0%)"),
+                              s("55 mm : 1 photos (50%) | 1 photos (100%)")}));
+
+        const QVector<QStringList> rows = test::parseCsv(formatCsv(results, groups));
+        QCOMPARE(rows.first(), (QStringList{s("categorie"), s("classe"), s("groupe"), s("photos"),
+                                            s("pourcentage")}));
+        QVERIFY(rows.contains(QStringList{s("focales"), s("55 mm"), s("5D"), s("1"), s("100")}));
+        QVERIFY(std::all_of(rows.begin(), rows.end(),
+                            [](const QStringList &row) { return row.size() == 5; }));
     }
 
     // Without a filter the summary says so in JSON, and texte keeps the window's three lines.

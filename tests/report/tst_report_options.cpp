@@ -28,6 +28,8 @@ QString outcome(const ParsedArguments &parsed) {
                                                  options.until.toString(Qt::ISODate));
     if (!options.useCache)
         filters += QStringLiteral("sans-cache ");
+    const char *groups[] = {"", "par=boitier ", "par=objectif ", "par=annee "};
+    filters += QString::fromLatin1(groups[int(options.groupBy)]);
     return QStringLiteral("%1 %2%3%4[%5]")
         .arg(QString::fromUtf8(formats[int(options.format)]),
              options.recursive ? QStringLiteral("recursif ") : QString(),
@@ -77,6 +79,10 @@ private Q_SLOTS:
         row("a text that begins with a dash", {"--objectif", "-II", "/p"},
             "texte objectif=-II [/p]");
         row("without the cache", {"--sans-cache", "/p"}, "texte sans-cache [/p]");
+        row("side by side per body", {"--par", "boitier", "/p"}, "texte par=boitier [/p]");
+        row("per lens with an equals sign, after a filter",
+            {"--objectif", "24", "--par=objectif", "/p"}, "texte objectif=24 par=objectif [/p]");
+        row("per year, as csv", {"--format=csv", "--par", "annee", "/p"}, "csv par=annee [/p]");
         row("help", {"--help"}, "help");
         row("short help, even after other arguments", {"/photos", "-h"}, "help");
 
@@ -113,6 +119,10 @@ private Q_SLOTS:
         row("processes given twice", {"--processus=2", "--processus", "2", "/p"}, "error");
         row("sans-cache given twice", {"--sans-cache", "--sans-cache", "/p"}, "error");
         row("sans-cache takes no value", {"--sans-cache=oui", "/p"}, "error");
+        row("par given twice, even equal", {"--par", "annee", "--par=annee", "/p"}, "error");
+        row("par with another value", {"--par", "mois", "/p"}, "error");
+        row("par values are lower-case, without accents", {"--par=année", "/p"}, "error");
+        row("par without its value", {"/p", "--par"}, "error");
     }
 
     void parses() {
@@ -126,6 +136,7 @@ private Q_SLOTS:
         const QStringList refused[] = {{QStringLiteral("--processus"), QStringLiteral("%1")},
                                        {QStringLiteral("--format"), QStringLiteral("%1 %2")},
                                        {QStringLiteral("--depuis"), QStringLiteral("%2")},
+                                       {QStringLiteral("--par"), QStringLiteral("%1")},
                                        {QStringLiteral("--%1")}};
         for (const QStringList &arguments : refused) {
             const QString error =

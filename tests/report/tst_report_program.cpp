@@ -26,6 +26,7 @@
 #include <QTest>
 
 #include <algorithm>
+#include <cmath>
 #include <csignal>
 #include <functional>
 #include <map>
@@ -248,12 +249,14 @@ private Q_SLOTS:
         QStringList members;
         for (auto it = root.constBegin(); it != root.constEnd(); ++it)
             members << it.key() + u':' + QString::number(it.value().toArray().size());
-        QCOMPARE(members,
-                 QStringList({s("annees:0"), s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
-                              s("focales_35mm:0"), s("focales_par_objectif:%1").arg(lenses.size()),
-                              s("heures:24"), s("iso:8"), s("mode_af:4"), s("mois:12"),
-                              s("motorisation:2"), s("objectifs:%1").arg(lenses.size()),
-                              s("objectifs_non_comptes:0"), s("resume:0"), s("vitesses:2")}));
+        QCOMPARE(
+            members,
+            QStringList({s("annees:0"), s("boitiers:2"), s("diaphragme:24"), s("focales:2"),
+                         s("focales_35mm:0"), s("focales_par_objectif:%1").arg(lenses.size()),
+                         s("heures:24"), s("iso:8"), s("mode_af:4"), s("mois:12"),
+                         s("motorisation:2"), s("objectifs:%1").arg(lenses.size()),
+                         s("objectifs_non_comptes:0"), s("resume:0"), s("vitesse_de_securite:5"),
+                         s("vitesse_de_securite_par_objectif:0"), s("vitesses:2")}));
         const QJsonObject lens = root.value(s("objectifs")).toArray().at(1).toObject();
         QCOMPARE(lens.value(s("classe")).toString(), lensName(3));
         QCOMPARE(lens.value(s("photos")).toInt(), 1);
@@ -305,10 +308,13 @@ private Q_SLOTS:
         for (const QStringList &fields : test::parseCsv(QString::fromUtf8(run.out))) {
             if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
                 fields.value(0) == s("boitiers") || fields.value(0) == s("focales_35mm") ||
-                fields.value(0) == s("annees"))
+                fields.value(0) == s("annees") ||
+                (fields.value(0) == s("vitesse_de_securite") && fields.value(2) != s("0")))
                 rows << fields.join(u',');
         }
-        // The CR3's, CRW's and CR2's 35 mm equivalents, 23.3, 37.2 and 89.2 mm, and their years.
+        // The CR3's, CRW's and CR2's 35 mm equivalents, 23.3, 37.2 and 89.2 mm, and their years;
+        // 1/80 s at 23.3 mm and 1/64 s at 37.2 mm are within the handheld limit, 1/15 s at
+        // 89.2 mm is 2.57 stops slower.
         QCOMPARE(rows,
                  QStringList(
                      {s("focales,15 mm,1,33"), s("focales,24 mm,1,33"), s("focales,55 mm,1,33"),
@@ -316,7 +322,9 @@ private Q_SLOTS:
                       s("boitiers,Canon EOS 350D DIGITAL,1,33"), s("boitiers,Canon EOS M50,1,33"),
                       s("boitiers,Canon EOS DIGITAL REBEL,1,33"), s("focales_35mm,23 mm,1,33"),
                       s("focales_35mm,37 mm,1,33"), s("focales_35mm,89 mm,1,33"),
-                      s("annees,2003,1,33"), s("annees,2005,1,33"), s("annees,2018,1,33")}));
+                      s("annees,2003,1,33"), s("annees,2005,1,33"), s("annees,2018,1,33"),
+                      s("vitesse_de_securite,à 1/focale ou plus rapide,2,66"),
+                      s("vitesse_de_securite,3 IL plus lent,1,33")}));
     }
 
     // The questions of a photographer over a nested library of CR2 and CR3 images: what the
@@ -343,38 +351,8 @@ private Q_SLOTS:
     void questionsAgreeWithExiftool() {
         QFETCH(QStringList, filters);
         QFETCH(int, kept);
-        const QDir library(m_images.filePath(s("bibliotheque")));
-        if (!library.exists()) {
-            struct Image {
-                const char *path;
-                int lens;
-                const char *model;
-                double focalLength;
-                int focalLengthIn35mm;
-                const char *dateTimeOriginal;
-            };
-            const Image images[] = {
-                {"IMG_1.CR2", 5, "Canon EOS 5D Mark II", 24, 24, "2022:12:31 23:59:59"},
-                {"2023/IMG_2.CR3", 5, "Canon EOS 350D DIGITAL", 105, 168, "2023:01:01 00:00:00"},
-                {"2023/été/IMG_3.cr2", 1, "Canon EOS 350D DIGITAL", 18, 29, "2023:07:14 12:30:00"},
-                {"2023/été/IMG_4.CR2", 10, "Canon EOS DIGITAL REBEL", 55.5, 0,
-                 "2023:07:14 18:00:00"},
-                {"2023/IMG_5.CR2", 0, "Canon EOS 5D Mark II", 50, 50, ""},
-                {"2024/IMG_6.cr3", 5, "Canon EOS 5D Mark II", 70, 70, "2024:02:29 09:15:00"},
-            };
-            for (const Image &image : images) {
-                test::Cr2Fixture fixture;
-                test::applyLens(fixture, test::kCr2Lenses[image.lens]);
-                fixture.model = s(image.model);
-                fixture.focalLength = image.focalLength;
-                fixture.focalLengthIn35mm = image.focalLengthIn35mm;
-                fixture.dateTimeOriginal = s(image.dateTimeOriginal);
-                const QString path = library.filePath(s(image.path));
-                const bool cr3 = path.endsWith(u'3');
-                QVERIFY(QDir().mkpath(QFileInfo(path).path()) &&
-                        (cr3 ? test::writeCr3(path, fixture) : test::writeCr2(path, fixture)));
-            }
-        }
+        const QDir library = questionLibrary();
+        QVERIFY(library.exists());
 
         // What ExifTool reads, in the order of the image names, which is the order of the
         // report's tag files.
@@ -382,7 +360,7 @@ private Q_SLOTS:
         exiftool.start(test::installedExiftool(),
                        {s("-j"), s("-r"), s("-LensID"), s("-Model"), s("-DateTimeOriginal"),
                         s("-FocalLength#"), s("-FocalLength35efl#"), s("-ScaleFactor35efl#"),
-                        library.path()});
+                        s("-ExposureTime#"), library.path()});
         QVERIFY(exiftool.waitForFinished(60000) && exiftool.exitCode() == 0);
         QVariantList read =
             QJsonDocument::fromJson(exiftool.readAllStandardOutput()).toVariant().toList();
@@ -410,6 +388,13 @@ private Q_SLOTS:
         QStringList lensOrder;
         QHash<QString, std::map<int, int>> lensFocal;
         QHash<QString, int> lensPhotos;
+        // The handheld limit from ExifTool's numbers: log2(seconds x equivalent millimetres),
+        // a hundredth of a stop of tolerance at each bound.
+        static const char *const safetyNames[] = {"à 1/focale ou plus rapide", "1 IL plus lent",
+                                                  "2 IL plus lent", "3 IL plus lent",
+                                                  "plus de 3 IL plus lent"};
+        std::map<int, int> safety;
+        QHash<QString, std::map<int, int>> lensSafety;
         int keptImages = 0;
         for (const QVariant &entry : read) {
             const QVariantMap tags = entry.toMap();
@@ -426,6 +411,14 @@ private Q_SLOTS:
             ++keptImages;
             if (tags.contains(s("ScaleFactor35efl")))
                 ++focal35[int(tags.value(s("FocalLength35efl")).toDouble())];
+            if (tags.contains(s("ScaleFactor35efl")) && tags.contains(s("ExposureTime"))) {
+                const double margin = std::log2(tags.value(s("ExposureTime")).toDouble() *
+                                                tags.value(s("FocalLength35efl")).toDouble());
+                const int safetyClass =
+                    margin <= 0.01 ? 0 : std::min(4, int(std::ceil(margin - 0.01)));
+                ++safety[safetyClass];
+                ++lensSafety[lens][safetyClass];
+            }
             if (!date.isEmpty()) {
                 ++hours[date.mid(11, 2).toInt()];
                 ++monthCounts[date.mid(5, 2).toInt()];
@@ -437,6 +430,8 @@ private Q_SLOTS:
             ++lensFocal[lens][int(tags.value(s("FocalLength")).toDouble())];
         }
         QCOMPARE(keptImages, kept);
+        if (filters.isEmpty()) // the bounds land where they must
+            QCOMPARE(safety, (std::map<int, int>{{0, 1}, {1, 2}, {2, 1}, {3, 1}}));
         QStringList expected;
         const auto classes = [&](const char *category, const std::map<int, int> &counts,
                                  const std::function<QString(int)> &name) {
@@ -453,6 +448,7 @@ private Q_SLOTS:
         classes("heures", hours, [](int hour) { return QString::number(hour) + s(" h"); });
         classes("mois", monthCounts, [](int month) { return s(months[month - 1]); });
         classes("annees", years, [](int year) { return QString::number(year); });
+        classes("vitesse_de_securite", safety, [](int k) { return s(safetyNames[k]); });
         for (const QString &lens : lensOrder) {
             expected << lens + s("|%1").arg(lensPhotos[lens]);
             for (const auto &[value, count] : lensFocal[lens])
@@ -460,6 +456,20 @@ private Q_SLOTS:
                                 .arg(mm(value))
                                 .arg(count)
                                 .arg(count * 100 / lensPhotos[lens]);
+        }
+        for (const QString &lens : lensOrder) {
+            const auto &classCounts = lensSafety[lens];
+            int photos = 0;
+            for (const auto &[safetyClass, count] : classCounts)
+                photos += count;
+            if (photos == 0)
+                continue;
+            expected << s("~") + lens + s("|%1").arg(photos);
+            for (const auto &[safetyClass, count] : classCounts)
+                expected << s("~  %1|%2|%3")
+                                .arg(s(safetyNames[safetyClass]))
+                                .arg(count)
+                                .arg(count * 100 / photos);
         }
 
         const Run run = runProgram(rapportPath,
@@ -474,7 +484,8 @@ private Q_SLOTS:
         QCOMPARE(summary.value(s("filtres")).toObject().size(),
                  filters.filter(QRegularExpression(s("^--"))).size());
         QStringList reported;
-        for (const char *category : {"focales_35mm", "heures", "mois", "annees"}) {
+        for (const char *category :
+             {"focales_35mm", "heures", "mois", "annees", "vitesse_de_securite"}) {
             for (const QJsonValue &value : root.value(s(category)).toArray()) {
                 const QJsonObject item = value.toObject();
                 if (item.value(s("photos")).toInt() > 0)
@@ -495,7 +506,75 @@ private Q_SLOTS:
                                 .arg(focal[s("photos")].toInt())
                                 .arg(focal[s("pourcentage")].toInt());
         }
+        for (const QJsonValue &value :
+             root.value(s("vitesse_de_securite_par_objectif")).toArray()) {
+            const QJsonObject lens = value.toObject();
+            reported << s("~%1|%2")
+                            .arg(lens.value(s("objectif")).toString())
+                            .arg(lens.value(s("photos")).toInt());
+            for (const QJsonValue &item : lens.value(s("classes")).toArray()) {
+                if (item[s("photos")].toInt() > 0)
+                    reported << s("~  %1|%2|%3")
+                                    .arg(item[s("classe")].toString())
+                                    .arg(item[s("photos")].toInt())
+                                    .arg(item[s("pourcentage")].toInt());
+            }
+        }
         QCOMPARE(reported, expected);
+    }
+
+    // Each group of --par is exactly what a run filtered to that group gives, in every
+    // category; "inconnu" (an image without a date) has no such filter.
+    void groupsEqualFilteredRuns_data() {
+        QTest::addColumn<QString>("by");
+        QTest::addColumn<QStringList>("groups");
+        QTest::addRow("per year") << s("annee")
+                                  << QStringList{s("2022"), s("2023"), s("2024"), s("inconnu")};
+        QTest::addRow("per body") << s("boitier")
+                                  << QStringList{s("Canon EOS 5D Mark II"),
+                                                 s("Canon EOS 350D DIGITAL"),
+                                                 s("Canon EOS DIGITAL REBEL")};
+        QTest::addRow("per lens") << s("objectif")
+                                  << QStringList{lensName(5), lensName(1), lensName(10),
+                                                 lensName(0)};
+    }
+
+    void groupsEqualFilteredRuns() {
+        QFETCH(QString, by);
+        QFETCH(QStringList, groups);
+        const QDir library = questionLibrary();
+        QVERIFY(library.exists());
+        const QStringList common{s("--recursif"), s("--format=json")};
+        const Run grouped = runProgram(
+            rapportPath, common + QStringList{s("--par"), by, library.path()}, m_tmp.path());
+        QCOMPARE(grouped.status, 0);
+        const QJsonObject root = QJsonDocument::fromJson(grouped.out).object();
+        QCOMPARE(root.value(s("resume")).toObject().value(s("par")).toString(), by);
+        const QJsonArray shown = root.value(s("groupes")).toArray();
+        QStringList names;
+        for (const QJsonValue &group : shown)
+            names << group[s("groupe")].toString();
+        QCOMPARE(names, groups);
+        for (QJsonValue value : shown) {
+            QJsonObject group = value.toObject();
+            const QString name = group.take(s("groupe")).toString();
+            if (name == s("inconnu"))
+                continue;
+            const QStringList filter = by == s("annee")
+                                           ? QStringList{s("--depuis=%1-01-01").arg(name),
+                                                         s("--jusqu-au=%1-12-31").arg(name)}
+                                       : by == s("boitier") ? QStringList{s("--boitier"), name}
+                                                            : QStringList{s("--objectif"), name};
+            const Run filtered = runProgram(
+                rapportPath, common + filter + QStringList{library.path()}, m_tmp.path());
+            QCOMPARE(filtered.status, 0);
+            QJsonObject alone = QJsonDocument::fromJson(filtered.out).object();
+            QCOMPARE(group.take(s("fichiers")),
+                     alone.take(s("resume")).toObject().value(s("fichiers")));
+            QCOMPARE(group.keys(), alone.keys());
+            for (const QString &category : group.keys())
+                QVERIFY2(group.value(category) == alone.value(category), qPrintable(category));
+        }
     }
 
     // Images shared among three processes give the very report of one: nested folders, equal
@@ -973,6 +1052,53 @@ print(os.getpid(), flush=True); time.sleep(30)' "$XDG_CACHE_HOME/kadrilo/balises
     }
 
 private:
+    // Six images of three years (and one without a date) on three bodies and three lenses, made
+    // once.
+    QDir questionLibrary() {
+        const QDir library(m_images.filePath(s("bibliotheque")));
+        if (!library.exists()) {
+            struct Image {
+                const char *path;
+                int lens;
+                const char *model;
+                double focalLength;
+                int focalLengthIn35mm;
+                const char *dateTimeOriginal;
+                int exposureDenominator; // 1/N s; 0: no ExposureTime
+            };
+            const Image images[] = {
+                // Full frame and 1.6 crop bodies, with the handheld limit's bounds: 1/4 s at
+                // 32 mm (3 stops), 1/40 s at 28 mm x 1.6, 1/50 s at 50 mm (the limit), 1/25 s
+                // at 50 mm (1 stop); an image without a 35 mm equivalent counts in no class.
+                {"IMG_1.CR2", 5, "Canon EOS 5D Mark II", 32, 32, "2022:12:31 23:59:59", 4},
+                {"2023/IMG_2.CR3", 5, "Canon EOS 350D DIGITAL", 105, 168, "2023:01:01 00:00:00",
+                 60},
+                {"2023/été/IMG_3.cr2", 1, "Canon EOS 350D DIGITAL", 28, 45, "2023:07:14 12:30:00",
+                 40},
+                {"2023/été/IMG_4.CR2", 10, "Canon EOS DIGITAL REBEL", 55.5, 0,
+                 "2023:07:14 18:00:00", 100},
+                {"2023/IMG_5.CR2", 0, "Canon EOS 5D Mark II", 50, 50, "", 50},
+                {"2024/IMG_6.cr3", 5, "Canon EOS 5D Mark II", 50, 50, "2024:02:29 09:15:00", 25},
+            };
+            for (const Image &image : images) {
+                test::Cr2Fixture fixture;
+                test::applyLens(fixture, test::kCr2Lenses[image.lens]);
+                fixture.model = s(image.model);
+                fixture.focalLength = image.focalLength;
+                fixture.focalLengthIn35mm = image.focalLengthIn35mm;
+                fixture.dateTimeOriginal = s(image.dateTimeOriginal);
+                fixture.exposureNumerator = image.exposureDenominator > 0 ? 1 : 0;
+                fixture.exposureDenominator = std::max(1, image.exposureDenominator);
+                const QString path = library.filePath(s(image.path));
+                const bool cr3 = path.endsWith(u'3');
+                if (!QDir().mkpath(QFileInfo(path).path()) ||
+                    !(cr3 ? test::writeCr3(path, fixture) : test::writeCr2(path, fixture)))
+                    return QDir(s("/nonexistent"));
+            }
+        }
+        return library;
+    }
+
     QString images() const { return m_images.filePath(s("photos")); }
     QByteArray output(const char *format, bool recursive) const {
         return m_outputs.value(s(format) + (recursive ? s("-r") : QString()));
