@@ -305,26 +305,32 @@ private Q_SLOTS:
             runProgram(rapportPath, {s("--recursif"), s("--format=csv"), samples}, m_tmp.path());
         QCOMPARE(run.status, 0);
         QStringList rows;
+        QStringList bodies;
         for (const QStringList &fields : test::parseCsv(QString::fromUtf8(run.out))) {
-            if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
-                fields.value(0) == s("boitiers") || fields.value(0) == s("focales_35mm") ||
-                fields.value(0) == s("annees") ||
-                (fields.value(0) == s("vitesse_de_securite") && fields.value(2) != s("0")))
+            // The three files are all named CanonRaw: their tag files take copy numbers in the
+            // order ExifTool meets them, which is the order the file system lists them in.
+            if (fields.value(0) == s("boitiers"))
+                bodies << fields.join(u',');
+            else if (fields.value(0) == s("focales") || fields.value(0) == s("vitesses") ||
+                     fields.value(0) == s("focales_35mm") || fields.value(0) == s("annees") ||
+                     (fields.value(0) == s("vitesse_de_securite") && fields.value(2) != s("0")))
                 rows << fields.join(u',');
         }
         // The CR3's, CRW's and CR2's 35 mm equivalents, 23.3, 37.2 and 89.2 mm, and their years;
         // 1/80 s at 23.3 mm and 1/64 s at 37.2 mm are within the handheld limit, 1/15 s at
         // 89.2 mm is 2.57 stops slower.
-        QCOMPARE(rows,
-                 QStringList(
-                     {s("focales,15 mm,1,33"), s("focales,24 mm,1,33"), s("focales,55 mm,1,33"),
-                      s("vitesses,1/80,1,33"), s("vitesses,1/64,1,33"), s("vitesses,1/15,1,33"),
-                      s("boitiers,Canon EOS 350D DIGITAL,1,33"), s("boitiers,Canon EOS M50,1,33"),
-                      s("boitiers,Canon EOS DIGITAL REBEL,1,33"), s("focales_35mm,23 mm,1,33"),
-                      s("focales_35mm,37 mm,1,33"), s("focales_35mm,89 mm,1,33"),
-                      s("annees,2003,1,33"), s("annees,2005,1,33"), s("annees,2018,1,33"),
-                      s("vitesse_de_securite,à 1/focale ou plus rapide,2,66"),
-                      s("vitesse_de_securite,3 IL plus lent,1,33")}));
+        QCOMPARE(rows, QStringList({s("focales,15 mm,1,33"), s("focales,24 mm,1,33"),
+                                    s("focales,55 mm,1,33"), s("vitesses,1/80,1,33"),
+                                    s("vitesses,1/64,1,33"), s("vitesses,1/15,1,33"),
+                                    s("focales_35mm,23 mm,1,33"), s("focales_35mm,37 mm,1,33"),
+                                    s("focales_35mm,89 mm,1,33"), s("annees,2003,1,33"),
+                                    s("annees,2005,1,33"), s("annees,2018,1,33"),
+                                    s("vitesse_de_securite,à 1/focale ou plus rapide,2,66"),
+                                    s("vitesse_de_securite,3 IL plus lent,1,33")}));
+        bodies.sort();
+        QCOMPARE(bodies, QStringList({s("boitiers,Canon EOS 350D DIGITAL,1,33"),
+                                      s("boitiers,Canon EOS DIGITAL REBEL,1,33"),
+                                      s("boitiers,Canon EOS M50,1,33")}));
     }
 
     // The questions of a photographer over a nested library of CR2 and CR3 images: what the
