@@ -2,6 +2,7 @@
 
 #include "analysis/results.h"
 #include "analysis/wording.h"
+#include "report/report_html.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,19 +15,6 @@
 namespace kadrilo::report {
 
 namespace {
-
-// One class of a category as the report prints it: its short name (the chart's label, or
-// the lens name), the window's caption beside its result, and the result itself.
-struct ReportClass {
-    QString name;
-    QString caption;
-    const ClassResult *result;
-};
-
-struct ReportCategory {
-    const char16_t *key;
-    QVector<ReportClass> classes;
-};
 
 template <std::size_t N>
 ReportCategory category(const char16_t *key, const QStringList &names, QString (*caption)(int),
@@ -47,10 +35,10 @@ ReportCategory namedCategory(const char16_t *key, const QVector<NamedClassResult
     return category;
 }
 
-// The five categories in the order of the window's tabs, then the report's own (but the
-// focal lengths per lens, which have a shape of their own). The
-// aperture classes take the photographer's name ("F/2.8"), not the chart's row label, which
-// lost a slash on row 8.
+} // namespace
+
+// The aperture classes take the photographer's name ("F/2.8"), not the chart's row label,
+// which lost a slash on row 8.
 QVector<ReportCategory> categories(const StatisticsResults &results) {
     QStringList apertureNames;
     for (int bucket = 1; bucket <= 24; ++bucket)
@@ -74,17 +62,6 @@ QVector<ReportCategory> categories(const StatisticsResults &results) {
     return all;
 }
 
-// The index in categories() of the lenses, after which the lenses past the 30th are told.
-constexpr int lensCategory = 4;
-
-// The filters that applied, each as a key of the json summary, the value given and the
-// phrase of the texte summary.
-struct AppliedFilter {
-    QString key;
-    QString value;
-    QString phrase;
-};
-
 QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     QVector<AppliedFilter> filters;
     const auto text = [&filters](const char *key, const QString &value, const char *what) {
@@ -105,7 +82,6 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     return filters;
 }
 
-// "<n> objectifs" past the 30th ("1 objectif"), with their photos.
 NamedClassResult uncountedLenses(const StatisticsResults &results) {
     NamedClassResult uncounted;
     uncounted.name =
@@ -116,6 +92,8 @@ NamedClassResult uncountedLenses(const StatisticsResults &results) {
     uncounted.caption = resultCaption(uncounted.count, uncounted.percent);
     return uncounted;
 }
+
+namespace {
 
 QString lensFocalCategory(const LensFocalResult &lens) {
     return QString::fromUtf16(keyLensFocal) + QStringLiteral(" : ") + lens.lens;
@@ -308,6 +286,8 @@ QByteArray formatReport(const StatisticsResults &results, ReportFormat format) {
         return formatCsv(results).toUtf8();
     case ReportFormat::Json:
         return formatJson(results);
+    case ReportFormat::Html:
+        return formatHtml(results).toUtf8();
     case ReportFormat::Texte:
         break;
     }

@@ -6,7 +6,7 @@
 
 namespace kadrilo::report {
 
-enum class ReportFormat { Texte, Csv, Json };
+enum class ReportFormat { Texte, Csv, Json, Html };
 
 // What the command line asks of kadrilo-rapport.
 struct ReportOptions {
@@ -55,7 +55,7 @@ enum ExitStatus : int {
     ExitInterrupted = 130,
 };
 
-// Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json]
+// Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json|html]
 // [--processus N] [--objectif TEXTE] [--boitier TEXTE] [--depuis AAAA-MM-JJ]
 // [--jusqu-au AAAA-MM-JJ] [--sans-cache] DOSSIER, options in any order, each at most once,
 // the "--format=csv" form accepted for every option with a value, "--" ending the options so

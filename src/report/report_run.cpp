@@ -358,6 +358,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     }
     StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
     describeFilters(results, filter, imagesBeforeFilter);
+    results.unreadImages = run.unreadNamed;
     ReportOutcome outcome{ExitOk, formatReport(results, options.format), notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;
