@@ -7,6 +7,7 @@
 //   - without the cache (--sans-cache), every image read by ExifTool, and a first run with an
 //     empty cache, which fills it, in turn (the best of `rounds`, 3 by default, of each);
 //   - re-runs over the unchanged library (the best of `rounds`), which start no ExifTool;
+//   - the same re-runs writing the HTML page and the json format, in turn;
 //   - a re-run after 1 % of the images were rewritten;
 //   - the floor of an unchanged re-run: listing and examining the files, in this process.
 // Prints every time, its ratio to the goal's reference, and the peak memory of each report,
@@ -129,6 +130,17 @@ int main(int argc, char *argv[]) {
         best(unchanged, again.seconds);
         peak = std::max(peak, again.peakMegabytes);
     }
+    // The page against the json format over the same filled cache: only the writing differs.
+    double json = -1;
+    double html = -1;
+    const auto inFormat = [&photos](const char *format) {
+        return QStringList{QStringLiteral("--recursif"),
+                           QStringLiteral("--format=") + QLatin1String(format), photos};
+    };
+    for (int round = 0; round < rounds; ++round) {
+        best(json, run("unchanged, json", inFormat("json")).seconds);
+        best(html, run("unchanged, html", inFormat("html")).seconds);
+    }
     // 1 % of the images rewritten: new content and times, so they are read again.
     for (int i = 0; i < images; i += 100) {
         const QByteArray path =
@@ -157,6 +169,7 @@ int main(int argc, char *argv[]) {
     std::printf("unchanged / first run    %7.3f   %6.3f   <= 0.02\n", unchanged, unchanged / first);
     std::printf("1 %% changed / first run  %7.3f   %6.3f   <= 0.06\n", changed.seconds,
                 changed.seconds / first);
+    std::printf("html / json              %7.3f   %6.3f   <= 1.10\n", html, html / json);
     std::printf("unchanged / floor        %7.3f   %6.1f\n", unchanged, unchanged / floor);
     std::printf("peak memory              %7.1f MB           <= 150 MB\n", peak);
     return 0;
