@@ -33,15 +33,18 @@ section.multiples{column-span:all}
 gap:0 2rem}
 table{width:100%;border-collapse:collapse;table-layout:fixed}
 th,td{padding:.1rem .3rem;text-align:left;font-weight:normal;vertical-align:middle}
-tbody th{width:36%;overflow-wrap:anywhere}
+tbody th{overflow-wrap:anywhere}
 thead th{color:var(--doux);font-size:.8rem;border-bottom:1px solid var(--trait)}
 thead th:first-child{width:36%}
-.n,.p{width:4.2rem;text-align:right;font-variant-numeric:tabular-nums}
+th:nth-child(n+3),td:nth-child(n+3){width:4.2rem;text-align:right;
+font-variant-numeric:tabular-nums}
 tbody tr:nth-child(even){background:var(--zebre)}
 tr{break-inside:avoid}
 svg{display:block;width:100%;height:.8rem}
-rect{fill:var(--barre)}
+rect{fill:var(--barre);height:100%}
 .note,.vide{color:var(--doux);font-size:.85rem;margin:.3rem 0}
+@media (max-width:30rem){body{padding:.6rem}th,td{padding:.1rem .2rem}
+thead th:first-child{width:44%}th:nth-child(n+3),td:nth-child(n+3){width:3.2rem}}
 @media print{body{max-width:none;padding:0;font-size:10pt}main{columns:1}
 :root{--fond:#fff;--texte:#000;--barre:#2b6cb0;--zebre:#f2f4f7}
 details>summary{list-style:none}}
@@ -96,20 +99,18 @@ void appendTable(QString &page, const QVector<Bar> &bars) {
         largest = std::max(largest, bar.result->count);
     page += QStringLiteral("<table><thead><tr><th scope=\"col\">Classe</th>"
                            "<th scope=\"col\"><span hidden>Barre</span></th>"
-                           "<th scope=\"col\" class=\"n\">Photos</th>"
-                           "<th scope=\"col\" class=\"p\">%</th></tr></thead><tbody>\n");
+                           "<th scope=\"col\">Photos</th>"
+                           "<th scope=\"col\">%</th></tr></thead><tbody>\n");
     for (const Bar &bar : bars) {
         const QString label = htmlText(bar.label);
         const QString count = QString::number(bar.result->count);
         const QString percent = QString::number(bar.result->percent);
-        page += QStringLiteral("<tr><th scope=\"row\">") + label +
-                QStringLiteral("</th><td><svg viewBox=\"0 0 100 1\" preserveAspectRatio=\"none\">"
-                               "<title>") +
+        page += QStringLiteral("<tr><th>") + label + QStringLiteral("</th><td><svg><title>") +
                 label + QStringLiteral(" :") + htmlText(bar.result->caption) +
                 QStringLiteral("</title><rect width=\"") +
                 QString::number(bar.result->count * 100.0 / largest, 'g', 4) +
-                QStringLiteral("\" height=\"1\"/></svg></td><td class=\"n\">") + count +
-                QStringLiteral("</td><td class=\"p\">") + percent + QStringLiteral("%</td></tr>\n");
+                QStringLiteral("%\"/></svg></td><td>") + count + QStringLiteral("</td><td>") +
+                percent + QStringLiteral("%</td></tr>\n");
     }
     page += QStringLiteral("</tbody></table>\n");
 }

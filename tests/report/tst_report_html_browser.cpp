@@ -46,8 +46,8 @@ const char measuringScript[] = R"js(
   function rows(root) {
     return [].map.call(root.querySelectorAll('tbody tr'), function (tr) {
       return {classe: tr.querySelector('th').innerText,
-              photos: parseInt(tr.querySelector('.n').innerText, 10),
-              pourcentage: parseInt(tr.querySelector('.p').innerText, 10)};
+              photos: parseInt(tr.querySelector('td:nth-child(3)').innerText, 10),
+              pourcentage: parseInt(tr.querySelector('td:nth-child(4)').innerText, 10)};
     });
   }
   function measure() {
@@ -67,7 +67,7 @@ const char measuringScript[] = R"js(
                                      photos: +uncounted.dataset.photos}
                                   : {objectifs: 0, photos: 0};
     var labels = [].slice.call(document.querySelectorAll(
-        'h1, h2, h3, .resume p, .resume li, summary, thead th, tbody th, td.n, td.p, p.note'));
+        'h1, h2, h3, .resume p, .resume li, summary, thead th, tbody th, td:nth-child(n+3), p.note'));
     var boxes = labels.map(function (e) { return e.getBoundingClientRect(); });
     for (var i = 0; i < boxes.length; ++i) {
       var a = boxes[i];
