@@ -121,8 +121,8 @@ void appendCategory(QString &page, const ReportCategory &category, const QString
     bars.reserve(category.classes.size());
     for (const ReportClass &item : category.classes)
         bars.append({item.name, item.result});
-    page += QStringLiteral("<section data-cle=\"") + key + QStringLiteral("\"><h2>") +
-            htmlText(heading(key)) + QStringLiteral("</h2>\n");
+    page += QStringLiteral("<section id=\"") + key + QStringLiteral("\" data-cle=\"") + key +
+            QStringLiteral("\"><h2>") + htmlText(heading(key)) + QStringLiteral("</h2>\n");
     appendTable(page, bars);
     page += note + QStringLiteral("</section>\n");
 }
@@ -182,8 +182,9 @@ void appendSummary(QString &page, const StatisticsResults &results) {
 
 // Small multiples: one chart per lens, each scaled to its own largest focal length.
 void appendLensFocalLengths(QString &page, const StatisticsResults &results) {
-    page += QStringLiteral("<section class=\"multiples\" data-cle=\"") +
-            QString::fromUtf16(keyLensFocal) + QStringLiteral("\"><h2>") +
+    const QString key = QString::fromUtf16(keyLensFocal);
+    page += QStringLiteral("<section class=\"multiples\" id=\"") + key +
+            QStringLiteral("\" data-cle=\"") + key + QStringLiteral("\"><h2>") +
             htmlText(heading(QString::fromUtf16(keyLensFocal))) +
             QStringLiteral("</h2>\n<div class=\"lentilles\">\n");
     for (const LensFocalResult &lens : results.lensFocalLengths) {

@@ -117,7 +117,8 @@ struct Browser {
     QString program;
     QString profile;
 
-    // Runs Chromium headless over `page` with `extra` arguments; its standard error in `log`.
+    // Runs Chromium headless over `page` (a file, and "#" a place in it) with `extra`
+    // arguments; its standard error in `log`.
     QByteArray run(const QString &page, const QStringList &extra, QByteArray *log = nullptr) const {
         QStringList arguments{s("--headless=new"),
                               s("--disable-gpu"),
@@ -135,7 +136,9 @@ struct Browser {
                               s("--user-data-dir=") + profile};
         if (::geteuid() == 0)
             arguments << s("--no-sandbox");
-        arguments << extra << QUrl::fromLocalFile(page).toString();
+        QUrl url = QUrl::fromLocalFile(page.section(u'#', 0, 0));
+        url.setFragment(page.section(u'#', 1), QUrl::DecodedMode);
+        arguments << extra << url.toString();
         QProcess process;
         process.start(program, arguments);
         const test::Run ended = test::finishedRun(process);
@@ -253,6 +256,10 @@ private Q_SLOTS:
         QString copy = QString::fromUtf8(m_page);
         copy.replace(s("img-src data:\">"), s("img-src data:; script-src 'unsafe-inline'\">"));
         copy.replace(s("</body>"), QString::fromUtf8(measuringScript) + s("</body>"));
+        // A screenshot of one chart: the copy shows the section named after "#" alone.
+        copy.replace(s("</head>"), s("<style>body:has(section:target) header,"
+                                     "main:has(section:target)>section:not(:target)"
+                                     "{display:none}</style></head>"));
         m_copy = m_tmp.filePath(s("page.html"));
         QFile file(m_copy);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -327,18 +334,25 @@ private Q_SLOTS:
     void screenshots_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");
-        QTest::addRow("laptop") << 1366 << 768;
-        QTest::addRow("phone") << 390 << 844;
+        QTest::addColumn<QString>("place");
+        QTest::addRow("laptop") << 1366 << 768 << QString();
+        QTest::addRow("phone") << 390 << 844 << QString();
+        QTest::addRow("lens focal lengths") << 1366 << 420 << s("focales_par_objectif");
     }
 
     void screenshots() {
         QFETCH(int, width);
         QFETCH(int, height);
+        QFETCH(QString, place);
         QDir().mkpath(capturesFolder);
-        const QString shot = capturesFolder + s("/statistiques-%1x%2.png").arg(width).arg(height);
+        const QString shot = capturesFolder + s("/statistiques-%1x%2%3.png")
+                                                  .arg(width)
+                                                  .arg(height)
+                                                  .arg(place.isEmpty() ? QString() : u'-' + place);
         QFile::remove(shot);
         const bool narrow = width < 500;
-        m_browser.run(narrow ? framed(width, height) : m_copy,
+        m_browser.run((narrow ? framed(width, height) : m_copy) +
+                          (place.isEmpty() ? QString() : u'#' + place),
                       {s("--window-size=%1,%2").arg(std::max(width, 500)).arg(height),
                        s("--screenshot=") + shot});
         QVERIFY2(QFileInfo(shot).size() > 1000, qPrintable(shot));
