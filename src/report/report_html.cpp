@@ -46,8 +46,7 @@ rect{fill:var(--barre);height:100%}
 @media (max-width:30rem){body{padding:.6rem}th,td{padding:.1rem .2rem}
 thead th:first-child{width:44%}th:nth-child(n+3),td:nth-child(n+3){width:3.2rem}}
 @media print{body{max-width:none;padding:0;font-size:10pt}main{columns:1}
-:root{--fond:#fff;--texte:#000;--barre:#2b6cb0;--zebre:#f2f4f7}
-details>summary{list-style:none}}
+:root{--fond:#fff;--texte:#000;--doux:#444;--barre:#2b6cb0;--zebre:#f2f4f7}}
 )css";
 
 // The headings of the report's own categories, as the texte format's sections name them.

@@ -120,20 +120,13 @@ struct Browser {
     // Runs Chromium headless over `page` (a file, and "#" a place in it) with `extra`
     // arguments; its standard error in `log`.
     QByteArray run(const QString &page, const QStringList &extra, QByteArray *log = nullptr) const {
-        QStringList arguments{s("--headless=new"),
-                              s("--disable-gpu"),
-                              s("--no-first-run"),
-                              s("--no-default-browser-check"),
-                              s("--disable-extensions"),
-                              s("--disable-background-networking"),
-                              s("--disable-component-update"),
-                              s("--disable-sync"),
-                              s("--hide-scrollbars"),
-                              s("--enable-logging=stderr"),
-                              s("--v=0"),
-                              s("--host-resolver-rules=MAP * ~NOTFOUND"),
-                              s("--proxy-server=127.0.0.1:9"),
-                              s("--user-data-dir=") + profile};
+        QStringList arguments =
+            s("--headless=new --disable-gpu --no-first-run --no-default-browser-check "
+              "--disable-extensions --disable-background-networking --disable-component-update "
+              "--disable-sync --hide-scrollbars --enable-logging=stderr --v=0 "
+              "--proxy-server=127.0.0.1:9")
+                .split(u' ');
+        arguments << s("--host-resolver-rules=MAP * ~NOTFOUND") << s("--user-data-dir=") + profile;
         if (::geteuid() == 0)
             arguments << s("--no-sandbox");
         QUrl url = QUrl::fromLocalFile(page.section(u'#', 0, 0));
