@@ -1,16 +1,18 @@
 // Times the report's cache over a library of fixture images in nested folders.
 //
-//   bench_cache [images] [rounds]
+//   bench_cache [images] [rounds] [formats]
 //
 // Writes `images` (20,000 by default) minimal CR2 and CR3 files that the real ExifTool reads,
 // then times `kadrilo-rapport --recursif` with one process per core:
 //   - without the cache (--sans-cache), every image read by ExifTool, and a first run with an
 //     empty cache, which fills it, in turn (the best of `rounds`, 3 by default, of each);
 //   - re-runs over the unchanged library (the best of `rounds`), which start no ExifTool;
+//   - the same re-runs writing the HTML page and the json format, in turn;
 //   - a re-run after 1 % of the images were rewritten;
 //   - the floor of an unchanged re-run: listing and examining the files, in this process.
 // Prints every time, its ratio to the goal's reference, and the peak memory of each report,
-// with the load average before and after: the machine may be shared.
+// with the load average before and after: the machine may be shared. With "formats", only
+// fills the cache and times the HTML page against the json format.
 
 #include "fixture_library.h"
 #include "platform/platform.h"
@@ -104,6 +106,28 @@ int main(int argc, char *argv[]) {
         std::printf("%-22s %8.3f s  peak %6.1f MB\n", name, timed.seconds, timed.peakMegabytes);
         return timed;
     };
+    const auto best = [](double &kept, double seconds) {
+        kept = kept < 0 ? seconds : std::min(kept, seconds);
+    };
+    // The page against the json format over the same filled cache: only the writing differs.
+    const auto htmlAgainstJson = [&](double &json, double &html) {
+        const auto inFormat = [&photos](const char *format) {
+            return QStringList{QStringLiteral("--recursif"),
+                               QStringLiteral("--format=") + QLatin1String(format), photos};
+        };
+        for (int round = 0; round < rounds; ++round) {
+            best(json, run("unchanged, json", inFormat("json")).seconds);
+            best(html, run("unchanged, html", inFormat("html")).seconds);
+        }
+    };
+    double json = -1;
+    double html = -1;
+    if (args.value(3) == QLatin1String("formats")) {
+        run("first, empty cache", report);
+        htmlAgainstJson(json, html);
+        std::printf("html / json              %7.3f   %6.3f   <= 1.10\n", html, html / json);
+        return 0;
+    }
     // One untimed pass warms the page cache and Perl's modules.
     timeReport(QStringList{QStringLiteral("--sans-cache")} + report, cache);
 
@@ -111,9 +135,6 @@ int main(int argc, char *argv[]) {
     double plain = -1;
     double first = -1;
     double peak = 0;
-    const auto best = [](double &kept, double seconds) {
-        kept = kept < 0 ? seconds : std::min(kept, seconds);
-    };
     for (int round = 0; round < rounds; ++round) {
         const Timed without =
             run("--sans-cache", QStringList{QStringLiteral("--sans-cache")} + report);
@@ -129,6 +150,7 @@ int main(int argc, char *argv[]) {
         best(unchanged, again.seconds);
         peak = std::max(peak, again.peakMegabytes);
     }
+    htmlAgainstJson(json, html);
     // 1 % of the images rewritten: new content and times, so they are read again.
     for (int i = 0; i < images; i += 100) {
         const QByteArray path =
@@ -157,6 +179,7 @@ int main(int argc, char *argv[]) {
     std::printf("unchanged / first run    %7.3f   %6.3f   <= 0.02\n", unchanged, unchanged / first);
     std::printf("1 %% changed / first run  %7.3f   %6.3f   <= 0.06\n", changed.seconds,
                 changed.seconds / first);
+    std::printf("html / json              %7.3f   %6.3f   <= 1.10\n", html, html / json);
     std::printf("unchanged / floor        %7.3f   %6.1f\n", unchanged, unchanged / floor);
     std::printf("peak memory              %7.1f MB           <= 150 MB\n", peak);
     return 0;

@@ -23,12 +23,14 @@ package_packages=(
 )
 # The tests: DejaVu, the last font the windows fall back to; a real X server with a window
 # manager for the pictures of the windows; the checks that packaging people run; and the
-# MinGW-w64 cross compiler for the syntax check of the Windows code.
+# MinGW-w64 cross compiler for the syntax check of the Windows code; Chromium, the browser
+# in which the HTML report is checked.
 test_packages=(
     fonts-dejavu-core
     xvfb xauth x11-utils imagemagick openbox
     fakeroot lintian desktop-file-utils appstream
     g++-mingw-w64-x86-64-posix
+    chromium
 )
 
 case "${1:-}" in

@@ -2,6 +2,7 @@
 
 #include "analysis/shot_classes.h"
 #include "analysis/statistiques.h"
+#include "run/extraction.h"
 
 #include <QDate>
 #include <QString>
@@ -80,6 +81,9 @@ struct StatisticsResults {
     QDate sinceFilter;
     QDate untilFilter;
     int filesBeforeFilter = 0;
+    // The images a report could not read, with ExifTool's reasons; the window tells them in
+    // a message of its own and leaves this empty.
+    QVector<UnreadImage> unreadImages;
 
     QString fileCountLine; // Label1: "<n> Fichiers RAW Analysés"
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"

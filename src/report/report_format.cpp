@@ -2,6 +2,7 @@
 
 #include "analysis/results.h"
 #include "analysis/wording.h"
+#include "report/report_html.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -14,19 +15,6 @@
 namespace kadrilo::report {
 
 namespace {
-
-// One class of a category as the report prints it: its short name (the chart's label, or
-// the lens name), the window's caption beside its result, and the result itself.
-struct ReportClass {
-    QString name;
-    QString caption;
-    const ClassResult *result;
-};
-
-struct ReportCategory {
-    const char16_t *key;
-    QVector<ReportClass> classes;
-};
 
 template <std::size_t N>
 ReportCategory category(const char16_t *key, const QStringList &names, QString (*caption)(int),
@@ -47,10 +35,10 @@ ReportCategory namedCategory(const char16_t *key, const QVector<NamedClassResult
     return category;
 }
 
-// The five categories in the order of the window's tabs, then the report's own (but the
-// focal lengths per lens, which have a shape of their own). The
-// aperture classes take the photographer's name ("F/2.8"), not the chart's row label, which
-// lost a slash on row 8.
+} // namespace
+
+// The aperture classes take the photographer's name ("F/2.8"), not the chart's row label,
+// which lost a slash on row 8.
 QVector<ReportCategory> categories(const StatisticsResults &results) {
     QStringList apertureNames;
     for (int bucket = 1; bucket <= 24; ++bucket)
@@ -75,6 +63,8 @@ QVector<ReportCategory> categories(const StatisticsResults &results) {
     return all;
 }
 
+namespace {
+
 // The section of each category of categories() in texte: the window's tab, then the report's
 // own sections (the drive and autofocus modes share one tab).
 QStringList sectionNames() {
@@ -89,21 +79,7 @@ QStringList sectionNames() {
     return names;
 }
 
-// A lens with its photos and their classes in a category counted per lens.
-struct LensBlock {
-    QString lens;
-    int count;
-    const QVector<NamedClassResult> *classes;
-};
-
-// A category counted per lens: its key, its texte section and the name of each lens's class
-// array in json.
-struct LensCategory {
-    const char16_t *key;
-    const char16_t *section;
-    const char16_t *classesKey;
-    QVector<LensBlock> lenses;
-};
+} // namespace
 
 QVector<LensCategory> lensCategories(const StatisticsResults &results) {
     LensCategory safety{keyLensSafety, u"Vitesse de sécurité par objectif", u"classes", {}};
@@ -114,17 +90,6 @@ QVector<LensCategory> lensCategories(const StatisticsResults &results) {
         focal.lenses.append({lens.lens, lens.count, &lens.focalLengths});
     return {safety, focal};
 }
-
-// The index in categories() of the lenses, after which the lenses past the 30th are told.
-constexpr int lensCategory = 4;
-
-// The filters that applied, each as a key of the json summary, the value given and the
-// phrase of the texte summary.
-struct AppliedFilter {
-    QString key;
-    QString value;
-    QString phrase;
-};
 
 QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     QVector<AppliedFilter> filters;
@@ -146,8 +111,6 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
     return filters;
 }
 
-} // namespace
-
 QString appliedFiltersText(const StatisticsResults &results) {
     QStringList phrases;
     for (const AppliedFilter &filter : appliedFilters(results))
@@ -156,8 +119,6 @@ QString appliedFiltersText(const StatisticsResults &results) {
     return phrases.isEmpty() ? last
                              : phrases.join(QStringLiteral(", ")) + QStringLiteral(" et ") + last;
 }
-
-namespace {
 
 // "<n> objectifs" past the 30th ("1 objectif"), with their photos.
 NamedClassResult uncountedLenses(const StatisticsResults &results) {
@@ -170,6 +131,8 @@ NamedClassResult uncountedLenses(const StatisticsResults &results) {
     uncounted.caption = resultCaption(uncounted.count, uncounted.percent);
     return uncounted;
 }
+
+namespace {
 
 // One row of the csv form: the category, the class and its numbers.
 struct CsvRow {
@@ -573,6 +536,8 @@ QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
         return formatCsv(results, groups).toUtf8();
     case ReportFormat::Json:
         return formatJson(results, groups);
+    case ReportFormat::Html:
+        return formatHtml(results).toUtf8();
     case ReportFormat::Texte:
         break;
     }

@@ -6,9 +6,13 @@
 #include <QByteArray>
 #include <QString>
 
+#include <QVector>
+
 namespace kadrilo {
+struct ClassResult;
+struct NamedClassResult;
 struct StatisticsResults;
-}
+} // namespace kadrilo
 
 namespace kadrilo::report {
 
@@ -31,6 +35,57 @@ inline constexpr char16_t keyLensFocal[] = u"focales_par_objectif";
 inline constexpr char16_t keyLensSafety[] = u"vitesse_de_securite_par_objectif";
 // The lenses past the lens list's 30 slots.
 inline constexpr char16_t keyUncountedLenses[] = u"objectifs_non_comptes";
+
+// One class of a category as the report prints it: its short name (the chart's label, or
+// the lens name), the window's caption beside its result, and the result itself.
+struct ReportClass {
+    QString name;
+    QString caption;
+    const ClassResult *result;
+};
+
+struct ReportCategory {
+    const char16_t *key;
+    QVector<ReportClass> classes;
+};
+
+// The five categories in the order of the window's tabs, then the report's own (but the
+// focal lengths per lens, which have a shape of their own). Every format writes these.
+QVector<ReportCategory> categories(const StatisticsResults &results);
+
+// The index in categories() of the lenses, after which the lenses past the 30th are told.
+inline constexpr int lensCategory = 4;
+
+// A lens with its photos and their classes in a category counted per lens.
+struct LensBlock {
+    QString lens;
+    int count;
+    const QVector<NamedClassResult> *classes;
+};
+
+// A category counted per lens: its key, its texte section and the name of each lens's class
+// array in json.
+struct LensCategory {
+    const char16_t *key;
+    const char16_t *section;
+    const char16_t *classesKey;
+    QVector<LensBlock> lenses;
+};
+
+// The shutter safety per lens, then the focal lengths per lens, every lens of each.
+QVector<LensCategory> lensCategories(const StatisticsResults &results);
+
+// The filters that applied, each as a key of the json summary, the value given and the
+// phrase of the texte summary.
+struct AppliedFilter {
+    QString key;
+    QString value;
+    QString phrase;
+};
+QVector<AppliedFilter> appliedFilters(const StatisticsResults &results);
+
+// "<n> objectifs" past the 30th ("1 objectif"), with their photos.
+NamedClassResult uncountedLenses(const StatisticsResults &results);
 
 // The filters that applied, named as the texte summary names them and joined as a sentence:
 // "objectif contenant « 24-70 », boîtier contenant « R5 » et depuis le 2023-01-01".

@@ -15,6 +15,8 @@ bool formatFromName(const QString &name, ReportFormat &format) {
         format = ReportFormat::Csv;
     else if (name == QLatin1String("json"))
         format = ReportFormat::Json;
+    else if (name == QLatin1String("html"))
+        format = ReportFormat::Html;
     else
         return false;
     return true;
@@ -117,7 +119,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
             value = arguments.at(++i);
         } else if (name == QLatin1String("--format")) {
             return failure(
-                QStringLiteral("l'option --format attend une valeur : texte, csv ou json."));
+                QStringLiteral("l'option --format attend une valeur : texte, csv, json ou html."));
         } else if (name == QLatin1String("--processus")) {
             return failure(QStringLiteral("l'option --processus attend un nombre."));
         } else if (name == QLatin1String("--par")) {
@@ -131,7 +133,7 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
 
         if (name == QLatin1String("--format")) {
             if (!formatFromName(value, options.format))
-                return failure(QStringLiteral("format inconnu : %1 (texte, csv ou json).")
+                return failure(QStringLiteral("format inconnu : %1 (texte, csv, json ou html).")
                                    .arg(wording::quoted(value)));
         } else if (name == QLatin1String("--par")) {
             if (!groupByFromName(value, options.groupBy))
@@ -190,7 +192,9 @@ QString usageTemplate() {
         "Kadrilo, qui elle ne lit que les CR2 et les CRW.\n"
         "\n"
         "  --recursif              inclure les sous-dossiers\n"
-        "  --format FORMAT         texte (par défaut), csv ou json\n"
+        "  --format FORMAT         texte (par défaut), csv, json ou html (une page à ouvrir\n"
+        "                          dans un navigateur : kadrilo-rapport --format html\n"
+        "                          DOSSIER > statistiques.html)\n"
         "  --processus N           répartir les images entre N processus ExifTool (de 1 à 64 ;\n"
         "                          par défaut, un par cœur du processeur)\n"
         "  --sans-cache            lire chaque image avec ExifTool, sans lire ni écrire le\n"

@@ -6,7 +6,7 @@
 
 namespace kadrilo::report {
 
-enum class ReportFormat { Texte, Csv, Json };
+enum class ReportFormat { Texte, Csv, Json, Html };
 
 // How --par splits the images kept into groups shown side by side: not at all, by body
 // (Model), by lens (LensID) or by year of the shot (DateTimeOriginal).
@@ -63,7 +63,7 @@ enum ExitStatus : int {
     ExitInterrupted = 130,
 };
 
-// Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json]
+// Reads the arguments that follow the program name: [--recursif] [--format texte|csv|json|html]
 // [--processus N] [--objectif TEXTE] [--boitier TEXTE] [--depuis AAAA-MM-JJ]
 // [--jusqu-au AAAA-MM-JJ] [--par boitier|objectif|annee] [--sans-cache] DOSSIER, options in any
 // order, each at most once, the "--format=csv" form accepted for every option with a value, "--"

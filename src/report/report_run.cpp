@@ -420,6 +420,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                                QStringLiteral("Aucune image ne répond aux filtres : ") +
                                    appliedFiltersText(results),
                                unreadImagesText(run)}));
+    results.unreadImages = run.unreadNamed;
     const QByteArray output =
         formatReport(results, options.format, groups.count(state.type_raw, shownFolder));
     ReportOutcome outcome{ExitOk, output, notices};

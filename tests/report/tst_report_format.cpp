@@ -4,6 +4,7 @@
 #include "report/image_filter.h"
 #include "report/report_format.h"
 #include "report/report_groups.h"
+#include "report/report_html.h"
 #include "support/text.h"
 
 #include <QJsonArray>
@@ -342,6 +343,109 @@ private Q_SLOTS:
         QVERIFY(rows.contains(QStringList{s("focales"), s("55 mm"), s("5D"), s("1"), s("100")}));
         QVERIFY(std::all_of(rows.begin(), rows.end(),
                             [](const QStringList &row) { return row.size() == 5; }));
+    }
+
+    // Lens, body and folder names are text anyone can write: the page shows them as text,
+    // never as markup, in a table cell, in a bar's title and in the summary alike.
+    void htmlShowsNamesAsText_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+        QTest::addRow("script element")
+            << s("<script>alert(1)</script>") << s("&lt;script&gt;alert(1)&lt;/script&gt;");
+        QTest::addRow("attribute breakout") << s("\"><img src=x onerror=alert(1)>")
+                                            << s("&quot;&gt;&lt;img src=x onerror=alert(1)&gt;");
+        QTest::addRow("character reference kept as typed") << s("&amp;") << s("&amp;amp;");
+        QTest::addRow("line break shown") << s("Zoom\nII") << s("Zoom\\u000AII");
+        QTest::addRow("apostrophe") << s("l'objectif") << s("l&#39;objectif");
+    }
+
+    void htmlShowsNamesAsText() {
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        ShotCounts shots;
+        shots.countLine("Model: " + name.toUtf8());
+        shots.countLine("LensID: " + name.toUtf8());
+        statistiques_exif stats;
+        stats.nb_fichiers = 1;
+        stats.nb_objectifs = 1;
+        stats.objectifs[0] = name;
+        stats.compte_objectifs[0] = 1;
+        StatisticsResults results = computeResults(stats, s("Canon"), name, &shots);
+        results.unreadImages = {{name, name}};
+        const QString page = formatHtml(results);
+        // The lens row with its bar title, the body row with its bar title, the lens's own
+        // chart, the folder line and the unread image's path and reason.
+        QCOMPARE(page.count(s("<th>") + shown + s("</th>")), 2);
+        QCOMPARE(page.count(s("<title>") + shown + s(" : 1 photos, soit 100%</title>")), 2);
+        QCOMPARE(page.count(s("<h3>") + shown + s("</h3>")), 1);
+        QVERIFY(page.contains(s("<p>Dossier d&#39;analyse : ") + shown + s("</p>")));
+        QVERIFY(page.contains(s("<li>") + shown + s(" : ") + shown + s("</li>")));
+        QCOMPARE(page.count(s("<script")), 0);
+        QCOMPARE(page.count(s("<img")), 0);
+        QVERIFY(!passesControls(page));
+        QVERIFY(page.contains(s("<html lang=\"fr\">")));
+        QVERIFY(page.contains(s("<meta http-equiv=\"Content-Security-Policy\" "
+                                "content=\"default-src 'none'; style-src 'unsafe-inline'; "
+                                "img-src data:\">")));
+    }
+
+    // The summary names ten unread images, then tells the others behind a summary that opens
+    // to them; the lenses past the 30th follow the lens chart.
+    void htmlSummaryOfTheQuestions_data() {
+        QTest::addColumn<int>("unread");
+        QTest::addColumn<int>("listed");
+        QTest::addColumn<QString>("others");
+        QTest::addRow("none") << 0 << 0 << QString();
+        QTest::addRow("one") << 1 << 1 << QString();
+        QTest::addRow("ten, no summary") << 10 << 10 << QString();
+        QTest::addRow("eleven") << 11 << 11 << s("<summary>… et 1 autre</summary>");
+        QTest::addRow("twelve") << 12 << 12 << s("<summary>… et 2 autres</summary>");
+    }
+
+    void htmlSummaryOfTheQuestions() {
+        QFETCH(int, unread);
+        QFETCH(int, listed);
+        QFETCH(QString, others);
+        StatisticsResults results = questionResults();
+        for (int i = 0; i < unread; ++i)
+            results.unreadImages.append({s("/photos/IMG_%1.CR2").arg(i), s("File format error")});
+        const QString page = formatHtml(results);
+        QCOMPARE(page.count(s(" : File format error</li>")), listed);
+        QCOMPARE(page.count(s("<summary>")), others.isEmpty() ? 0 : 1);
+        QVERIFY(others.isEmpty() || page.contains(others));
+        QCOMPARE(page.contains(s("1 image n'a pas pu être lue :")), unread == 1);
+        QVERIFY(page.contains(
+            s("<p>Filtres : objectif contenant « 24-70 », jusqu&#39;au 2023-12-31</p>")));
+        QVERIFY(page.contains(s("data-objectifs=\"3\" data-photos=\"3\">Objectifs non comptés, "
+                                "au-delà des 30 premiers : 3 objectifs, 3 photos, soit 8%</p>")));
+        // Every lens has its small chart, those past the 30th too.
+        QCOMPARE(page.mid(page.indexOf(s("id=\"focales_par_objectif\""))).count(s("<figure>")), 33);
+    }
+
+    // A large library: 30 lenses at 100 focal lengths each, 100 exposure times, 30 bodies
+    // over 20 years; its page stays under 1 MB.
+    void htmlPageOfALargeLibraryStaysSmall() {
+        statistiques_exif stats;
+        ShotCounts shots;
+        for (int i = 0; i < 30 * 100; ++i) {
+            const QByteArray lens = QByteArray::number(i % 30);
+            const QByteArray focal = QByteArray::number(10 + i / 30);
+            const QByteArray number = QByteArray::number(i % 100 + 1);
+            ++stats.nb_fichiers;
+            countContent("LensID: Canon EF 100-400mm f/4.5-5.6L IS II USM n" + lens +
+                             "\nFocalLength: " + focal + ".0 mm\nFocalLength35efl: " + focal +
+                             ".0 mm (35 mm equivalent: " + focal + "1.0 mm)\nExposureTime: 1/" +
+                             number + "\nModel: Canon EOS " + lens +
+                             "D\nDateTimeOriginal: " + QByteArray::number(2000 + i % 20) + ":0" +
+                             QByteArray::number(i % 9 + 1) + ":01 " +
+                             QByteArray::number(10 + i % 14) + ":00:00\n",
+                         stats, shots);
+        }
+        const StatisticsResults results = computeResults(stats, s("Canon"), s("/photos"), &shots);
+        QCOMPARE(results.lensFocalLengths.size(), 30);
+        QCOMPARE(results.lensFocalLengths.at(0).focalLengths.size(), 100);
+        const QByteArray page = formatHtml(results).toUtf8();
+        QVERIFY2(page.size() < 1024 * 1024, qPrintable(QString::number(page.size())));
     }
 
     // Without a filter the summary says so in JSON, and texte keeps the window's three lines.
