@@ -571,12 +571,11 @@ bool TagCache::pruneRows(QSqlQuery &query, const QString &keyStart, int checked)
     QByteArray last;
     int seen = 0;
     for (const bool wrapped : {false, true}) {
-        query.prepare(wrapped ? QStringLiteral("SELECT path, tags, size, modified, changed, "
-                                               "device, inode FROM images WHERE path < ? ORDER "
-                                               "BY path LIMIT ?")
-                              : QStringLiteral("SELECT path, tags, size, modified, changed, "
-                                               "device, inode FROM images WHERE path >= ? "
-                                               "ORDER BY path LIMIT ?"));
+        // An empty start is bound as NULL: coalesce makes it the start of the file.
+        query.prepare(QStringLiteral("SELECT path, tags, size, modified, changed, device, inode "
+                                     "FROM images WHERE path %1 coalesce(?, x'') ORDER BY path "
+                                     "LIMIT ?")
+                          .arg(wrapped ? QLatin1String("<") : QLatin1String(">=")));
         query.addBindValue(from);
         query.addBindValue(checked - seen);
         if (!query.exec())
