@@ -398,8 +398,16 @@ bool TagCache::createTables(QSqlQuery &query, QSqlError &error) {
     return made;
 }
 
+QString TagCache::damagedRowsNotice() const {
+    return QStringLiteral("le cache %1 avait des lignes abîmées : leurs images ont été relues "
+                          "par ExifTool.")
+        .arg(quotedPath(m_path));
+}
+
 bool TagCache::replace(const QString &why) {
     close();
+    // Damaged rows are often the first sign of a damaged file: one notice tells both.
+    m_notices.removeAll(damagedRowsNotice());
     bool removed = !m_readOnly;
     for (const QString &suffix :
          {QString(), QStringLiteral("-journal"), QStringLiteral("-wal"), QStringLiteral("-shm")}) {
@@ -524,9 +532,7 @@ void TagCache::readRows(QSqlQuery &query, const QByteArray &prefix, bool recursi
             images.insert(path, image);
     }
     if (damaged > 0)
-        notice(QStringLiteral("le cache %1 avait des lignes abîmées : leurs images ont été "
-                              "relues par ExifTool.")
-                   .arg(quotedPath(m_path)));
+        notice(damagedRowsNotice());
 }
 
 bool TagCache::storeRows(QSqlQuery &insert, const QHash<QByteArray, CachedImage> &images,

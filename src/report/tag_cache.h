@@ -116,6 +116,7 @@ private:
     // Another program holds the file: it is left alone, and not used this time.
     void busy();
     void notice(const QString &text);
+    QString damagedRowsNotice() const;
     // A failed statement: a damaged file is replaced; a locked or full one told once.
     void failed(const QString &what, const QSqlError &error);
 
