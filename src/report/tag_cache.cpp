@@ -167,12 +167,13 @@ bool changedBefore(const FileIdentity &identity, qint64 listed) {
 }
 
 #ifdef Q_OS_UNIX
-// Makes `path` private to its owner when the person owns it; never follows a link.
-void makePrivate(const QByteArray &path, mode_t mode) {
+// Takes the rights of the group and of others away from `path` when the person owns it, and
+// leaves the owner's own as they are (a file made read-only stays so); never follows a link.
+void makePrivate(const QByteArray &path) {
     struct stat info;
     if (::lstat(path.constData(), &info) == 0 && !S_ISLNK(info.st_mode) &&
-        info.st_uid == ::geteuid() && (info.st_mode & 07777) != mode)
-        ::chmod(path.constData(), mode);
+        info.st_uid == ::geteuid() && (info.st_mode & 077) != 0)
+        ::chmod(path.constData(), info.st_mode & 07700);
 }
 #endif
 
@@ -257,13 +258,13 @@ bool TagCache::preparePlace() {
     const QByteArray folderBytes = QFile::encodeName(folder);
     if (::mkdir(folderBytes.constData(), 0700) != 0 && errno != EEXIST)
         return false;
-    makePrivate(folderBytes, 0700);
+    makePrivate(folderBytes);
     const QByteArray fileBytes = QFile::encodeName(m_path);
     // SQLite gives its journal the mode of the file it belongs to.
     const int fd = ::open(fileBytes.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (fd >= 0)
         ::close(fd);
-    makePrivate(fileBytes, 0600);
+    makePrivate(fileBytes);
     return true;
 #else
     return QDir().mkpath(folder);
