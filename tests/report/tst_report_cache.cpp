@@ -8,6 +8,7 @@
 #include "support/program_run.h"
 #include "support/text.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -395,6 +396,39 @@ private Q_SLOTS:
         QCOMPARE(err.count("le cache « "), 1);
         QVERIFY2(QString::fromUtf8(err).contains(told) && !err.contains("remplacé"), err);
         QProcess::execute(s("chmod"), {s("-R"), s("u+w"), cacheHome()});
+    }
+
+    // On a file system that keeps whole seconds, an image rewritten in place in the second the
+    // report listed it keeps its size, times and inode: the next report reads it again.
+    void sameSecondChange() {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system with whole-second times");
+        const QString image = m_work.filePath(s("seconde.img"));
+        QDir(library()).removeRecursively();
+        QVERIFY(QDir().mkpath(library()));
+        if (QProcess::execute(s("sh"), {s("-c"),
+                                        s("truncate -s 16M \"$0\" && mke2fs -q -t ext4 "
+                                          "-I 128 \"$0\" 2>/dev/null && mount -o loop "
+                                          "\"$0\" \"$1\""),
+                                        image, library()}) != 0)
+            QSKIP("no loop device here");
+        const QString path = library() + s("/IMG_0001.CR2");
+        const QString twin = m_work.filePath(s("iso200.CR2"));
+        writeImage(twin, 1, "Canon EOS 350D DIGITAL", 200);
+        QFile file(twin);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray other = file.readAll();
+        QTest::qWait(1000 - int(QDateTime::currentMSecsSinceEpoch() % 1000) + 10);
+        writeImage(path, 1, "Canon EOS 350D DIGITAL", 100);
+        const Run first = report({s("--format=json")});
+        QFile rewritten(path);
+        QVERIFY(rewritten.open(QIODevice::WriteOnly) && rewritten.write(other) == other.size());
+        rewritten.close();
+        const Run cached = report({s("--format=json")});
+        const Run plain = report({s("--format=json"), s("--sans-cache")});
+        QProcess::execute(s("umount"), {library()});
+        QCOMPARE(first.status, 0);
+        QCOMPARE(cached.out, plain.out);
     }
 
     // Two reports at once over one cache, and reports killed at any moment: every report
