@@ -177,6 +177,26 @@ void makePrivate(const QByteArray &path) {
 }
 #endif
 
+// Whether a file that cannot be reached was removed or renamed, rather than left on a volume
+// that is not mounted now (an external disk): the nearest folder above it that exists is on
+// the file's own device.
+bool isGoneFromItsVolume(const QByteArray &path, qint64 device) {
+#ifdef Q_OS_UNIX
+    QByteArray folder = path;
+    while (folder.lastIndexOf('/') > 0) {
+        folder.truncate(folder.lastIndexOf('/'));
+        struct stat info;
+        if (::stat(folder.constData(), &info) == 0)
+            return qint64(info.st_dev) == device;
+    }
+    return true;
+#else
+    Q_UNUSED(path);
+    Q_UNUSED(device);
+    return true;
+#endif
+}
+
 } // namespace
 
 std::optional<FileIdentity> fileIdentity(const QByteArray &path) {
@@ -591,8 +611,10 @@ bool TagCache::pruneRows(QSqlQuery &query, const QString &keyStart, int checked)
             ++seen;
             last = query.value(0).toByteArray();
             const QString tags = query.value(1).toString();
+            const FileIdentity kept = identityAt(query, 2);
             const std::optional<FileIdentity> now = fileIdentity(last);
-            if (!tags.startsWith(keyStart) || !now || *now != identityAt(query, 2))
+            if (!tags.startsWith(keyStart) || (now && *now != kept) ||
+                (!now && isGoneFromItsVolume(last, kept.device)))
                 stale.append({last, tags});
         }
         if (query.lastError().isValid())
