@@ -83,7 +83,7 @@ ExiftoolProgram exiftoolProgram(const QString &exiftool) {
 }
 
 // The configuration files ExifTool would read, each with its identity or "-" when absent: a
-// configuration changes what ExifTool prints, so it is part of every row's key. ExifTool reads
+// configuration changes what ExifTool prints, so it belongs to every row's key. ExifTool reads
 // .ExifTool_config in $EXIFTOOL_HOME, else $HOME, else beside the exiftool script; both the
 // program as named and the file its links lead to count.
 QString exiftoolConfigKey(const QString &exiftool) {
