@@ -194,8 +194,9 @@ private:
             m_listing.skipped.push_back({path, QStringLiteral("le fichier est vide")});
             return;
         }
-        m_listing.images.push_back(
-            {path, qint64(info.st_size), nanoseconds(info.st_mtim), nanoseconds(info.st_ctim)});
+        m_listing.images.push_back({path, qint64(info.st_size), nanoseconds(info.st_mtim),
+                                    nanoseconds(info.st_ctim), qint64(info.st_dev),
+                                    qint64(info.st_ino)});
     }
 
     bool m_recursive;

@@ -47,6 +47,8 @@ struct ListedImage {
     qint64 size = 0;
     qint64 modified = 0; // modification time, nanoseconds since the epoch
     qint64 changed = 0;  // inode change time, nanoseconds since the epoch
+    qint64 device = 0;
+    qint64 inode = 0;
 };
 
 // An entry named like an image that is not a file ExifTool can read to its end: a FIFO, a

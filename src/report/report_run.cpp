@@ -14,6 +14,7 @@
 #include "run/extraction.h"
 #include "run/module1.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QHash>
@@ -59,7 +60,7 @@ QByteArray absoluteFolder(const QByteArray &path) {
 }
 
 FileIdentity identityOf(const platform::ListedImage &image) {
-    return {image.size, image.modified, image.changed};
+    return {image.size, image.modified, image.changed, image.device, image.inode};
 }
 
 // The ExifTool program file behind `exiftool`, and what tells whether it changed: the cache
@@ -71,10 +72,40 @@ struct ExiftoolProgram {
 };
 
 ExiftoolProgram exiftoolProgram(const QString &exiftool) {
-    const QFileInfo program(QFileInfo(exiftool).canonicalFilePath());
-    return {QFile::encodeName(program.filePath()),
-            {program.size(), program.lastModified().toMSecsSinceEpoch() * 1'000'000,
-             program.metadataChangeTime().toMSecsSinceEpoch() * 1'000'000}};
+    const QByteArray path = QFile::encodeName(QFileInfo(exiftool).canonicalFilePath());
+    return {path, fileIdentity(path).value_or(FileIdentity())};
+}
+
+// The configuration files ExifTool would read, each with its identity or "-" when absent: a
+// configuration changes what ExifTool prints, so it belongs to every row's key. ExifTool reads
+// .ExifTool_config in $EXIFTOOL_HOME, else $HOME, else beside the exiftool script; both the
+// program as named and the file its links lead to count.
+QString exiftoolConfigKey(const QString &exiftool) {
+    QByteArray home = qgetenv("EXIFTOOL_HOME");
+    if (home.isEmpty())
+        home = qgetenv("HOME");
+    if (home.isEmpty())
+        home = ".";
+    QList<QByteArray> candidates{home + "/.ExifTool_config"};
+    for (const QString &program : {exiftool, QFileInfo(exiftool).canonicalFilePath()}) {
+        const QByteArray config =
+            QFile::encodeName(QFileInfo(program).absolutePath()) + "/.ExifTool_config";
+        if (!program.isEmpty() && !candidates.contains(config))
+            candidates << config;
+    }
+    QStringList key;
+    for (const QByteArray &candidate : std::as_const(candidates)) {
+        const std::optional<FileIdentity> identity = fileIdentity(candidate);
+        key << QString::fromLocal8Bit(candidate) + QLatin1Char('=') +
+                   (identity ? QStringLiteral("%1:%2:%3:%4:%5")
+                                   .arg(identity->size)
+                                   .arg(identity->modified)
+                                   .arg(identity->changed)
+                                   .arg(identity->device)
+                                   .arg(identity->inode)
+                             : QStringLiteral("-"));
+    }
+    return key.join(QLatin1Char(';'));
 }
 
 QString privateFolderError(const platform::PrivateParent &parent) {
@@ -216,6 +247,9 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     const auto stopped = [&settings] {
         return settings.interruption && settings.interruption->isInterrupted();
     };
+    // Taken before the listing: a row is trusted later only for a file that had changed
+    // clearly before this moment.
+    const qint64 listedAt = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
     const platform::ImageListing listing = system.listImages(folder, options.recursive, true);
     if (stopped())
         return interrupted();
@@ -232,9 +266,14 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
     // The lines kept of a tag file belong to the key too: rows kept before the file type was
     // are not trusted, since it decides whether an image counts.
-    const auto cacheKey = [&input](const QString &version) {
-        return version + QLatin1Char('|') + input.extensionFilter +
-               optionsPiece(input.recursive, input.extraTags) + QStringLiteral("|FileType");
+    // The key starts with what ExifTool is (version, configuration), then what it is asked.
+    const QString config = exiftoolConfigKey(state.chemin_exiftool);
+    const auto keyStart = [&config](const QString &version) {
+        return version + QLatin1Char('|') + config + QLatin1Char('|');
+    };
+    const auto cacheKey = [&input, &keyStart](const QString &version) {
+        return keyStart(version) + input.extensionFilter +
+               optionsPiece(input.recursive, input.extraTags);
     };
 
     // The images the cache gives; a relative listing (a folder beyond the path limit) has
@@ -388,7 +427,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         if (!version.isEmpty()) {
             if (version != knownVersion)
                 cache->rememberExiftoolVersion(program.path, program.identity, version);
-            cache->store(newlyRead, cacheKey(version));
+            cache->store(newlyRead, cacheKey(version), listedAt, keyStart(version),
+                         std::max(pruneBatch, 2 * int(listing.images.size())));
         }
     }
     const QString notices = cache ? joined(cache->notices()) : QString();

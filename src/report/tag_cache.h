@@ -8,20 +8,29 @@
 
 #include <optional>
 
+class QSqlError;
 class QSqlQuery;
 
 namespace kadrilo::report {
 
-// What tells whether a file's content may have changed since it was last read.
+// What tells whether a file's content may have changed since it was last read: another file
+// put in its place (same size and times) has another device or inode.
 struct FileIdentity {
     qint64 size = 0;
     qint64 modified = 0; // nanoseconds since the epoch
     qint64 changed = 0;  // inode change time, nanoseconds since the epoch
+    qint64 device = 0;
+    qint64 inode = 0;
 
     friend bool operator==(const FileIdentity &a, const FileIdentity &b) {
-        return a.size == b.size && a.modified == b.modified && a.changed == b.changed;
+        return a.size == b.size && a.modified == b.modified && a.changed == b.changed &&
+               a.device == b.device && a.inode == b.inode;
     }
+    friend bool operator!=(const FileIdentity &a, const FileIdentity &b) { return !(a == b); }
 };
+
+// The identity of the file at `path`, links followed; none when it cannot be reached.
+std::optional<FileIdentity> fileIdentity(const QByteArray &path);
 
 // One image as the cache keeps it: the identity of the file it was read from, and the lines
 // of its tag file that the counting rules look at (empty: read, none of those tags).
@@ -29,6 +38,16 @@ struct CachedImage {
     FileIdentity identity;
     QByteArray tagLines;
 };
+
+// A row is trusted only when its file last changed clearly before the run that wrote it
+// listed the folder: a change made in the same clock tick as that listing leaves the same
+// times, on file systems that keep whole seconds (FAT keeps two). Two seconds also cover the
+// kernel's coarse file clock and a small skew of a network file server's clock.
+constexpr qint64 racyMargin = 2'000'000'000; // nanoseconds
+
+// How many rows a run checks at least for images that exist no more, in rotation over the
+// whole file; a run listing more images checks as many rows as it listed.
+constexpr int pruneBatch = 2000;
 
 // The report's memory of what ExifTool wrote for each image, in an SQLite file of the
 // person's cache folder, so that an image that has not changed is not given to ExifTool
@@ -63,34 +82,46 @@ public:
                                         const QString &tags,
                                         const QHash<QByteArray, FileIdentity> &present);
 
-    // Keeps `images` read for `tags`, and removes the rows of images gone since load(), in
-    // one transaction.
-    void store(const QHash<QByteArray, CachedImage> &images, const QString &tags);
+    // Keeps `images` read for `tags` by the run that listed its folder at `listedAt`
+    // (nanoseconds since the epoch), removes the rows of images gone since load(), and checks
+    // the next rows in rotation (at least `checked` of them): a row whose file is gone or
+    // changed, or whose key does not start with `keyStart`, is removed. One transaction.
+    void store(const QHash<QByteArray, CachedImage> &images, const QString &tags, qint64 listedAt,
+               const QString &keyStart, int checked);
 
     // What went wrong, in French, each told once.
     const QStringList &notices() const { return m_notices; }
 
     // Where the cache lives: "kadrilo/balises.sqlite" in the person's cache folder
-    // ($XDG_CACHE_HOME, else ~/.cache).
+    // ($XDG_CACHE_HOME when it is an absolute path, else ~/.cache).
     static QString defaultPath();
 
 private:
-    enum class Schema { Ready, NoDriver, Unreadable, OtherVersion };
+    enum class Schema { Ready, NoDriver, Unreadable, OtherVersion, Incomplete, Damaged, New };
 
     bool open();
+    bool preparePlace();
     // Opens the file on a new connection and makes its tables when it has none.
-    Schema connectFile(QString &error);
+    Schema connectFile(QSqlError &error);
+    Schema checkFile(QSqlQuery &query, QSqlError &error);
+    bool createTables(QSqlQuery &query, QSqlError &error);
     void readRows(QSqlQuery &query, const QByteArray &prefix, bool recursive, const QString &tags,
                   const QHash<QByteArray, FileIdentity> &present,
                   QHash<QByteArray, CachedImage> &images);
+    bool isSound(QSqlError &error);
+    bool pruneRows(QSqlQuery &query, const QString &keyStart, int checked);
     // Closes and deletes a file that cannot be read, then starts a new one.
     bool replace(const QString &why);
     void close();
     // Another program holds the file: it is left alone, and not used this time.
     void busy();
     void notice(const QString &text);
-    // A failed statement: the file is damaged, locked or full; told once.
-    void failed(const QString &what, const QString &error);
+    QString damagedRowsNotice() const;
+    // A failed statement: a damaged file is replaced; a locked or full one told once.
+    void failed(const QString &what, const QSqlError &error);
+
+    bool storeRows(QSqlQuery &query, const QHash<QByteArray, CachedImage> &images,
+                   const QString &tags, qint64 listedAt);
 
     QString m_path;
     QString m_connection;

@@ -8,6 +8,7 @@
 #include "support/program_run.h"
 #include "support/text.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -44,6 +45,13 @@ enum class Change {
     OtherVersionCache,
     DamagedRow,
     LockedCache,
+    ConfigAdded,    // an ExifTool configuration that prints French values
+    LinkSwapped,    // the image is a link, put on another file of the same size and times
+    FlippedBytes,   // 200 bytes of the cache file damaged
+    MissingTable,   // a table dropped, the version mark kept
+    LooseModes,     // folder and file readable by all, as older versions made them
+    LibraryRenamed, // its old rows are outside the folder analysed next
+    RelativeCacheHome,
 };
 
 void writeImage(const QString &path, int lens, const char *model, int iso) {
@@ -87,17 +95,28 @@ class TestReportCache : public QObject {
     kadrilo::test::ProgramFolder m_program;
     QTemporaryDir m_work;
 
-    QString library() const { return m_work.filePath(s("bibliotheque")); }
-    QString cacheHome() const { return m_work.filePath(s("cache")); }
+    QString m_libraryName = s("bibliotheque");
+    bool m_relativeCacheHome = false;
+
+    QString library() const { return m_work.filePath(m_libraryName); }
+    QString cacheHome() const {
+        // A relative XDG_CACHE_HOME is ignored for ~/.cache.
+        return m_relativeCacheHome ? m_work.filePath(s("home/.cache"))
+                                   : m_work.filePath(s("cache"));
+    }
+    QString exiftoolConfig() const { return m_work.filePath(s(".ExifTool_config")); }
     QString cacheFile() const { return cacheHome() + s("/kadrilo/balises.sqlite"); }
     QString exiftoolLog() const { return m_work.filePath(s("exiftool.log")); }
 
     QProcess *start(const QStringList &arguments) {
         auto *process = new QProcess(this);
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(s("XDG_CACHE_HOME"), cacheHome());
+        environment.insert(s("XDG_CACHE_HOME"), m_relativeCacheHome ? s("cache") : cacheHome());
+        environment.insert(s("HOME"), m_work.filePath(s("home")));
+        environment.insert(s("EXIFTOOL_HOME"), m_work.path());
         environment.insert(s("TMPDIR"), m_work.path());
         process->setProcessEnvironment(environment);
+        process->setWorkingDirectory(QDir(library()).exists() ? library() : m_work.path());
         process->start(m_program.filePath(s("kadrilo-rapport")), arguments);
         return process;
     }
@@ -114,14 +133,32 @@ class TestReportCache : public QObject {
 
     // Two bodies, three lenses, both formats, nested folders, and one damaged image that is
     // never kept and always counted as unread.
-    void makeLibrary() {
+    void makeLibrary(Change change = Change::None) {
+        m_libraryName = s("bibliotheque");
         QDir(library()).removeRecursively();
+        QDir(m_work.filePath(s("renommee"))).removeRecursively();
         writeImage(library() + s("/2010/IMG_0001.CR2"), 1, "Canon EOS 350D DIGITAL", 100);
         writeImage(library() + s("/2010/IMG_0002.CR2"), 5, "Canon EOS 350D DIGITAL", 400);
         writeImage(library() + s("/2019/IMG_0003.CR3"), 4, "Canon EOS M50", 3200);
         writeImage(library() + s("/2019/plage/IMG_0004.cr3"), 5, "Canon EOS M50", 100);
         writeImage(library() + s("/IMG_0005.CR2"), 3, "Canon EOS 5D Mark II", 800);
         QVERIFY(kadrilo::test::writeDamagedImage(library() + s("/abime.CR2")));
+        // Two versions of one image, same size and times, behind a link: only the device and
+        // inode tell them apart.
+        const QString image = library() + s("/2010/IMG_0002.CR2");
+        if (change == Change::LinkSwapped) {
+            writeImage(m_work.filePath(s("b.CR2")), 5, "Canon EOS 350D DIGITAL", 200);
+            QVERIFY(QFile::rename(image, m_work.filePath(s("a.CR2"))));
+            QVERIFY(QFile::link(m_work.filePath(s("a.CR2")), image));
+            struct timespec times[2] = {{1600000000, 0}, {1600000000, 0}};
+            for (const char *name : {"a.CR2", "b.CR2"})
+                QVERIFY(::utimensat(AT_FDCWD,
+                                    QFile::encodeName(m_work.filePath(s(name))).constData(), times,
+                                    0) == 0);
+            QCOMPARE(QFileInfo(image).size(), QFileInfo(m_work.filePath(s("b.CR2"))).size());
+        }
+        // Rows written in the two seconds after a file changed are not trusted yet.
+        QTest::qWait(2100);
     }
 
     void apply(Change change) {
@@ -129,6 +166,7 @@ class TestReportCache : public QObject {
         switch (change) {
         case Change::None:
         case Change::LockedCache:
+        case Change::RelativeCacheHome:
             break;
         case Change::Added:
             writeImage(library() + s("/2019/IMG_0006.CR3"), 2, "Canon EOS R6", 12800);
@@ -167,6 +205,40 @@ class TestReportCache : public QObject {
             break;
         case Change::OtherVersionCache:
             QVERIFY(onCache(cacheFile(), s("PRAGMA user_version = 99")));
+            break;
+        case Change::ConfigAdded: {
+            QFile config(exiftoolConfig());
+            QVERIFY(config.open(QIODevice::WriteOnly));
+            config.write("%Image::ExifTool::UserDefined::Options = ( Lang => 'fr' );\n1;\n");
+            break;
+        }
+        case Change::LinkSwapped: {
+            const QString swap = image + s(".lien");
+            QVERIFY(QFile::link(m_work.filePath(s("b.CR2")), swap));
+            QVERIFY(::rename(QFile::encodeName(swap).constData(),
+                             QFile::encodeName(image).constData()) == 0);
+            break;
+        }
+        case Change::FlippedBytes: {
+            QFile file(cacheFile());
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QByteArray bytes = file.readAll();
+            for (qsizetype i = 0; i < 200; ++i)
+                bytes[4096 + i * 37 % (bytes.size() - 4096)] ^= char(0x5a);
+            QVERIFY(file.seek(0) && file.write(bytes) == bytes.size());
+            break;
+        }
+        case Change::MissingTable:
+            QVERIFY(onCache(cacheFile(), s("DROP TABLE tools")));
+            break;
+        case Change::LooseModes:
+            QVERIFY(::chmod(QFile::encodeName(cacheFile()).constData(), 0644) == 0);
+            QVERIFY(::chmod(QFile::encodeName(QFileInfo(cacheFile()).path()).constData(), 0755) ==
+                    0);
+            break;
+        case Change::LibraryRenamed:
+            QVERIFY(QDir().rename(library(), m_work.filePath(s("renommee"))));
+            m_libraryName = s("renommee");
             break;
         case Change::DamagedRow:
             QVERIFY(onCache(cacheFile(), s("UPDATE images SET lines = CAST('ISO: 100' || "
@@ -219,6 +291,14 @@ private Q_SLOTS:
         row("a row damaged", Change::DamagedRow, "json", true, -1, "lignes abîmées");
         row("cache locked by another program", Change::LockedCache, "json", true, -1,
             "occupé par un autre programme");
+        row("ExifTool configuration added", Change::ConfigAdded, "texte", true, 1);
+        row("link put on a twin file", Change::LinkSwapped, "json", true, 1);
+        row("200 bytes of the cache flipped", Change::FlippedBytes, "json", true, -1,
+            "le cache « ");
+        row("a table missing", Change::MissingTable, "json", true, -1, "il a été remplacé");
+        row("folder and file readable by all", Change::LooseModes, "json", true, 1);
+        row("library renamed", Change::LibraryRenamed, "json", true, 1);
+        row("relative XDG_CACHE_HOME", Change::RelativeCacheHome, "json", true, 1);
     }
 
     void cacheNeverChangesANumber() {
@@ -228,7 +308,8 @@ private Q_SLOTS:
         QFETCH(int, exiftoolStarts);
         QFETCH(QString, told);
         QFETCH(QString, groupBy);
-        makeLibrary();
+        m_relativeCacheHome = change == Change::RelativeCacheHome;
+        makeLibrary(change);
         QDir(cacheHome()).removeRecursively();
         // One process, so that every ExifTool start is one run over the images to read.
         QStringList arguments{s("--processus=1"), s("--format"), format};
@@ -263,8 +344,23 @@ private Q_SLOTS:
         QVERIFY2(QString::fromUtf8(cached.err).contains(told), cached.err);
         // Whatever happened, the next report finds a cache it can use.
         const Run next = report(arguments);
+        QFile::remove(exiftoolConfig());
         QCOMPARE(next.out, plain.out);
         QVERIFY2(!next.err.contains("le cache « "), next.err);
+        // Private to its owner, and no larger than the library.
+        struct stat folder, file;
+        QVERIFY(::stat(QFile::encodeName(QFileInfo(cacheFile()).path()).constData(), &folder) == 0);
+        QVERIFY(::stat(QFile::encodeName(cacheFile()).constData(), &file) == 0);
+        QCOMPARE(folder.st_mode & 0777, 0700u);
+        QCOMPARE(file.st_mode & 0777, 0600u);
+        QVERIFY(!QFileInfo::exists(library() + s("/cache")));
+        QSqlDatabase::addDatabase(s("QSQLITE"), s("rows")).setDatabaseName(cacheFile());
+        {
+            QSqlQuery rows(QSqlDatabase::database(s("rows")));
+            QVERIFY(rows.exec(s("SELECT count(*) FROM images")) && rows.next());
+            QVERIFY2(rows.value(0).toInt() <= 6, qPrintable(rows.value(0).toString()));
+        }
+        QSqlDatabase::removeDatabase(s("rows"));
     }
 
     // A cache the report may read but not write, and one on a full disk: told once, the
@@ -314,8 +410,41 @@ private Q_SLOTS:
         QCOMPARE(process.exitCode(), expected.status);
         QCOMPARE(process.readAllStandardOutput(), expected.out);
         QCOMPARE(err.count("le cache « "), 1);
-        QVERIFY2(QString::fromUtf8(err).contains(told), err);
+        QVERIFY2(QString::fromUtf8(err).contains(told) && !err.contains("remplacé"), err);
         QProcess::execute(s("chmod"), {s("-R"), s("u+w"), cacheHome()});
+    }
+
+    // On a file system that keeps whole seconds, an image rewritten in place in the second the
+    // report listed it keeps its size, times and inode: the next report reads it again.
+    void sameSecondChange() {
+        if (::geteuid() != 0)
+            QSKIP("needs root to mount a file system with whole-second times");
+        const QString image = m_work.filePath(s("seconde.img"));
+        QDir(library()).removeRecursively();
+        QVERIFY(QDir().mkpath(library()));
+        if (QProcess::execute(s("sh"), {s("-c"),
+                                        s("truncate -s 16M \"$0\" && mke2fs -q -t ext4 "
+                                          "-I 128 \"$0\" 2>/dev/null && mount -o loop "
+                                          "\"$0\" \"$1\""),
+                                        image, library()}) != 0)
+            QSKIP("no loop device here");
+        const QString path = library() + s("/IMG_0001.CR2");
+        const QString twin = m_work.filePath(s("iso200.CR2"));
+        writeImage(twin, 1, "Canon EOS 350D DIGITAL", 200);
+        QFile file(twin);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray other = file.readAll();
+        QTest::qWait(1000 - int(QDateTime::currentMSecsSinceEpoch() % 1000) + 10);
+        writeImage(path, 1, "Canon EOS 350D DIGITAL", 100);
+        const Run first = report({s("--format=json")});
+        QFile rewritten(path);
+        QVERIFY(rewritten.open(QIODevice::WriteOnly) && rewritten.write(other) == other.size());
+        rewritten.close();
+        const Run cached = report({s("--format=json")});
+        const Run plain = report({s("--format=json"), s("--sans-cache")});
+        QProcess::execute(s("umount"), {library()});
+        QCOMPARE(first.status, 0);
+        QCOMPARE(cached.out, plain.out);
     }
 
     // Two reports at once over one cache, and reports killed at any moment: every report
