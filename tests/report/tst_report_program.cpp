@@ -742,7 +742,7 @@ private Q_SLOTS:
         // A JPEG named like a raw image is read, then set apart with sub-folders: the cache
         // gives it on the second run, yet it is not among the images already read.
         row("cache line counts only images then counted", "",
-            R"(cp "$P/a.CR2" "$S/" && printf '\377\330\377\331' > "$S/x.CR2" && sleep 1.1 &&
+            R"(cp "$P/a.CR2" "$S/" && printf '\377\330\377\331' > "$S/x.CR2" && sleep 2.1 &&
                "$R" --recursif "$S" >/dev/null 2>&1;
                script -q -e -c "'$R' --recursif '$S' >/dev/null" /dev/null >&2)",
             "script", 9, "", "Cache : 1 image déjà lue,");
