@@ -1,9 +1,9 @@
 #include "platform/platform.h"
-#include "platform/process.h"
-#include "platform/termination.h"
 #include "platform/window_system.h"
 #include "run/exiftool_run.h"
 #include "run/module1.h"
+#include "run/process.h"
+#include "run/termination.h"
 #include "windows/frm_main.h"
 
 #include <QApplication>

@@ -1,9 +1,9 @@
 #include "platform/platform.h"
-#include "platform/process.h"
-#include "platform/termination.h"
 #include "report/report_format.h"
 #include "report/report_options.h"
 #include "report/report_run.h"
+#include "run/process.h"
+#include "run/termination.h"
 
 #include <QCoreApplication>
 

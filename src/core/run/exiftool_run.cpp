@@ -1,6 +1,6 @@
 #include "run/exiftool_run.h"
 
-#include "platform/process.h"
+#include "run/process.h"
 
 #include <QCoreApplication>
 #include <QEventLoop>

@@ -1,4 +1,4 @@
-#include "platform/process.h"
+#include "run/process.h"
 
 #include <QFile>
 #include <QProcess>

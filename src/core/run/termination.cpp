@@ -1,4 +1,4 @@
-#include "platform/termination.h"
+#include "run/termination.h"
 
 #include <QSocketNotifier>
 
