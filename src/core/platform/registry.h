@@ -1,8 +1,8 @@
 #pragma once
 
-#include <QByteArray>
 #include <QHash>
 #include <QString>
+#include <QVariant>
 
 #include <cstdint>
 
@@ -12,38 +12,7 @@ namespace kadrilo::platform {
 using RegistryRoot = std::uint32_t;
 inline constexpr RegistryRoot hkeyLocalMachine = 0x80000002;
 
-// Status codes, as the Windows registry functions return them.
-inline constexpr long registrySuccess = 0;
-inline constexpr long registryFileNotFound = 2;
-inline constexpr long registryAccessDenied = 5;
-inline constexpr long registryMoreData = 234;
-
-// Value types.
-inline constexpr std::uint32_t regSz = 1;
-inline constexpr std::uint32_t regBinary = 3;
-inline constexpr std::uint32_t regDword = 4;
-
-// Full access to a key (KEY_ALL_ACCESS).
-inline constexpr std::uint32_t keyAllAccess = 0x2003F;
-// Read-only access (KEY_READ).
-inline constexpr std::uint32_t keyRead = 0x20019;
-
-using RegistryKey = std::uintptr_t;
-
-struct OpenedKey {
-    long status = registryFileNotFound;
-    RegistryKey key = 0;
-};
-
-struct QueriedValue {
-    long status = registryFileNotFound;
-    std::uint32_t type = 0;
-    // Bytes written into the buffer (or needed, when the status is registryMoreData).
-    std::uint32_t bytes = 0;
-};
-
-// The system registry, reduced to the three calls the About window makes. Texts go to the
-// registry in the system's 8-bit code page, as the ANSI functions take them.
+// The system registry, reduced to what the About window reads: one value of a key, read-only.
 class Registry {
 public:
     Registry() = default;
@@ -51,11 +20,10 @@ public:
     Registry &operator=(const Registry &) = delete;
     virtual ~Registry();
 
-    virtual OpenedKey openKey(RegistryRoot root, const QString &path, std::uint32_t access) = 0;
-    // Reads value `name` into `buffer`, whose size is the room offered; a value larger than
-    // that fails with registryMoreData and leaves the buffer alone.
-    virtual QueriedValue queryValue(RegistryKey key, const QString &name, QByteArray &buffer) = 0;
-    virtual void closeKey(RegistryKey key) = 0;
+    // Value `name` of the key `path` under `root`; invalid when the key or the value is
+    // missing or cannot be read. As Qt reads them: a text as a QString, a 32-bit number as an
+    // int, other types as Qt gives them.
+    virtual QVariant value(RegistryRoot root, const QString &path, const QString &name) const = 0;
 };
 
 // A registry held in memory: empty on systems that have none, filled by tests. Key paths
@@ -65,37 +33,14 @@ public:
     MemoryRegistry();
     ~MemoryRegistry() override;
 
-    // Stores a value (creating its key); `data` is stored byte for byte.
-    void setValue(RegistryRoot root, const QString &path, const QString &name, std::uint32_t type,
-                  const QByteArray &data);
-    // A text value in the 8-bit code page, with or without its terminating zero.
-    void setText(RegistryRoot root, const QString &path, const QString &name, const QString &text,
-                 bool terminatingZero = true);
-    // Creates a key that refuses any access beyond `allowed`.
-    void restrictKey(RegistryRoot root, const QString &path, std::uint32_t allowed);
+    // Stores a value, creating its key.
+    void setValue(RegistryRoot root, const QString &path, const QString &name,
+                  const QVariant &data);
 
-    OpenedKey openKey(RegistryRoot root, const QString &path, std::uint32_t access) override;
-    QueriedValue queryValue(RegistryKey key, const QString &name, QByteArray &buffer) override;
-    void closeKey(RegistryKey key) override;
-
-    // Keys opened and not yet closed: a reader must close every key it opens.
-    int openKeyCount() const { return m_open.size(); }
+    QVariant value(RegistryRoot root, const QString &path, const QString &name) const override;
 
 private:
-    struct Value {
-        std::uint32_t type = 0;
-        QByteArray data;
-    };
-    struct Key {
-        std::uint32_t allowedAccess = keyAllAccess;
-        QHash<QString, Value> values; // by lower-case name
-    };
-
-    Key &keyAt(RegistryRoot root, const QString &path);
-
-    QHash<QString, Key> m_keys;         // by root and lower-case path
-    QHash<RegistryKey, QString> m_open; // handle -> key id
-    RegistryKey m_nextHandle = 0x1000;
+    QHash<QString, QVariant> m_values; // by root, lower-case path and lower-case name
 };
 
 // The registry in use: the system's on Windows, an empty one elsewhere, unless a test

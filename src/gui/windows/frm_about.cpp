@@ -39,12 +39,10 @@ protected:
     }
 };
 
-// A 32-bit number as "&h" and its bytes in hexadecimal, most significant (stored last) first.
-QString dwordText(const QByteArray &data) {
-    QString text = QStringLiteral("&h");
-    for (auto byte = data.crbegin(); byte != data.crend(); ++byte)
-        text += QStringLiteral("%1").arg(uint(quint8(*byte)), 2, 16, QLatin1Char('0')).toUpper();
-    return text;
+// A 32-bit number as "&h" and its eight hexadecimal digits.
+QString dwordText(quint32 number) {
+    return QStringLiteral("&h") +
+           QStringLiteral("%1").arg(number, 8, 16, QLatin1Char('0')).toUpper();
 }
 
 QString unavailableText() {
@@ -170,32 +168,18 @@ void frmAbout::StartSysInfo() {
 
 bool frmAbout::GetKeyValue(platform::RegistryRoot keyRoot, const QString &keyName,
                            const QString &subKeyRef, QString &keyVal) {
-    auto &registry = platform::registry();
-    const platform::OpenedKey opened = registry.openKey(keyRoot, keyName, platform::keyAllAccess);
-    if (opened.status != platform::registrySuccess) {
+    const QVariant value = platform::registry().value(keyRoot, keyName, subKeyRef);
+    if (!value.isValid()) {
         keyVal.clear();
         return false;
     }
-
-    constexpr int bufferSize = 1024;
-    QByteArray buffer(bufferSize, '\0');
-    const platform::QueriedValue value = registry.queryValue(opened.key, subKeyRef, buffer);
-    registry.closeKey(opened.key);
-    if (value.status != platform::registrySuccess) {
-        keyVal.clear();
-        return false;
-    }
-
-    QByteArray data = buffer.left(int(qMin<std::uint32_t>(value.bytes, bufferSize)));
-    // Text values come back with their terminating zero.
-    if (data.endsWith('\0'))
-        data.chop(1);
-    switch (value.type) {
-    case platform::regSz:
-        keyVal = QString::fromLocal8Bit(data);
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        keyVal = value.toString();
         break;
-    case platform::regDword:
-        keyVal = dwordText(data);
+    case QMetaType::Int:
+    case QMetaType::UInt:
+        keyVal = dwordText(value.toUInt());
         break;
     default:
         break;
