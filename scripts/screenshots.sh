@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
 
 out="$(realpath -m "${1:-build/screenshots}")"
-if [ ! -x build/tests/windows/tst_screens ]; then
+if [ ! -x build/tests/gui/windows/tst_screens ]; then
     cmake -S . -B build
     cmake --build build -j2 --target tst_screens
 fi
@@ -23,7 +23,7 @@ shoot() {
     rm -f "$folder"/*.png
     KADRILO_RENDER_DIR="$folder" QT_QPA_PLATFORM=xcb \
         xvfb-run -a -s "-screen 0 ${size}x24 -dpi 96" \
-        sh -c 'openbox & wm=$!; sleep 1; build/tests/windows/tst_screens; rc=$?; kill $wm; exit $rc'
+        sh -c 'openbox & wm=$!; sleep 1; build/tests/gui/windows/tst_screens; rc=$?; kill $wm; exit $rc'
 }
 shoot 1280x1024 "$out"
 shoot 1366x768 "$out/1366x768"

@@ -3,15 +3,14 @@
 cmake_minimum_required(VERSION 3.21)
 
 execute_process(
-    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${FIXTURE}/src
-            -DBUILD_LISTS=${FIXTURE}/build_lists.cmake -DQT_HEADERS=${QT_HEADERS} -P ${CHECK}
+    COMMAND ${CMAKE_COMMAND} -DSOURCE_DIR=${FIXTURE}/src/core -P ${CHECK}
     RESULT_VARIABLE status OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(status EQUAL 0)
     message(FATAL_ERROR "The check passed a tree with forbidden includes:\n${output}")
 endif()
 
 set(expected "")
-file(GLOB_RECURSE files RELATIVE ${FIXTURE} ${FIXTURE}/src/*)
+file(GLOB_RECURSE files RELATIVE ${FIXTURE} ${FIXTURE}/src/core/*)
 foreach(file IN LISTS files)
     file(READ ${FIXTURE}/${file} content)
     string(REPLACE "\n" ";" lines "${content}")
