@@ -2,7 +2,7 @@
 // images it will read, and the tag files it leaves.
 #include "platform/platform.h"
 #include "platform/safe_files.h"
-#include "platform/termination.h"
+#include "platform/stop_request.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -112,7 +112,7 @@ public:
         while (const dirent *entry = ::readdir(dir)) {
             // The report's listing ends at once on Ctrl+C, however large the library.
             if ((m_stop && m_stop->load(std::memory_order_relaxed)) ||
-                (m_listImages && TerminationWatch::received() != 0)) {
+                (m_listImages && stopRequested() != 0)) {
                 m_scan.stopped = true;
                 break;
             }

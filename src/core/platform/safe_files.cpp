@@ -1,7 +1,7 @@
 #include "platform/safe_files.h"
 
 #include "platform/folder_lock.h"
-#include "platform/termination.h"
+#include "platform/stop_request.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -213,13 +213,13 @@ PrivateRunFolder::PrivateRunFolder() {
 #endif
     m_lock = std::make_unique<FolderLock>(m_path);
     m_lock->tryLock();
-    TerminationWatch::removeOnDeadline(QFile::encodeName(m_path));
+    setFolderRemovedOnDeadline(QFile::encodeName(m_path));
 }
 
 PrivateRunFolder::~PrivateRunFolder() {
     if (m_path.isEmpty())
         return;
-    TerminationWatch::removeOnDeadline({});
+    setFolderRemovedOnDeadline({});
     removeFolderTree(m_path, FolderLock::fileName());
     m_lock->unlock();
     QDir().rmdir(m_path);

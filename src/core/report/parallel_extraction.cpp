@@ -3,7 +3,7 @@
 #include "analysis/tag_file_reader.h"
 #include "analysis/tag_rules.h"
 #include "platform/platform.h"
-#include "platform/termination.h"
+#include "run/termination.h"
 
 #include <QEventLoop>
 #include <QFile>

@@ -5,7 +5,7 @@
 #include "analysis/wording.h"
 #include "platform/platform.h"
 #include "platform/safe_files.h"
-#include "platform/termination.h"
+#include "run/termination.h"
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"

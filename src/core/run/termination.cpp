@@ -1,12 +1,12 @@
 #include "run/termination.h"
 
-#include "platform/process.h"
 #include "platform/safe_files.h"
+#include "platform/stop_request.h"
+#include "run/process.h"
 
 #include <QSocketNotifier>
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 
 // Standard C++, for std::sig_atomic_t on every system; the handlers are Unix only.
@@ -22,7 +22,6 @@ namespace kadrilo::platform {
 
 namespace {
 
-volatile std::sig_atomic_t g_received = 0;
 #ifdef Q_OS_UNIX
 int g_sockets[2] = {-1, -1};
 constexpr int watchedSignals[] = {SIGINT, SIGTERM, SIGHUP};
@@ -34,26 +33,22 @@ volatile std::sig_atomic_t g_deadlineStatus = 0;
 char g_deadlineMessage[256] = {};
 std::size_t g_deadlineMessageSize = 0;
 
-// Written before the deadline's handler is armed for it, read by that handler only.
-char g_deadlineFolder[4096] = {};
-
 void onDeadline(int) {
     killWatchedGroups();
-    if (g_deadlineFolder[0] != '\0')
-        removeFolderTreeAtOnce(g_deadlineFolder);
+    if (const char *folder = folderRemovedOnDeadline(); folder[0] != '\0')
+        removeFolderTreeAtOnce(folder);
     [[maybe_unused]] const auto written = ::write(2, g_deadlineMessage, g_deadlineMessageSize);
     ::_exit(int(g_deadlineStatus));
 }
 
 void onSignal(int signal) {
-    if (g_received == 0 && g_deadline > 0) {
+    if (stopRequested() == 0 && g_deadline > 0) {
         itimerval timer = {};
         timer.it_value.tv_sec = g_deadline / 1000;
         timer.it_value.tv_usec = (g_deadline % 1000) * 1000;
         ::setitimer(ITIMER_REAL, &timer, nullptr);
     }
-    if (g_received == 0)
-        g_received = signal;
+    noteStopRequest(signal);
     const char byte = char(signal);
     [[maybe_unused]] const auto written = ::write(g_sockets[0], &byte, 1);
 }
@@ -64,7 +59,7 @@ void onSignal(int signal) {
 TerminationWatch::TerminationWatch(QObject *parent)
     : QObject(parent) {
 #ifdef Q_OS_UNIX
-    g_received = 0;
+    clearStopRequest();
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, g_sockets) != 0)
         return;
     m_notifier = std::make_unique<QSocketNotifier>(g_sockets[1], QSocketNotifier::Read);
@@ -116,22 +111,11 @@ void TerminationWatch::endWithin(int milliseconds, int status, const QByteArray 
 }
 
 void TerminationWatch::removeOnDeadline(const QByteArray &folder) {
-#ifdef Q_OS_UNIX
-    // The handler must never see half a path: the folder is cleared first, its first byte
-    // written last.
-    g_deadlineFolder[0] = '\0';
-    if (folder.isEmpty() || std::size_t(folder.size()) >= sizeof g_deadlineFolder)
-        return;
-    std::memcpy(g_deadlineFolder + 1, folder.constData() + 1, std::size_t(folder.size()));
-    std::atomic_signal_fence(std::memory_order_seq_cst);
-    g_deadlineFolder[0] = folder.front();
-#else
-    Q_UNUSED(folder)
-#endif
+    setFolderRemovedOnDeadline(folder);
 }
 
 int TerminationWatch::received() {
-    return int(g_received);
+    return stopRequested();
 }
 
 } // namespace kadrilo::platform
