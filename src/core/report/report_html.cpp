@@ -134,7 +134,7 @@ void appendUnread(QString &page, const QVector<UnreadImage> &unread) {
     const auto line = [](const UnreadImage &image) {
         QString item = QStringLiteral("<li>") + htmlText(image.path);
         if (!image.reason.isEmpty())
-            item += QStringLiteral(" : ") + htmlText(image.reason);
+            item += QStringLiteral(" : ") + htmlText(wording::frenchReason(image.reason));
         return item + QStringLiteral("</li>\n");
     };
     const int count = int(unread.size());

@@ -410,7 +410,7 @@ private Q_SLOTS:
         for (int i = 0; i < unread; ++i)
             results.unreadImages.append({s("/photos/IMG_%1.CR2").arg(i), s("File format error")});
         const QString page = formatHtml(results);
-        QCOMPARE(page.count(s(" : File format error</li>")), listed);
+        QCOMPARE(page.count(s(" : format de fichier non reconnu (File format error)</li>")), listed);
         QCOMPARE(page.count(s("<summary>")), others.isEmpty() ? 0 : 1);
         QVERIFY(others.isEmpty() || page.contains(others));
         QCOMPARE(page.contains(s("1 image n'a pas pu être lue :")), unread == 1);
