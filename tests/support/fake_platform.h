@@ -51,8 +51,8 @@ public:
     QVector<StartedProgram> detachedStarts;
 
 private:
-    platform::ScopedPlatform m_installed;
-    platform::ScopedMessageBoxes m_installedBoxes;
+    platform::Replacement<platform::Platform> m_installed;
+    platform::Replacement<platform::MessageBoxes> m_installedBoxes;
 };
 
 } // namespace kadrilo::test

@@ -22,8 +22,6 @@ namespace kadrilo::platform {
 
 namespace {
 
-Platform *g_current = nullptr;
-
 // The length of the valid UTF-8 sequence at `at`, 0 when the byte there starts none.
 int utf8SequenceAt(const QByteArray &bytes, qsizetype at) {
     const auto lead = uchar(bytes.at(at));
@@ -157,18 +155,9 @@ QStringList entriesLeadingTo(const QString &folder, bool recursive, const QStrin
     return entries;
 }
 
-Platform &platform() {
+template <> Platform &Replaceable<Platform>::real() {
     static Platform system;
-    return g_current ? *g_current : system;
-}
-
-ScopedPlatform::ScopedPlatform(Platform &replacement)
-    : m_previous(g_current) {
-    g_current = &replacement;
-}
-
-ScopedPlatform::~ScopedPlatform() {
-    g_current = m_previous;
+    return system;
 }
 
 QChar separator() {

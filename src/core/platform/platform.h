@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/replaceable.h"
+
 #include <QByteArray>
 #include <QList>
 #include <QString>
@@ -153,20 +155,13 @@ public:
 // that are, or lead by links to, the file `target`: which of them made ExifTool read a device.
 QStringList entriesLeadingTo(const QString &folder, bool recursive, const QString &target);
 
+// The real platform; tests install their own with a Replacement<Platform> guard.
+template <> Platform &Replaceable<Platform>::real();
+
 // The platform in use: the real one unless a test installed its own.
-Platform &platform();
-
-// Installs `replacement` as the platform for the guard's lifetime (tests only).
-class ScopedPlatform {
-public:
-    explicit ScopedPlatform(Platform &replacement);
-    ~ScopedPlatform();
-    ScopedPlatform(const ScopedPlatform &) = delete;
-    ScopedPlatform &operator=(const ScopedPlatform &) = delete;
-
-private:
-    Platform *m_previous;
-};
+inline Platform &platform() {
+    return Replaceable<Platform>::current();
+}
 
 // The platform's path separator: "/" on Linux, "\" on Windows.
 QChar separator();

@@ -8,8 +8,6 @@ namespace kadrilo::platform {
 
 namespace {
 
-Registry *g_current = nullptr;
-
 QString valueId(RegistryRoot root, const QString &path, const QString &name) {
     return QString::number(root, 16) + QLatin1Char(':') + path.toLower() + QLatin1Char('|') +
            name.toLower();
@@ -44,24 +42,13 @@ QVariant MemoryRegistry::value(RegistryRoot root, const QString &path, const QSt
     return m_values.value(valueId(root, path, name));
 }
 
-Registry &registry() {
-    if (g_current)
-        return *g_current;
+template <> Registry &Replaceable<Registry>::real() {
 #ifdef Q_OS_WIN
     static WindowsRegistry system;
 #else
     static MemoryRegistry system;
 #endif
     return system;
-}
-
-ScopedRegistry::ScopedRegistry(Registry &replacement)
-    : m_previous(g_current) {
-    g_current = &replacement;
-}
-
-ScopedRegistry::~ScopedRegistry() {
-    g_current = m_previous;
 }
 
 } // namespace kadrilo::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/replaceable.h"
+
 #include <QHash>
 #include <QString>
 #include <QVariant>
@@ -43,20 +45,13 @@ private:
     QHash<QString, QVariant> m_values; // by root, lower-case path and lower-case name
 };
 
-// The registry in use: the system's on Windows, an empty one elsewhere, unless a test
-// installed its own.
-Registry &registry();
+// The system's registry on Windows, an empty one elsewhere; tests install their own with a
+// Replacement<Registry> guard.
+template <> Registry &Replaceable<Registry>::real();
 
-// Installs `replacement` as the registry for the guard's lifetime (tests only).
-class ScopedRegistry {
-public:
-    explicit ScopedRegistry(Registry &replacement);
-    ~ScopedRegistry();
-    ScopedRegistry(const ScopedRegistry &) = delete;
-    ScopedRegistry &operator=(const ScopedRegistry &) = delete;
-
-private:
-    Registry *m_previous;
-};
+// The registry in use: the real one unless a test installed its own.
+inline Registry &registry() {
+    return Replaceable<Registry>::current();
+}
 
 } // namespace kadrilo::platform

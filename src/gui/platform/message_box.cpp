@@ -10,8 +10,6 @@ namespace kadrilo::platform {
 
 namespace {
 
-MessageBoxes *g_current = nullptr;
-
 QMessageBox::Icon toQtIcon(MessageIcon icon) {
     switch (icon) {
     case MessageIcon::Critical:
@@ -90,19 +88,14 @@ void MessageBoxes::show(QWidget *parent, const QString &text, const QString &tit
     box.exec();
 }
 
+template <> MessageBoxes &Replaceable<MessageBoxes>::real() {
+    static MessageBoxes boxes;
+    return boxes;
+}
+
 void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
                  const QString &details) {
-    static MessageBoxes real;
-    (g_current ? *g_current : real).show(parent, text, title, icon, details);
-}
-
-ScopedMessageBoxes::ScopedMessageBoxes(MessageBoxes &replacement)
-    : m_previous(g_current) {
-    g_current = &replacement;
-}
-
-ScopedMessageBoxes::~ScopedMessageBoxes() {
-    g_current = m_previous;
+    Replaceable<MessageBoxes>::current().show(parent, text, title, icon, details);
 }
 
 } // namespace kadrilo::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/replaceable.h"
+
 #include <QString>
 
 class QWidget;
@@ -8,8 +10,9 @@ namespace kadrilo::platform {
 
 enum class MessageIcon { None, Critical, Question, Information, Warning };
 
-// The message boxes the windows show. Tests install their own to answer them without a
-// person clicking; the default shows a real modal box.
+// The message boxes the windows show. Tests install their own with a
+// Replacement<MessageBoxes> guard to answer them without a person clicking; the real one shows
+// a modal box.
 class MessageBoxes {
 public:
     MessageBoxes() = default;
@@ -28,20 +31,10 @@ public:
 // its characters: the box is made wide enough for it instead.
 QString unbrokenWords(const QString &text);
 
-// Shows a message through the installed message boxes.
+template <> MessageBoxes &Replaceable<MessageBoxes>::real();
+
+// Shows a message through the message boxes in use.
 void showMessage(QWidget *parent, const QString &text, const QString &title, MessageIcon icon,
                  const QString &details = {});
-
-// Installs `replacement` for the guard's lifetime (tests only).
-class ScopedMessageBoxes {
-public:
-    explicit ScopedMessageBoxes(MessageBoxes &replacement);
-    ~ScopedMessageBoxes();
-    ScopedMessageBoxes(const ScopedMessageBoxes &) = delete;
-    ScopedMessageBoxes &operator=(const ScopedMessageBoxes &) = delete;
-
-private:
-    MessageBoxes *m_previous;
-};
 
 } // namespace kadrilo::platform

@@ -137,7 +137,7 @@ private Q_SLOTS:
         QCOMPARE(::mkfifo(QFile::encodeName(temp.filePath(QStringLiteral("fifo.txt"))), 0600), 0);
 
         VanishingFilePlatform vanishing;
-        platform::ScopedPlatform installed(vanishing);
+        const platform::Replacement<platform::Platform> installed(vanishing);
         Module1 state = stateFor(temp.path());
         CapturedResults view;
         analyse_exif(state, temp.path(), view);

@@ -13,7 +13,6 @@
 
 using kadrilo::frmAbout;
 using kadrilo::platform::MemoryRegistry;
-using kadrilo::platform::ScopedRegistry;
 namespace platform = kadrilo::platform;
 
 namespace {
@@ -83,7 +82,7 @@ void tst_frm_about::getKeyValue() {
     QFETCH(QString, value);
 
     MemoryRegistry registry;
-    ScopedRegistry installed(registry);
+    const platform::Replacement<platform::Registry> installed(registry);
     if (!storedName.isEmpty())
         registry.setValue(platform::hkeyLocalMachine, msinfoKey, storedName, data);
     QString read = QStringLiteral("avant");
@@ -144,7 +143,7 @@ void tst_frm_about::startSysInfo() {
     const auto restorePath = qScopeGuard([&] { qputenv("PATH", savedPath); });
 
     MemoryRegistry registry;
-    ScopedRegistry installed(registry);
+    const platform::Replacement<platform::Registry> installed(registry);
     if (!pathValue.isEmpty())
         registry.setValue(platform::hkeyLocalMachine, msinfoKey, QStringLiteral("PATH"), pathValue);
     if (!locationValue.isEmpty())
@@ -194,7 +193,7 @@ void tst_frm_about::keyboard() {
     QFETCH(bool, closes);
 
     MemoryRegistry registry;
-    ScopedRegistry installed(registry);
+    const platform::Replacement<platform::Registry> installed(registry);
     registry.setValue(platform::hkeyLocalMachine, msinfoKey, QStringLiteral("PATH"),
                       QStringLiteral("msinfo32.exe"));
     kadrilo::test::FakePlatform fake;

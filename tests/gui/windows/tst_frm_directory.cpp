@@ -479,7 +479,7 @@ void tst_frm_directory::busyTempFolderBoxKeepsThePathWhole() {
     QFETCH(bool, oneLine);
     kadrilo::test::FakePlatform fake;
     kadrilo::platform::MessageBoxes real;
-    const kadrilo::platform::ScopedMessageBoxes shownForReal(real);
+    const kadrilo::platform::Replacement<kadrilo::platform::MessageBoxes> shownForReal(real);
     Fixture fixture;
     fixture.state.dossier_temp =
         kadrilo::platform::withTrailingSeparator(fixture.root.filePath(temp));
