@@ -451,18 +451,18 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     default:
         break;
     }
-    StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
-    describeFilters(results, filter, imagesBeforeFilter);
+    const StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
+    ReportSummary summary = describeFilters(filter, imagesBeforeFilter);
     // Status 5 says no image was counted, also when the filters left none.
     if (filter.isActive() && stats.nb_fichiers == 0)
         return failure(ExitNoTagFile,
                        joined({notices,
                                QStringLiteral("Aucune image ne répond aux filtres : ") +
-                                   appliedFiltersText(results),
+                                   appliedFiltersText(summary),
                                unreadImagesText(run)}));
-    results.unreadImages = run.unreadNamed;
-    const QByteArray output =
-        formatReport(results, options.format, groups.count(state.type_raw, shownFolder));
+    summary.unreadImages = run.unreadNamed;
+    const QByteArray output = formatReport(results, summary, options.format,
+                                           groups.count(state.type_raw, shownFolder));
     ReportOutcome outcome{ExitOk, output, notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;
