@@ -280,7 +280,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
     // no path to key them by. Until the ExifTool program is known, no row is trusted: its
     // version is learnt from the tag files of this run.
     std::unique_ptr<TagCache> cache;
-    QHash<QByteArray, CachedImage> cached;
+    CachedFolder kept;
+    const QHash<QByteArray, CachedImage> &cached = kept.images;
     QHash<QByteArray, CachedImage> newlyRead;
     const ExiftoolProgram program = exiftoolProgram(state.chemin_exiftool);
     std::optional<QString> knownVersion;
@@ -292,7 +293,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         present.reserve(listing.images.size());
         for (const platform::ListedImage &image : listing.images)
             present.insert(image.path, identityOf(image));
-        cached = cache->load(folder, options.recursive,
+        kept = cache->load(folder, options.recursive,
                              knownVersion ? cacheKey(*knownVersion) : QString(), present);
     }
 
@@ -427,7 +428,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         if (!version.isEmpty()) {
             if (version != knownVersion)
                 cache->rememberExiftoolVersion(program.path, program.identity, version);
-            cache->store(newlyRead, cacheKey(version), listedAt, keyStart(version),
+            cache->store(newlyRead, kept.gone, cacheKey(version), listedAt, keyStart(version),
                          std::max(pruneBatch, 2 * int(listing.images.size())));
         }
     }
