@@ -104,7 +104,10 @@ int main(int argc, char *argv[]) {
         return ExitOutputFailed;
     };
 
-    const ParsedArguments parsed = parseReportArguments(QCoreApplication::arguments().mid(1));
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const ParsedArguments parsed = parseReportRequest(arguments);
     if (parsed.action == ParsedArguments::Action::Help)
         return writeOutput(usageText().toUtf8());
     if (parsed.action == ParsedArguments::Action::Error) {
@@ -127,9 +130,6 @@ int main(int argc, char *argv[]) {
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
     settings.interruption = &interruption;
-    // QCoreApplication keeps every argument: the folder's place among them is its place in argv.
-    if (parsed.folderPosition + 1 < argc)
-        settings.folderArgument = QByteArray(argv[parsed.folderPosition + 1]);
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
     if (showProgress) {

@@ -5,7 +5,6 @@
 #include "analysis/wording.h"
 #include "platform/platform.h"
 #include "platform/safe_files.h"
-#include "run/termination.h"
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
@@ -13,6 +12,7 @@
 #include "report/tag_cache.h"
 #include "run/extraction.h"
 #include "run/module1.h"
+#include "run/termination.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -203,8 +203,8 @@ void ReportInterruption::interrupt() {
 ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
     auto &system = platform::platform();
 
-    const QByteArray given = settings.folderArgument.isEmpty() ? QFile::encodeName(options.folder)
-                                                               : settings.folderArgument;
+    const QByteArray given = options.folderArgument.isEmpty() ? QFile::encodeName(options.folder)
+                                                              : options.folderArgument;
     const QByteArray absolute = absoluteFolder(given);
     // ExifTool cannot open a path beyond the system's limit; it inherits our current folder,
     // so the folder as given, relative to it, still reaches it.
@@ -294,7 +294,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         for (const platform::ListedImage &image : listing.images)
             present.insert(image.path, identityOf(image));
         kept = cache->load(folder, options.recursive,
-                             knownVersion ? cacheKey(*knownVersion) : QString(), present);
+                           knownVersion ? cacheKey(*knownVersion) : QString(), present);
     }
 
     // An image the cache gives that is then set apart as unread (no tag of the form with
@@ -462,8 +462,8 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                                    appliedFiltersText(summary),
                                unreadImagesText(run)}));
     summary.unreadImages = run.unreadNamed;
-    const QByteArray output = formatReport(results, summary, options.format,
-                                           groups.count(state.type_raw, shownFolder));
+    const QByteArray output =
+        formatReport(results, summary, options.format, groups.count(state.type_raw, shownFolder));
     ReportOutcome outcome{ExitOk, output, notices};
     if (!run.isComplete()) {
         outcome.status = ExitImagesUnread;
