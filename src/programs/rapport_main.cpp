@@ -81,6 +81,28 @@ QString writeFailureReason(int error) {
     }
 }
 
+// Tells on standard error what the cache gives and how far ExifTool has come.
+void followProgress(kadrilo::report::ReportSettings &settings) {
+    // French puts 0 and 1 in the singular.
+    const auto images = [](int count) {
+        return count > 1 ? QStringLiteral("images") : QStringLiteral("image");
+    };
+    settings.progress = [images](int done, int total) {
+        const QString text =
+            QStringLiteral("\rExtraction : %1 / %2 %3").arg(done).arg(total).arg(images(total));
+        writeTo(stderr, text.toUtf8());
+    };
+    settings.cacheUse = [images](int fromCache, int toRead) {
+        const QString text =
+            QStringLiteral("Cache : %1 %2 déjà %3, %4 à lire par ExifTool\n")
+                .arg(fromCache)
+                .arg(images(fromCache))
+                .arg(fromCache > 1 ? QStringLiteral("lues") : QStringLiteral("lue"))
+                .arg(toRead);
+        writeTo(stderr, text.toUtf8());
+    };
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -132,26 +154,8 @@ int main(int argc, char *argv[]) {
     settings.interruption = &interruption;
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
-    if (showProgress) {
-        // French puts 0 and 1 in the singular.
-        const auto images = [](int count) {
-            return count > 1 ? QStringLiteral("images") : QStringLiteral("image");
-        };
-        settings.progress = [images](int done, int total) {
-            const QString text =
-                QStringLiteral("\rExtraction : %1 / %2 %3").arg(done).arg(total).arg(images(total));
-            writeTo(stderr, text.toUtf8());
-        };
-        settings.cacheUse = [images](int fromCache, int toRead) {
-            const QString text =
-                QStringLiteral("Cache : %1 %2 déjà %3, %4 à lire par ExifTool\n")
-                    .arg(fromCache)
-                    .arg(images(fromCache))
-                    .arg(fromCache > 1 ? QStringLiteral("lues") : QStringLiteral("lue"))
-                    .arg(toRead);
-            writeTo(stderr, text.toUtf8());
-        };
-    }
+    if (showProgress)
+        followProgress(settings);
 
     ReportOutcome outcome = executerRapport(parsed.options, settings);
     if (showProgress)
