@@ -81,6 +81,28 @@ QString writeFailureReason(int error) {
     }
 }
 
+// Tells on standard error what the cache gives and how far ExifTool has come.
+void followProgress(kadrilo::report::ReportSettings &settings) {
+    // French puts 0 and 1 in the singular.
+    const auto images = [](int count) {
+        return count > 1 ? QStringLiteral("images") : QStringLiteral("image");
+    };
+    settings.progress = [images](int done, int total) {
+        const QString text =
+            QStringLiteral("\rExtraction : %1 / %2 %3").arg(done).arg(total).arg(images(total));
+        writeTo(stderr, text.toUtf8());
+    };
+    settings.cacheUse = [images](int fromCache, int toRead) {
+        const QString text =
+            QStringLiteral("Cache : %1 %2 déjà %3, %4 à lire par ExifTool\n")
+                .arg(fromCache)
+                .arg(images(fromCache))
+                .arg(fromCache > 1 ? QStringLiteral("lues") : QStringLiteral("lue"))
+                .arg(toRead);
+        writeTo(stderr, text.toUtf8());
+    };
+}
+
 } // namespace
 
 int main(int argc, char *argv[]) {
@@ -104,7 +126,10 @@ int main(int argc, char *argv[]) {
         return ExitOutputFailed;
     };
 
-    const ParsedArguments parsed = parseReportArguments(QCoreApplication::arguments().mid(1));
+    QList<QByteArray> arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QByteArray(argv[i]);
+    const ParsedArguments parsed = parseReportRequest(arguments);
     if (parsed.action == ParsedArguments::Action::Help)
         return writeOutput(usageText().toUtf8());
     if (parsed.action == ParsedArguments::Action::Error) {
@@ -127,31 +152,10 @@ int main(int argc, char *argv[]) {
     ReportSettings settings;
     settings.programFolder = kadrilo::platform::platform().programFolder();
     settings.interruption = &interruption;
-    // QCoreApplication keeps every argument: the folder's place among them is its place in argv.
-    if (parsed.folderPosition + 1 < argc)
-        settings.folderArgument = QByteArray(argv[parsed.folderPosition + 1]);
     // Progress is for a person watching a terminal; a redirected standard error stays clean.
     const bool showProgress = standardErrorIsTerminal();
-    if (showProgress) {
-        // French puts 0 and 1 in the singular.
-        const auto images = [](int count) {
-            return count > 1 ? QStringLiteral("images") : QStringLiteral("image");
-        };
-        settings.progress = [images](int done, int total) {
-            const QString text =
-                QStringLiteral("\rExtraction : %1 / %2 %3").arg(done).arg(total).arg(images(total));
-            writeTo(stderr, text.toUtf8());
-        };
-        settings.cacheUse = [images](int fromCache, int toRead) {
-            const QString text =
-                QStringLiteral("Cache : %1 %2 déjà %3, %4 à lire par ExifTool\n")
-                    .arg(fromCache)
-                    .arg(images(fromCache))
-                    .arg(fromCache > 1 ? QStringLiteral("lues") : QStringLiteral("lue"))
-                    .arg(toRead);
-            writeTo(stderr, text.toUtf8());
-        };
-    }
+    if (showProgress)
+        followProgress(settings);
 
     ReportOutcome outcome = executerRapport(parsed.options, settings);
     if (showProgress)

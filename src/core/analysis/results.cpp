@@ -81,7 +81,6 @@ StatisticsResults computeResults(const statistiques_exif &stats, const QString &
         results.lenses.append(lens);
     }
 
-    results.filesBeforeFilter = total;
     if (shots) {
         results.focalLengths = namedClasses(shots->focalLengths(), total);
         results.exposureTimes = namedClasses(shots->exposureTimes(), total);

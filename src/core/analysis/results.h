@@ -73,18 +73,6 @@ struct StatisticsResults {
     int uncountedLenses = 0;
     int uncountedLensPhotos = 0;
 
-    // What the report filtered: an empty text or a null date is a filter not given. `files`
-    // counts the images kept, `filesBeforeFilter` all the images read (`files` unless a
-    // report set it).
-    QString lensFilter;
-    QString modelFilter;
-    QDate sinceFilter;
-    QDate untilFilter;
-    int filesBeforeFilter = 0;
-    // The images a report could not read, with ExifTool's reasons; the window tells them in
-    // a message of its own and leaves this empty.
-    QVector<UnreadImage> unreadImages;
-
     QString fileCountLine; // Label1: "<n> Fichiers RAW Analysés"
     QString rawTypeLine;   // Label2: "Type de Fichiers : RAW <type>"
     QString folderLine;    // Label3: "Dossier d'analyse : <folder>"

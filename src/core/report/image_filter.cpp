@@ -42,13 +42,14 @@ bool ImageFilter::keeps(QByteArrayView tagLines) const {
     return (!m_since.isValid() || day >= m_since) && (!m_until.isValid() || day <= m_until);
 }
 
-void describeFilters(StatisticsResults &results, const ImageFilter &filter,
-                     int imagesBeforeFilter) {
-    results.lensFilter = filter.lens();
-    results.modelFilter = filter.model();
-    results.sinceFilter = filter.since();
-    results.untilFilter = filter.until();
-    results.filesBeforeFilter = imagesBeforeFilter;
+ReportSummary describeFilters(const ImageFilter &filter, int imagesBeforeFilter) {
+    ReportSummary summary;
+    summary.lensFilter = filter.lens();
+    summary.modelFilter = filter.model();
+    summary.sinceFilter = filter.since();
+    summary.untilFilter = filter.until();
+    summary.filesBeforeFilter = imagesBeforeFilter;
+    return summary;
 }
 
 } // namespace kadrilo::report

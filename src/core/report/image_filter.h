@@ -1,14 +1,11 @@
 #pragma once
 
 #include "report/report_options.h"
+#include "report/report_summary.h"
 
 #include <QByteArrayView>
 #include <QDate>
 #include <QString>
-
-namespace kadrilo {
-struct StatisticsResults;
-}
 
 namespace kadrilo::report {
 
@@ -37,8 +34,7 @@ private:
     QDate m_until;
 };
 
-// Records in `results` the filters of `filter` and the images read before filtering, which
-// the summary shows. Called after computeResults(), whose `files` are the images kept.
-void describeFilters(StatisticsResults &results, const ImageFilter &filter, int imagesBeforeFilter);
+// The summary of a report whose filter is `filter`: its filters, the images read before them.
+ReportSummary describeFilters(const ImageFilter &filter, int imagesBeforeFilter);
 
 } // namespace kadrilo::report

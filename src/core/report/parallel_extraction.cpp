@@ -183,15 +183,13 @@ int ParallelExtraction::tagFilesWritten() const {
     return written;
 }
 
-void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qsizetype first) {
+void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qsizetype first,
+                                  const QVector<UnreadImage> &named) {
     // ExifTool names on its standard error the images it could not read, and writes no tag
     // file for them (in the full form, the error stands in the tag file instead).
     QHash<QString, QString> errors;
-    for (const QString &line : m_runs[size_t(index)]->ending().errorLines) {
-        UnreadImage image;
-        if (parseImageError(line, image))
-            errors.insert(image.path, image.reason);
-    }
+    for (const UnreadImage &image : named)
+        errors.insert(image.path, image.reason);
     const QString folder = platform::withTrailingSeparator(m_tagFolders.at(index));
     TagFileReader reader;
     for (qsizetype k = 0; k < images.size(); ++k) {
@@ -275,7 +273,7 @@ ExtractionResult ParallelExtraction::run(const ExiftoolCommandInput &input,
         partScan.images = int(parts.at(p).size());
         results << checkExtraction(m_runs[size_t(p)]->ending(), partScan,
                                    system.inspectTagFolder(m_tagFolders.at(p)));
-        readPart(p, parts.at(p), first);
+        readPart(p, parts.at(p), first, results.last().unreadNamed);
         first += parts.at(p).size();
     }
     // A part's folder or list that could not be written: its tag files could not be either.

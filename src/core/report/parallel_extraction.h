@@ -80,8 +80,10 @@ Q_SIGNALS:
 private:
     // Stops every part still running.
     void stopParts();
-    // Reads the tag files of the part `index`, whose images start at `first` in the list.
-    void readPart(int index, const QList<QByteArray> &images, qsizetype first);
+    // Reads the tag files of the part `index`, whose images start at `first` in the list;
+    // `named` are the images its ExifTool said it could not read (checkExtraction()).
+    void readPart(int index, const QList<QByteArray> &images, qsizetype first,
+                  const QVector<UnreadImage> &named);
 
     std::vector<std::unique_ptr<ExiftoolRun>> m_runs;
     std::unique_ptr<QTimer> m_ticker;

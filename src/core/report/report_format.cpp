@@ -91,7 +91,7 @@ QVector<LensCategory> lensCategories(const StatisticsResults &results) {
     return {safety, focal};
 }
 
-QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
+QVector<AppliedFilter> appliedFilters(const ReportSummary &summary) {
     QVector<AppliedFilter> filters;
     const auto text = [&filters](const char *key, const QString &value, const char *what) {
         if (!value.isEmpty())
@@ -104,16 +104,16 @@ QVector<AppliedFilter> appliedFilters(const StatisticsResults &results) {
             filters.append({QString::fromLatin1(key), value.toString(Qt::ISODate),
                             QString::fromUtf8(what) + value.toString(Qt::ISODate)});
     };
-    text("objectif", results.lensFilter, "objectif");
-    text("boitier", results.modelFilter, "boîtier");
-    day("depuis", results.sinceFilter, "depuis le ");
-    day("jusqu_au", results.untilFilter, "jusqu'au ");
+    text("objectif", summary.lensFilter, "objectif");
+    text("boitier", summary.modelFilter, "boîtier");
+    day("depuis", summary.sinceFilter, "depuis le ");
+    day("jusqu_au", summary.untilFilter, "jusqu'au ");
     return filters;
 }
 
-QString appliedFiltersText(const StatisticsResults &results) {
+QString appliedFiltersText(const ReportSummary &summary) {
     QStringList phrases;
-    for (const AppliedFilter &filter : appliedFilters(results))
+    for (const AppliedFilter &filter : appliedFilters(summary))
         phrases << filter.phrase;
     const QString last = phrases.isEmpty() ? QString() : phrases.takeLast();
     return phrases.isEmpty() ? last
@@ -211,11 +211,11 @@ void appendTab(QString &text, wording::Tab tab) {
 }
 
 // The three summary lines, then the filters that applied and the images before filtering.
-void appendSummary(QString &text, const StatisticsResults &results) {
+void appendSummary(QString &text, const StatisticsResults &results, const ReportSummary &summary) {
     text += results.fileCountLine + QLatin1Char('\n');
     text += results.rawTypeLine + QLatin1Char('\n');
     text += visibleText(results.folderLine) + QLatin1Char('\n');
-    const QVector<AppliedFilter> filters = appliedFilters(results);
+    const QVector<AppliedFilter> filters = appliedFilters(summary);
     if (filters.isEmpty())
         return;
     QStringList phrases;
@@ -223,7 +223,7 @@ void appendSummary(QString &text, const StatisticsResults &results) {
         phrases << filter.phrase;
     text += QStringLiteral("Filtres : ") + phrases.join(QStringLiteral(", ")) + QLatin1Char('\n');
     text += QStringLiteral("Images avant filtrage : ") +
-            QString::number(results.filesBeforeFilter) + QLatin1Char('\n');
+            QString::number(summary.filesBeforeFilter) + QLatin1Char('\n');
 }
 
 // The value of --par, as the json summary gives it.
@@ -308,10 +308,10 @@ bool isShownEscaped(QChar c) {
 
 } // namespace
 
-QString formatTexte(const StatisticsResults &results) {
+QString formatTexte(const StatisticsResults &results, const ReportSummary &summary) {
     const QVector<ReportCategory> all = categories(results);
     QString text;
-    appendSummary(text, results);
+    appendSummary(text, results, summary);
     const QString notice = wording::notAvailableNotice() + QLatin1Char('\n');
     appendTab(text, wording::Tab::Iso);
     appendClasses(text, all[0]);
@@ -400,9 +400,10 @@ void appendGroupedLenses(QString &text, const StatisticsResults &results,
 
 } // namespace
 
-QString formatGroupedTexte(const StatisticsResults &results, const ReportGroups &groups) {
+QString formatGroupedTexte(const StatisticsResults &results, const ReportSummary &summary,
+                           const ReportGroups &groups) {
     QString text;
-    appendSummary(text, results);
+    appendSummary(text, results, summary);
     static const char16_t *const phrases[] = {u"", u"par boîtier", u"par objectif", u"par année"};
     QStringList named;
     QStringList headings{QString()};
@@ -497,12 +498,14 @@ QString formatCsv(const StatisticsResults &results, const ReportGroups &groups) 
     return text;
 }
 
-QByteArray formatJson(const StatisticsResults &results, const ReportGroups &groups) {
+QByteArray formatJson(const StatisticsResults &results, const ReportSummary &report,
+                      const ReportGroups &groups) {
     QJsonObject summary;
     summary.insert(QStringLiteral("fichiers"), results.files);
-    summary.insert(QStringLiteral("fichiers_avant_filtre"), results.filesBeforeFilter);
+    summary.insert(QStringLiteral("fichiers_avant_filtre"),
+                   report.imagesBeforeFilter(results.files));
     QJsonObject filters;
-    for (const AppliedFilter &filter : appliedFilters(results))
+    for (const AppliedFilter &filter : appliedFilters(report))
         filters.insert(filter.key, filter.value);
     summary.insert(QStringLiteral("filtres"), filters);
     summary.insert(QStringLiteral("type"), results.rawType);
@@ -529,21 +532,21 @@ QByteArray formatJson(const StatisticsResults &results, const ReportGroups &grou
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
-QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
-                        const ReportGroups &groups) {
+QByteArray formatReport(const StatisticsResults &results, const ReportSummary &summary,
+                        ReportFormat format, const ReportGroups &groups) {
     switch (format) {
     case ReportFormat::Csv:
         return formatCsv(results, groups).toUtf8();
     case ReportFormat::Json:
-        return formatJson(results, groups);
+        return formatJson(results, summary, groups);
     case ReportFormat::Html:
-        return formatHtml(results).toUtf8();
+        return formatHtml(results, summary).toUtf8();
     case ReportFormat::Texte:
         break;
     }
     if (groups.by != GroupBy::None)
-        return formatGroupedTexte(results, groups).toUtf8();
-    return formatTexte(results).toUtf8();
+        return formatGroupedTexte(results, summary, groups).toUtf8();
+    return formatTexte(results, summary).toUtf8();
 }
 
 } // namespace kadrilo::report

@@ -2,6 +2,7 @@
 
 #include "report/report_groups.h"
 #include "report/report_options.h"
+#include "report/report_summary.h"
 
 #include <QByteArray>
 #include <QString>
@@ -82,14 +83,14 @@ struct AppliedFilter {
     QString value;
     QString phrase;
 };
-QVector<AppliedFilter> appliedFilters(const StatisticsResults &results);
+QVector<AppliedFilter> appliedFilters(const ReportSummary &summary);
 
 // "<n> objectifs" past the 30th ("1 objectif"), with their photos.
 NamedClassResult uncountedLenses(const StatisticsResults &results);
 
 // The filters that applied, named as the texte summary names them and joined as a sentence:
 // "objectif contenant « 24-70 », boîtier contenant « R5 » et depuis le 2023-01-01".
-QString appliedFiltersText(const StatisticsResults &results);
+QString appliedFiltersText(const ReportSummary &summary);
 
 // What the statistics window shows, tab by tab, in French: the three summary lines (and,
 // when filters applied, which and the images before filtering), then for each tab its name
@@ -97,11 +98,12 @@ QString appliedFiltersText(const StatisticsResults &results);
 // lenses past the 30th on a line of their own when there are any; then the report's own
 // categories in the same form, then the classes of shutter safety and the focal lengths per
 // lens in one block per lens. Lines end with "\n".
-QString formatTexte(const StatisticsResults &results);
+QString formatTexte(const StatisticsResults &results, const ReportSummary &summary = {});
 // With groups: the summary of the whole report, a line naming the groups, then every
 // category as one aligned table whose columns are the groups ("55 mm : 12 photos (20%) |
 // 3 photos (5%)"), headed by the groups' names; a class missing from a group shows 0.
-QString formatGroupedTexte(const StatisticsResults &results, const ReportGroups &groups);
+QString formatGroupedTexte(const StatisticsResults &results, const ReportSummary &summary,
+                           const ReportGroups &groups);
 
 // One row per class: categorie,classe,photos,pourcentage, after that header line. A row
 // "objectifs_non_comptes,<n> objectifs,<photos>,<percent>" follows the lenses when some are
@@ -123,7 +125,8 @@ QString csvField(const QString &field);
 // an object {objectifs, photos}. With groups, "par" in the summary and a "groupes" array of
 // {groupe, fichiers, the same categories}, "autres" with the groups it holds
 // (groupes_reunis).
-QByteArray formatJson(const StatisticsResults &results, const ReportGroups &groups = {});
+QByteArray formatJson(const StatisticsResults &results, const ReportSummary &summary = {},
+                      const ReportGroups &groups = {});
 
 // `text` with every control character (U+0000 to U+001F, U+007F to U+009F) and the line and
 // paragraph separators U+2028 and U+2029 written as the six visible characters "\uXXXX"
@@ -132,7 +135,7 @@ QByteArray formatJson(const StatisticsResults &results, const ReportGroups &grou
 QString visibleText(const QString &text);
 
 // The results in the chosen format, as UTF-8 bytes; side by side per group with --par.
-QByteArray formatReport(const StatisticsResults &results, ReportFormat format,
-                        const ReportGroups &groups = {});
+QByteArray formatReport(const StatisticsResults &results, const ReportSummary &summary,
+                        ReportFormat format, const ReportGroups &groups = {});
 
 } // namespace kadrilo::report

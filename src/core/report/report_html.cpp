@@ -158,7 +158,7 @@ void appendUnread(QString &page, const QVector<UnreadImage> &unread) {
     }
 }
 
-void appendSummary(QString &page, const StatisticsResults &results) {
+void appendSummary(QString &page, const StatisticsResults &results, const ReportSummary &summary) {
     page += QStringLiteral("<header class=\"resume\"><h1>Statistiques de prise de vue</h1>\n");
     const auto paragraph = [&page](const QString &text) {
         page += QStringLiteral("<p>") + htmlText(text) + QStringLiteral("</p>\n");
@@ -166,16 +166,16 @@ void appendSummary(QString &page, const StatisticsResults &results) {
     paragraph(results.fileCountLine);
     paragraph(results.rawTypeLine);
     paragraph(results.folderLine);
-    const QVector<AppliedFilter> filters = appliedFilters(results);
+    const QVector<AppliedFilter> filters = appliedFilters(summary);
     if (!filters.isEmpty()) {
         QStringList phrases;
         for (const AppliedFilter &filter : filters)
             phrases << filter.phrase;
         paragraph(QStringLiteral("Filtres : ") + phrases.join(QStringLiteral(", ")));
         paragraph(QStringLiteral("Images avant filtrage : ") +
-                  QString::number(results.filesBeforeFilter));
+                  QString::number(summary.filesBeforeFilter));
     }
-    appendUnread(page, results.unreadImages);
+    appendUnread(page, summary.unreadImages);
     page += QStringLiteral("</header>\n");
 }
 
@@ -231,7 +231,7 @@ QString htmlText(const QString &text) {
     return escaped;
 }
 
-QString formatHtml(const StatisticsResults &results) {
+QString formatHtml(const StatisticsResults &results, const ReportSummary &summary) {
     QString page;
     page.reserve(64 * 1024);
     page +=
@@ -242,7 +242,7 @@ QString formatHtml(const StatisticsResults &results) {
                        "<title>Statistiques de prise de vue</title>\n<style>");
     page += QString::fromUtf8(pageStyle);
     page += QStringLiteral("</style>\n</head>\n<body>\n");
-    appendSummary(page, results);
+    appendSummary(page, results, summary);
     page += QStringLiteral("<main>\n");
 
     // The texte format's order; its notes stand under their charts.

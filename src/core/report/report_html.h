@@ -1,5 +1,7 @@
 #pragma once
 
+#include "report/report_summary.h"
+
 #include <QString>
 
 namespace kadrilo {
@@ -14,7 +16,7 @@ namespace kadrilo::report {
 // bars are inline SVG carrying "<label> : <n> photos, soit <p>%" as their title, then the
 // focal lengths of every lens, one small chart each. Its CSS is inline and a
 // Content-Security-Policy forbids any script and any request outside the page.
-QString formatHtml(const StatisticsResults &results);
+QString formatHtml(const StatisticsResults &results, const ReportSummary &summary = {});
 
 // `text` with its control characters shown as the other formats show them (visibleText),
 // then &, <, >, " and ' written as character references: safe in an element or an attribute.

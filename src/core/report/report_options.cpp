@@ -61,13 +61,60 @@ QDate dayFromText(const QString &text, bool &malformed) {
     return QDate(text.left(4).toInt(), text.mid(5, 2).toInt(), text.mid(8, 2).toInt());
 }
 
-} // namespace
+// What an option that takes a value says when none follows it.
+QString missingValueError(const QString &name) {
+    if (name == QLatin1String("--format"))
+        return QStringLiteral("l'option --format attend une valeur : texte, csv, json ou html.");
+    if (name == QLatin1String("--processus"))
+        return QStringLiteral("l'option --processus attend un nombre.");
+    if (name == QLatin1String("--par"))
+        return QStringLiteral("l'option --par attend une valeur : boitier, objectif ou annee.");
+    if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier"))
+        return QStringLiteral("l'option %1 attend un texte.").arg(name);
+    return QStringLiteral("l'option %1 attend une date AAAA-MM-JJ.").arg(name);
+}
 
-ParsedArguments parseReportArguments(const QStringList &arguments) {
+// Sets in `options` what the option `name` asks with `value`; the French error when the value
+// is refused, else an empty text.
+QString applyValue(const QString &name, const QString &value, ReportOptions &options) {
+    if (name == QLatin1String("--format")) {
+        if (!formatFromName(value, options.format))
+            return QStringLiteral("format inconnu : %1 (texte, csv, json ou html).")
+                .arg(wording::quoted(value));
+    } else if (name == QLatin1String("--par")) {
+        if (!groupByFromName(value, options.groupBy))
+            return QStringLiteral("regroupement inconnu pour --par : %1 (boitier, objectif ou "
+                                  "annee).")
+                .arg(wording::quoted(value));
+    } else if (name == QLatin1String("--processus")) {
+        if (!processesFromText(value, options.processes))
+            return QStringLiteral("nombre de processus invalide : %1 (de 1 à %2).")
+                .arg(wording::quoted(value), QString::number(maxProcesses));
+    } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
+        if (value.isEmpty())
+            return QStringLiteral("le texte de l'option %1 est vide.").arg(name);
+        (name == QLatin1String("--objectif") ? options.lens : options.model) = value;
+    } else {
+        bool malformed = false;
+        const QDate day = dayFromText(value, malformed);
+        if (malformed)
+            return QStringLiteral("date mal écrite pour %1 : %2 (attendu : AAAA-MM-JJ, par "
+                                  "exemple 2023-07-14).")
+                .arg(name, wording::quoted(value));
+        if (!day.isValid())
+            return QStringLiteral("date inexistante pour %1 : %2.")
+                .arg(name, wording::quoted(value));
+        (name == QLatin1String("--depuis") ? options.since : options.until) = day;
+    }
+    return {};
+}
+
+// The arguments read as parseReportArguments() says; `folderPosition` receives the folder's
+// place among them.
+ParsedArguments parseArguments(const QStringList &arguments, int &folderPosition) {
     ParsedArguments parsed;
     ReportOptions &options = parsed.options;
     QStringList folders;
-    int folderPosition = -1;
     QStringList given; // options met so far: each may be given once
     bool optionsEnded = false;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -105,61 +152,14 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
         given << name;
         if (name == QLatin1String("--recursif")) {
             options.recursive = true;
-            continue;
-        }
-        if (name == QLatin1String("--sans-cache")) {
+        } else if (name == QLatin1String("--sans-cache")) {
             options.useCache = false;
-            continue;
-        }
-
-        QString value;
-        if (equals >= 0) {
-            value = argument.mid(equals + 1);
-        } else if (i + 1 < arguments.size()) {
-            value = arguments.at(++i);
-        } else if (name == QLatin1String("--format")) {
-            return failure(
-                QStringLiteral("l'option --format attend une valeur : texte, csv, json ou html."));
-        } else if (name == QLatin1String("--processus")) {
-            return failure(QStringLiteral("l'option --processus attend un nombre."));
-        } else if (name == QLatin1String("--par")) {
-            return failure(
-                QStringLiteral("l'option --par attend une valeur : boitier, objectif ou annee."));
-        } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
-            return failure(QStringLiteral("l'option %1 attend un texte.").arg(name));
-        } else {
-            return failure(QStringLiteral("l'option %1 attend une date AAAA-MM-JJ.").arg(name));
-        }
-
-        if (name == QLatin1String("--format")) {
-            if (!formatFromName(value, options.format))
-                return failure(QStringLiteral("format inconnu : %1 (texte, csv, json ou html).")
-                                   .arg(wording::quoted(value)));
-        } else if (name == QLatin1String("--par")) {
-            if (!groupByFromName(value, options.groupBy))
-                return failure(
-                    QStringLiteral("regroupement inconnu pour --par : %1 (boitier, objectif ou "
-                                   "annee).")
-                        .arg(wording::quoted(value)));
-        } else if (name == QLatin1String("--processus")) {
-            if (!processesFromText(value, options.processes))
-                return failure(QStringLiteral("nombre de processus invalide : %1 (de 1 à %2).")
-                                   .arg(wording::quoted(value), QString::number(maxProcesses)));
-        } else if (name == QLatin1String("--objectif") || name == QLatin1String("--boitier")) {
-            if (value.isEmpty())
-                return failure(QStringLiteral("le texte de l'option %1 est vide.").arg(name));
-            (name == QLatin1String("--objectif") ? options.lens : options.model) = value;
-        } else {
-            bool malformed = false;
-            const QDate day = dayFromText(value, malformed);
-            if (malformed)
-                return failure(QStringLiteral("date mal écrite pour %1 : %2 (attendu : "
-                                              "AAAA-MM-JJ, par exemple 2023-07-14).")
-                                   .arg(name, wording::quoted(value)));
-            if (!day.isValid())
-                return failure(QStringLiteral("date inexistante pour %1 : %2.")
-                                   .arg(name, wording::quoted(value)));
-            (name == QLatin1String("--depuis") ? options.since : options.until) = day;
+        } else if (equals < 0 && i + 1 >= arguments.size()) {
+            return failure(missingValueError(name));
+        } else if (const QString error = applyValue(
+                       name, equals >= 0 ? argument.mid(equals + 1) : arguments.at(++i), options);
+                   !error.isEmpty()) {
+            return failure(error);
         }
     }
 
@@ -176,7 +176,28 @@ ParsedArguments parseReportArguments(const QStringList &arguments) {
 
     parsed.action = ParsedArguments::Action::Run;
     options.folder = folders.first();
-    parsed.folderPosition = folderPosition;
+    return parsed;
+}
+
+} // namespace
+
+ParsedArguments parseReportArguments(const QStringList &arguments) {
+    int folderPosition = -1;
+    return parseArguments(arguments, folderPosition);
+}
+
+// The hand parser stays rather than QCommandLineParser: that one takes an option given twice
+// as two values, words its errors in English (or in Qt's translations, when installed), and
+// takes "-abc" for three short options.
+ParsedArguments parseReportRequest(const QList<QByteArray> &arguments) {
+    QStringList decoded;
+    decoded.reserve(arguments.size());
+    for (const QByteArray &argument : arguments)
+        decoded << QString::fromLocal8Bit(argument);
+    int folderPosition = -1;
+    ParsedArguments parsed = parseArguments(decoded, folderPosition);
+    if (parsed.action == ParsedArguments::Action::Run)
+        parsed.options.folderArgument = arguments.at(folderPosition);
     return parsed;
 }
 

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QDate>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -17,6 +19,10 @@ struct ReportOptions {
     bool recursive = false;
     ReportFormat format = ReportFormat::Texte;
     QString folder;
+    // The folder as the system gave it, in its encoding, so that a name that is not valid
+    // UTF-8 (a Latin-1 "é" of an old disk) reaches the disk as it is. Set by
+    // parseReportRequest(); empty: `folder` in the system's encoding.
+    QByteArray folderArgument;
     // ExifTool processes sharing the images; 0: one per core (QThread::idealThreadCount()).
     int processes = 0;
     // Each image's tag lines are kept between reports; --sans-cache reads every image with
@@ -43,8 +49,6 @@ struct ParsedArguments {
     };
     Action action = Action::Error;
     ReportOptions options;
-    // Run: the folder's place among the arguments, for its bytes as the system gave them.
-    int folderPosition = -1;
     QString error;
 };
 
@@ -70,6 +74,9 @@ enum ExitStatus : int {
 // ending the options so that a folder may begin with "-". Refused: an empty TEXTE, a date that is
 // malformed or does not exist, --depuis after --jusqu-au.
 ParsedArguments parseReportArguments(const QStringList &arguments);
+// The same, from the arguments as the system gave them (argv past the program's name): every
+// one is read as text in the system's encoding, and the folder also keeps its own bytes.
+ParsedArguments parseReportRequest(const QList<QByteArray> &arguments);
 
 // The French usage text, exit statuses included.
 QString usageText();

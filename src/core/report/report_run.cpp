@@ -5,14 +5,13 @@
 #include "analysis/wording.h"
 #include "platform/platform.h"
 #include "platform/safe_files.h"
-#include "run/termination.h"
 #include "report/image_filter.h"
 #include "report/parallel_extraction.h"
 #include "report/report_format.h"
 #include "report/report_groups.h"
 #include "report/tag_cache.h"
 #include "run/extraction.h"
-#include "run/module1.h"
+#include "run/termination.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -200,200 +199,308 @@ void ReportInterruption::interrupt() {
     Q_EMIT interrupted();
 }
 
-ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
-    auto &system = platform::platform();
+namespace {
 
-    const QByteArray given = settings.folderArgument.isEmpty() ? QFile::encodeName(options.folder)
-                                                               : settings.folderArgument;
+// The raw type the report counts, as the window names it.
+QString rawType() {
+    return QStringLiteral("Canon");
+}
+
+bool stopped(const ReportSettings &settings) {
+    return settings.interruption && settings.interruption->isInterrupted();
+}
+
+// Where the report reads: the folder as ExifTool reaches it and as messages name it, and the
+// ExifTool program beside ours.
+struct ReportPlace {
+    std::optional<ReportOutcome> end; // set: the report ends here
+    QByteArray folder;
+    // The folder as given, relative to the current folder: its absolute path is beyond the
+    // system's limit.
+    bool relative = false;
+    QString shownFolder;
+    QString exiftool;
+};
+
+ReportPlace findPlace(const ReportOptions &options, const ReportSettings &settings) {
+    ReportPlace place;
+    const QByteArray given = options.folderArgument.isEmpty() ? QFile::encodeName(options.folder)
+                                                              : options.folderArgument;
     const QByteArray absolute = absoluteFolder(given);
     // ExifTool cannot open a path beyond the system's limit; it inherits our current folder,
     // so the folder as given, relative to it, still reaches it.
     constexpr int pathLimit = 4096;
-    const bool relative = absolute.size() >= pathLimit && !given.startsWith('/');
-    const QByteArray folder = relative ? given : absolute;
-    const QString shownFolder = platform::readablePath(absolute);
-    const QString named = platform::readablePath(given);
-    switch (platform::folderAccess(folder)) {
+    place.relative = absolute.size() >= pathLimit && !given.startsWith('/');
+    place.folder = place.relative ? given : absolute;
+    place.shownFolder = platform::readablePath(absolute);
+    const QString named = wording::quotedPath(platform::readablePath(given));
+    switch (platform::folderAccess(place.folder)) {
     case platform::FolderAccess::Readable:
         break;
     case platform::FolderAccess::Missing:
-        return failure(
-            ExitFolderUnreadable,
-            QStringLiteral("le dossier %1 est introuvable.").arg(wording::quotedPath(named)));
+        place.end = failure(ExitFolderUnreadable,
+                            QStringLiteral("le dossier %1 est introuvable.").arg(named));
+        return place;
     case platform::FolderAccess::NotAFolder:
-        return failure(
-            ExitFolderUnreadable,
-            QStringLiteral("%1 est un fichier, pas un dossier.").arg(wording::quotedPath(named)));
+        place.end = failure(ExitFolderUnreadable,
+                            QStringLiteral("%1 est un fichier, pas un dossier.").arg(named));
+        return place;
     case platform::FolderAccess::Unreadable:
-        return failure(
-            ExitFolderUnreadable,
-            QStringLiteral("le dossier %1 est illisible.").arg(wording::quotedPath(named)));
+        place.end = failure(ExitFolderUnreadable,
+                            QStringLiteral("le dossier %1 est illisible.").arg(named));
+        return place;
     }
+    place.exiftool = platform::withTrailingSeparator(settings.programFolder) +
+                     QString::fromUtf16(exiftoolFileName);
+    if (!platform::platform().isNormalFile(place.exiftool))
+        place.end =
+            failure(ExitExiftoolMissing,
+                    QStringLiteral("le programme Exiftool est introuvable : %1 (%2).")
+                        .arg(lowerFirstCharacter(wording::exiftoolPlaceRule(reportProgramName())),
+                             settings.programFolder));
+    else if (stopped(settings))
+        place.end = interrupted();
+    return place;
+}
 
-    Module1 state;
-    state.type_raw = QStringLiteral("Canon");
-    state.option_recursive = options.recursive ? 1 : 0;
-    state.chemin_exiftool = platform::withTrailingSeparator(settings.programFolder) +
-                            QString::fromUtf16(exiftoolFileName);
-    if (!system.isNormalFile(state.chemin_exiftool))
-        return failure(
-            ExitExiftoolMissing,
-            QStringLiteral("le programme Exiftool est introuvable : %1 (%2).")
-                .arg(lowerFirstCharacter(wording::exiftoolPlaceRule(reportProgramName())),
-                     settings.programFolder));
-    if (settings.interruption && settings.interruption->isInterrupted())
-        return interrupted();
+// The images of the folder, listed at `listedAt` (nanoseconds since the epoch).
+struct Listing {
+    qint64 listedAt = 0;
+    platform::ImageListing images;
+};
 
-    const auto stopped = [&settings] {
-        return settings.interruption && settings.interruption->isInterrupted();
-    };
+Listing listFolder(const ReportPlace &place, bool recursive) {
     // Taken before the listing: a row is trusted later only for a file that had changed
     // clearly before this moment.
     const qint64 listedAt = QDateTime::currentMSecsSinceEpoch() * 1'000'000;
-    const platform::ImageListing listing = system.listImages(folder, options.recursive, true);
-    if (stopped())
-        return interrupted();
+    return {listedAt, platform::platform().listImages(place.folder, recursive, true)};
+}
 
+// What ExifTool is asked, and the cache's key of a row read so: what ExifTool is (version,
+// configuration), then what it is asked.
+struct ReadingKey {
     ExiftoolCommandInput input;
-    input.exiftoolPath = state.chemin_exiftool;
-    input.extensionFilter = extensionFilter(true);
-    input.recursive = state.option_recursive;
-    input.separator = platform::separator();
-    input.extraTags = reportExtraTags();
+    QString config;
 
-    // Every tag file names the version that wrote it, which keys the cache, and holds
-    // ExifTool's error for an image it could not read, as the full form's does.
-    input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
-    // The lines kept of a tag file belong to the key too: rows kept before the file type was
-    // are not trusted, since it decides whether an image counts.
-    // The key starts with what ExifTool is (version, configuration), then what it is asked.
-    const QString config = exiftoolConfigKey(state.chemin_exiftool);
-    const auto keyStart = [&config](const QString &version) {
+    QString start(const QString &version) const {
         return version + QLatin1Char('|') + config + QLatin1Char('|');
-    };
-    const auto cacheKey = [&input, &keyStart](const QString &version) {
-        return keyStart(version) + input.extensionFilter +
-               optionsPiece(input.recursive, input.extraTags);
-    };
-
-    // The images the cache gives; a relative listing (a folder beyond the path limit) has
-    // no path to key them by. Until the ExifTool program is known, no row is trusted: its
-    // version is learnt from the tag files of this run.
-    std::unique_ptr<TagCache> cache;
-    QHash<QByteArray, CachedImage> cached;
-    QHash<QByteArray, CachedImage> newlyRead;
-    const ExiftoolProgram program = exiftoolProgram(state.chemin_exiftool);
-    std::optional<QString> knownVersion;
-    if (options.useCache && !relative) {
-        cache = std::make_unique<TagCache>(settings.cachePath.isEmpty() ? TagCache::defaultPath()
-                                                                        : settings.cachePath);
-        knownVersion = cache->exiftoolVersion(program.path, program.identity);
-        QHash<QByteArray, FileIdentity> present;
-        present.reserve(listing.images.size());
-        for (const platform::ListedImage &image : listing.images)
-            present.insert(image.path, identityOf(image));
-        cached = cache->load(folder, options.recursive,
-                             knownVersion ? cacheKey(*knownVersion) : QString(), present);
     }
+    QString of(const QString &version) const {
+        return start(version) + input.extensionFilter +
+               optionsPiece(input.recursive, input.extraTags);
+    }
+};
 
+ReadingKey readingKey(const QString &exiftool, bool recursive) {
+    ReadingKey key;
+    key.input.exiftoolPath = exiftool;
+    key.input.extensionFilter = extensionFilter(true);
+    key.input.recursive = recursive ? 1 : 0;
+    key.input.separator = platform::separator();
+    key.input.extraTags = reportExtraTags();
+    // Every tag file names the version that wrote it, which keys the cache, and holds
+    // ExifTool's error for an image it could not read, as the full form's does. The lines
+    // kept of a tag file belong to the key too: rows kept before the file type was are not
+    // trusted, since it decides whether an image counts.
+    key.input.extraTags << QStringLiteral("ExifToolVersion") << QStringLiteral("Error");
+    key.config = exiftoolConfigKey(exiftool);
+    return key;
+}
+
+// The cache of this run, and what it gave. Until the ExifTool program is known, no row is
+// trusted: its version is learnt from the tag files of this run.
+struct CacheLookup {
+    std::unique_ptr<TagCache> cache; // none with --sans-cache
+    ExiftoolProgram program;
+    std::optional<QString> knownVersion;
+    CachedFolder kept;
+};
+
+CacheLookup lookUpCache(const ReportPlace &place, const Listing &listing, const ReadingKey &key,
+                        const ReportOptions &options, const ReportSettings &settings) {
+    CacheLookup lookup;
+    // A relative listing (a folder beyond the path limit) has no path to key the images by.
+    if (!options.useCache || place.relative)
+        return lookup;
+    lookup.cache = std::make_unique<TagCache>(settings.cachePath.isEmpty() ? TagCache::defaultPath()
+                                                                           : settings.cachePath);
+    lookup.program = exiftoolProgram(place.exiftool);
+    lookup.knownVersion =
+        lookup.cache->exiftoolVersion(lookup.program.path, lookup.program.identity);
+    QHash<QByteArray, FileIdentity> present;
+    present.reserve(listing.images.images.size());
+    for (const platform::ListedImage &image : listing.images.images)
+        present.insert(image.path, identityOf(image));
+    lookup.kept =
+        lookup.cache->load(place.folder, options.recursive,
+                           lookup.knownVersion ? key.of(*lookup.knownVersion) : QString(), present);
+    return lookup;
+}
+
+// What ExifTool read of the images the cache did not give, one reading per image.
+struct ExiftoolReadings {
+    std::optional<ReportOutcome> end;
+    QVector<ImageReading> readings;
+    QString version; // from the tag files; empty when none said it
+};
+
+ExiftoolReadings readWithExiftool(const ReportPlace &place, const ReadingKey &key,
+                                  const QList<QByteArray> &toRead, const ReportOptions &options,
+                                  const ReportSettings &settings) {
+    ExiftoolReadings read;
+    // ExifTool writes into a folder of our own, never the windows' temp folder: a report may
+    // run while Kadrilo holds tag files of its own there. The folder is removed on every way
+    // out; its lock, held until then, lets a later report remove it when this one was killed.
+    // Declared before the extraction, so that it goes after ExifTool has ended.
+    platform::PrivateRunFolder privateFolder;
+    if (!privateFolder.isValid()) {
+        read.end = failure(ExitTempFolderFailed, privateFolderError(privateFolder.problem()));
+        return read;
+    }
+    ParallelExtraction extraction;
+    if (settings.interruption)
+        QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
+                         &ParallelExtraction::cancel);
+    const int total = int(toRead.size());
+    if (settings.progress) {
+        const auto progress = settings.progress;
+        QObject::connect(
+            &extraction, &ParallelExtraction::tick, &extraction,
+            [&extraction, progress, total] { progress(extraction.tagFilesWritten(), total); });
+        progress(0, total);
+    }
+    if (stopped(settings)) {
+        read.end = interrupted();
+        return read;
+    }
+    const int processes = options.processes > 0 ? options.processes : QThread::idealThreadCount();
+    const ExtractionResult extracted = extraction.run(
+        key.input, QDir::toNativeSeparators(privateFolder.path()), toRead, processes);
+    if (settings.progress)
+        settings.progress(extraction.tagFilesWritten(), total);
+
+    using Outcome = ExiftoolRun::Outcome;
+    if (extracted.outcome == Outcome::Cancelled || stopped(settings))
+        read.end = interrupted();
+    else if (extracted.outcome == Outcome::FailedToStart)
+        read.end = failure(ExitExiftoolMissing, failedToStartText(extracted, place.exiftool));
+    else if (extracted.outcome == Outcome::Aborted)
+        read.end = failure(ExitExiftoolAborted, abortedText(extracted));
+    else if (extracted.writeFailed)
+        read.end =
+            failure(ExitTagFilesNotWritten, writeFailedText(extracted, privateFolder.path()));
+    read.readings = extraction.readings();
+    read.version = extraction.exiftoolVersion();
+    return read;
+}
+
+// Every listed image's reading, from the cache or from ExifTool, in the listing's order.
+struct ReportReadings {
+    std::optional<ReportOutcome> end;
+    QVector<ImageReading> images;
+    QHash<QByteArray, CachedImage> newlyRead; // what ExifTool read, for the cache
+    QString exiftoolVersion;
+};
+
+ReportReadings readImages(const ReportPlace &place, const Listing &listing, const ReadingKey &key,
+                          const CacheLookup &lookup, const ReportOptions &options,
+                          const ReportSettings &settings) {
     // An image the cache gives that is then set apart as unread (no tag of the form with
     // sub-folders) is not among those said to be already read.
+    const QHash<QByteArray, CachedImage> &cached = lookup.kept.images;
     QList<QByteArray> toRead;
     int fromCache = 0;
-    for (const platform::ListedImage &image : listing.images) {
+    for (const platform::ListedImage &image : listing.images.images) {
         const auto kept = cached.constFind(image.path);
         if (kept == cached.constEnd())
             toRead << image.path;
         else if (uncountedReason(kept->tagLines, options.recursive).isEmpty())
             ++fromCache;
     }
-    if (settings.cacheUse && cache)
+    if (settings.cacheUse && lookup.cache)
         settings.cacheUse(fromCache, int(toRead.size()));
 
-    // ExifTool writes into a folder of our own, never the windows' temp folder: a report may
-    // run while Kadrilo holds tag files of its own there. The folder is removed on every way
-    // out; its lock, held until then, lets a later report remove it when this one was killed.
-    // Declared before the extraction, so that it goes after ExifTool has ended.
-    std::unique_ptr<platform::PrivateRunFolder> privateFolder;
-    ParallelExtraction extraction;
-    ExtractionResult extracted;
-    if (!toRead.isEmpty()) {
-        privateFolder = std::make_unique<platform::PrivateRunFolder>();
-        if (!privateFolder->isValid())
-            return failure(ExitTempFolderFailed, privateFolderError(privateFolder->problem()));
+    ReportReadings readings;
+    ExiftoolReadings read;
+    if (!toRead.isEmpty())
+        read = readWithExiftool(place, key, toRead, options, settings);
+    else if (stopped(settings))
+        read.end = interrupted();
+    readings.end = read.end;
+    readings.exiftoolVersion = read.version;
+    if (readings.end)
+        return readings;
 
-        if (settings.interruption)
-            QObject::connect(settings.interruption, &ReportInterruption::interrupted, &extraction,
-                             &ParallelExtraction::cancel);
-        if (settings.progress) {
-            const auto progress = settings.progress;
-            const int total = int(toRead.size());
-            QObject::connect(
-                &extraction, &ParallelExtraction::tick, &extraction,
-                [&extraction, progress, total] { progress(extraction.tagFilesWritten(), total); });
-            progress(0, total);
-        }
-        if (settings.interruption && settings.interruption->isInterrupted())
-            return interrupted();
-        const int processes =
-            options.processes > 0 ? options.processes : QThread::idealThreadCount();
-        extracted = extraction.run(input, QDir::toNativeSeparators(privateFolder->path()), toRead,
-                                   processes);
-        if (settings.progress)
-            settings.progress(extraction.tagFilesWritten(), int(toRead.size()));
-    }
-
-    using Outcome = ExiftoolRun::Outcome;
-    if (extracted.outcome == Outcome::Cancelled || stopped())
-        return interrupted();
-    if (extracted.outcome == Outcome::FailedToStart)
-        return failure(ExitExiftoolMissing, failedToStartText(extracted, state.chemin_exiftool));
-    if (extracted.outcome == Outcome::Aborted)
-        return failure(ExitExiftoolAborted, abortedText(extracted));
-    if (extracted.writeFailed)
-        return failure(
-            ExitTagFilesNotWritten,
-            writeFailedText(extracted, privateFolder ? privateFolder->path() : QString()));
-
-    // Every image, from the cache or as ExifTool just read it, in the order the window reads
-    // their tag files: lenses and bodies first occur where the window has them first.
     QHash<QByteArray, ImageReading> fresh;
     fresh.reserve(toRead.size());
-    const QVector<ImageReading> &readings = extraction.readings();
-    for (qsizetype i = 0; i < readings.size(); ++i)
-        fresh.insert(toRead.at(i), readings.at(i));
-    QVector<ImageReading> images;
-    images.reserve(listing.images.size());
-    QList<QByteArray> writers; // the images the window's command leaves a tag file for
-    for (const platform::ListedImage &image : listing.images) {
+    for (qsizetype i = 0; i < read.readings.size(); ++i)
+        fresh.insert(toRead.at(i), read.readings.at(i));
+    readings.images.reserve(listing.images.images.size());
+    for (const platform::ListedImage &image : listing.images.images) {
         ImageReading reading;
         if (const auto kept = cached.constFind(image.path); kept != cached.constEnd()) {
             reading = {true, kept->tagLines, {}};
         } else {
             reading = fresh.value(image.path);
             if (reading.read)
-                newlyRead.insert(image.path, {identityOf(image), reading.tagLines});
+                readings.newlyRead.insert(image.path, {identityOf(image), reading.tagLines});
         }
-        // The form for this folder only writes a tag file also for an image ExifTool could
-        // not read; the form with sub-folders only for one it read.
-        writers << (reading.read || !options.recursive ? image.path : QByteArray());
-        images << reading;
+        readings.images << reading;
     }
+    return readings;
+}
 
+// Keeps in the cache what ExifTool read and the version that read it; the cache's notices.
+QString keepReadings(const CacheLookup &lookup, const ReportReadings &readings,
+                     const ReadingKey &key, const Listing &listing) {
+    TagCache *cache = lookup.cache.get();
+    if (!cache)
+        return {};
+    const QString version = readings.exiftoolVersion.isEmpty()
+                                ? lookup.knownVersion.value_or(QString())
+                                : readings.exiftoolVersion;
+    if (!version.isEmpty()) {
+        if (version != lookup.knownVersion)
+            cache->rememberExiftoolVersion(lookup.program.path, lookup.program.identity, version);
+        cache->store(readings.newlyRead, lookup.kept.gone, key.of(version), listing.listedAt,
+                     key.start(version),
+                     std::max(pruneBatch, 2 * int(listing.images.images.size())));
+    }
+    return joined(cache->notices());
+}
+
+// The images counted, as the window counts them, after the filters, and the run as the
+// window's checks tell it.
+struct ReportTally {
     statistiques_exif stats;
     ShotCounts shots;
     ExtractionResult run;
-    run.imagesFound = int(listing.images.size() + listing.skipped.size());
-    run.imagesConsidered = run.imagesFound;
-    run.unreadableFolders = listing.unreadableFolders;
-    const ImageFilter filter(options);
-    ImageGroups groups(options.groupBy);
+    ImageGroups groups{GroupBy::None};
     int imagesBeforeFilter = 0;
+};
+
+// Counts the images in the order the window reads their tag files: lenses and bodies first
+// occur where the window has them first. Stops early when the report is interrupted.
+ReportTally tallyImages(const Listing &listing, const QVector<ImageReading> &images,
+                        const ReportOptions &options, const ReportSettings &settings) {
+    ReportTally tally;
+    tally.groups = ImageGroups(options.groupBy);
+    ExtractionResult &run = tally.run;
+    run.imagesFound = int(listing.images.images.size() + listing.images.skipped.size());
+    run.imagesConsidered = run.imagesFound;
+    run.unreadableFolders = listing.images.unreadableFolders;
+    // The form for this folder only writes a tag file also for an image ExifTool could not
+    // read; the form with sub-folders only for one it read.
+    QList<QByteArray> writers;
+    for (qsizetype i = 0; i < images.size(); ++i)
+        writers << (images.at(i).read || !options.recursive ? listing.images.images.at(i).path
+                                                            : QByteArray());
+    const ImageFilter filter(options);
     for (const qsizetype i : windowReadingOrder(tagFileNames(writers))) {
-        if (stopped())
-            return interrupted();
+        if (stopped(settings))
+            return tally;
         const ImageReading &reading = images.at(i);
-        const QString path = platform::readablePath(listing.images.at(i).path);
+        const QString path = platform::readablePath(listing.images.images.at(i).path);
         if (!reading.read) {
             run.unreadNamed.append({path, reading.reason});
             continue;
@@ -406,33 +513,24 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             run.unreadNamed.append({path, reason});
             continue;
         }
-        ++imagesBeforeFilter;
+        ++tally.imagesBeforeFilter;
         if (filter.isActive() && !filter.keeps(reading.tagLines))
             continue;
-        ++stats.nb_fichiers;
-        countContent(reading.tagLines, stats, shots);
-        groups.add(reading.tagLines);
+        ++tally.stats.nb_fichiers;
+        countContent(reading.tagLines, tally.stats, tally.shots);
+        tally.groups.add(reading.tagLines);
     }
-    for (const platform::SkippedImage &skipped : listing.skipped)
+    for (const platform::SkippedImage &skipped : listing.images.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
     run.unreadImages = int(run.unreadNamed.size());
-    run.imagesAnalysed = imagesBeforeFilter;
+    run.imagesAnalysed = tally.imagesBeforeFilter;
+    return tally;
+}
 
-    if (stopped())
-        return interrupted();
-    if (cache) {
-        const QString version = extraction.exiftoolVersion().isEmpty()
-                                    ? knownVersion.value_or(QString())
-                                    : extraction.exiftoolVersion();
-        if (!version.isEmpty()) {
-            if (version != knownVersion)
-                cache->rememberExiftoolVersion(program.path, program.identity, version);
-            cache->store(newlyRead, cacheKey(version), listedAt, keyStart(version),
-                         std::max(pruneBatch, 2 * int(listing.images.size())));
-        }
-    }
-    const QString notices = cache ? joined(cache->notices()) : QString();
-
+// The report's end when it has nothing to print: no image, none read, or none counted.
+std::optional<ReportOutcome> judgeReport(const ReportTally &tally, const ReportSummary &summary,
+                                         const QString &notices, const QString &shownFolder) {
+    const ExtractionResult &run = tally.run;
     switch (judgeRun(run)) {
     case RunVerdict::NoImage:
         return failure(ExitNoTagFile,
@@ -445,30 +543,66 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
                                      .arg(wording::quotedPath(shownFolder))}));
     case RunVerdict::SomeUnread:
         // The statistics of the images read still stand; the images left out are told apart.
-        if (imagesBeforeFilter == 0)
+        if (tally.imagesBeforeFilter == 0)
             return failure(ExitNoTagFile, joined({notices, unreadImagesText(run)}));
         break;
     default:
         break;
     }
-    StatisticsResults results = computeResults(stats, state.type_raw, shownFolder, &shots);
-    describeFilters(results, filter, imagesBeforeFilter);
     // Status 5 says no image was counted, also when the filters left none.
-    if (filter.isActive() && stats.nb_fichiers == 0)
+    if (summary.filtered() && tally.stats.nb_fichiers == 0)
         return failure(ExitNoTagFile,
                        joined({notices,
                                QStringLiteral("Aucune image ne répond aux filtres : ") +
-                                   appliedFiltersText(results),
+                                   appliedFiltersText(summary),
                                unreadImagesText(run)}));
-    results.unreadImages = run.unreadNamed;
-    const QByteArray output =
-        formatReport(results, options.format, groups.count(state.type_raw, shownFolder));
-    ReportOutcome outcome{ExitOk, output, notices};
-    if (!run.isComplete()) {
+    return std::nullopt;
+}
+
+// The statistics in the format asked, and the images left out on standard error.
+ReportOutcome formatted(const ReportTally &tally, const ReportSummary &summary,
+                        const QString &notices, const ReportOptions &options,
+                        const QString &shownFolder) {
+    const StatisticsResults results =
+        computeResults(tally.stats, rawType(), shownFolder, &tally.shots);
+    ReportOutcome outcome{
+        ExitOk,
+        formatReport(results, summary, options.format, tally.groups.count(rawType(), shownFolder)),
+        notices};
+    if (!tally.run.isComplete()) {
         outcome.status = ExitImagesUnread;
-        outcome.error = joined({notices, unreadImagesText(run)});
+        outcome.error = joined({notices, unreadImagesText(tally.run)});
     }
     return outcome;
+}
+
+} // namespace
+
+ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings &settings) {
+    const ReportPlace place = findPlace(options, settings);
+    if (place.end)
+        return *place.end;
+    const Listing listing = listFolder(place, options.recursive);
+    if (stopped(settings))
+        return interrupted();
+
+    const ReadingKey key = readingKey(place.exiftool, options.recursive);
+    const CacheLookup lookup = lookUpCache(place, listing, key, options, settings);
+    const ReportReadings readings = readImages(place, listing, key, lookup, options, settings);
+    if (readings.end)
+        return *readings.end;
+
+    const ReportTally tally = tallyImages(listing, readings.images, options, settings);
+    if (stopped(settings))
+        return interrupted();
+    const QString notices = keepReadings(lookup, readings, key, listing);
+
+    ReportSummary summary = describeFilters(ImageFilter(options), tally.imagesBeforeFilter);
+    summary.unreadImages = tally.run.unreadNamed;
+    if (const std::optional<ReportOutcome> refused =
+            judgeReport(tally, summary, notices, place.shownFolder))
+        return *refused;
+    return formatted(tally, summary, notices, options, place.shownFolder);
 }
 
 } // namespace kadrilo::report

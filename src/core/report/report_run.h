@@ -34,10 +34,6 @@ private:
 struct ReportSettings {
     // Where exiftool.exe must stand, as for Kadrilo: the program's own folder.
     QString programFolder;
-    // The folder's argument as the system gave it, in its encoding, so that a name that is
-    // not valid UTF-8 (a Latin-1 "é" of an old disk) reaches the disk as it is; empty: the
-    // options' folder in the system's encoding.
-    QByteArray folderArgument;
     // The cache file; empty: TagCache::defaultPath().
     QString cachePath;
     // Called once before ExifTool starts: the images the cache gives, those ExifTool reads.

@@ -484,13 +484,11 @@ void TagCache::rememberExiftoolVersion(const QByteArray &tool, const FileIdentit
         failed(QStringLiteral("être mis à jour"), query.lastError());
 }
 
-QHash<QByteArray, CachedImage> TagCache::load(const QByteArray &folder, bool recursive,
-                                              const QString &tags,
-                                              const QHash<QByteArray, FileIdentity> &present) {
-    QHash<QByteArray, CachedImage> images;
-    m_gone.clear();
+CachedFolder TagCache::load(const QByteArray &folder, bool recursive, const QString &tags,
+                            const QHash<QByteArray, FileIdentity> &present) {
+    CachedFolder found;
     if (!isUsable())
-        return images;
+        return found;
     QByteArray prefix = folder;
     while (prefix.size() > 1 && prefix.endsWith('/'))
         prefix.chop(1);
@@ -507,13 +505,12 @@ QHash<QByteArray, CachedImage> TagCache::load(const QByteArray &folder, bool rec
         query.addBindValue(prefix);
         query.addBindValue(pastFolder(prefix));
         if (query.exec())
-            readRows(query, prefix, recursive, tags, present, images);
+            readRows(query, prefix, recursive, tags, present, found);
         // A file cut short or damaged part-way can fail in the middle of the rows.
         error = query.lastError();
     }
     if (!error.isValid())
-        return images;
-    m_gone.clear();
+        return found;
     // Held by another program: the file is sound, only out of reach for now.
     if (isBusy(error))
         busy();
@@ -524,7 +521,7 @@ QHash<QByteArray, CachedImage> TagCache::load(const QByteArray &folder, bool rec
 
 void TagCache::readRows(QSqlQuery &query, const QByteArray &prefix, bool recursive,
                         const QString &tags, const QHash<QByteArray, FileIdentity> &present,
-                        QHash<QByteArray, CachedImage> &images) {
+                        CachedFolder &found) {
     int damaged = 0;
     while (query.next()) {
         const QByteArray path = query.value(0).toByteArray();
@@ -533,7 +530,7 @@ void TagCache::readRows(QSqlQuery &query, const QByteArray &prefix, bool recursi
             continue;
         const auto listed = present.constFind(path);
         if (listed == present.constEnd()) {
-            m_gone << path;
+            found.gone << path;
             continue;
         }
         if (query.value(1).toString() != tags)
@@ -550,14 +547,14 @@ void TagCache::readRows(QSqlQuery &query, const QByteArray &prefix, bool recursi
         // A row written in the same moments as the file last changed may hold what the file
         // was before: the image is read again, and its row written anew.
         if (image.identity == listed.value() && changedBefore(image.identity, listedAt))
-            images.insert(path, image);
+            found.images.insert(path, image);
     }
     if (damaged > 0)
         notice(damagedRowsNotice());
 }
 
 bool TagCache::storeRows(QSqlQuery &insert, const QHash<QByteArray, CachedImage> &images,
-                         const QString &tags, qint64 listedAt) {
+                         const QVector<QByteArray> &gone, const QString &tags, qint64 listedAt) {
     insert.prepare(
         QStringLiteral("INSERT OR REPLACE INTO images VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)"));
     for (auto it = images.constBegin(); it != images.constEnd(); ++it) {
@@ -572,7 +569,7 @@ bool TagCache::storeRows(QSqlQuery &insert, const QHash<QByteArray, CachedImage>
             return false;
     }
     insert.prepare(QStringLiteral("DELETE FROM images WHERE path = ?"));
-    for (const QByteArray &path : std::as_const(m_gone)) {
+    for (const QByteArray &path : gone) {
         insert.addBindValue(path);
         if (!insert.exec())
             return false;
@@ -645,10 +642,10 @@ bool TagCache::isSound(QSqlError &error) {
     return false;
 }
 
-void TagCache::store(const QHash<QByteArray, CachedImage> &images, const QString &tags,
-                     qint64 listedAt, const QString &keyStart, int checked) {
+void TagCache::store(const QHash<QByteArray, CachedImage> &images, const QVector<QByteArray> &gone,
+                     const QString &tags, qint64 listedAt, const QString &keyStart, int checked) {
     // A run that writes nothing leaves the file as it is, and costs nothing more.
-    if (!isUsable() || m_readOnly || (images.isEmpty() && m_gone.isEmpty()))
+    if (!isUsable() || m_readOnly || (images.isEmpty() && gone.isEmpty()))
         return;
     // A file damaged where no read went grows rows it cannot find again: it is checked before
     // each write, and replaced when damaged.
@@ -666,7 +663,7 @@ void TagCache::store(const QHash<QByteArray, CachedImage> &images, const QString
         failed(QStringLiteral("être mis à jour"), query.lastError());
         return;
     }
-    if (!storeRows(query, images, tags, listedAt) || !pruneRows(query, keyStart, checked) ||
+    if (!storeRows(query, images, gone, tags, listedAt) || !pruneRows(query, keyStart, checked) ||
         !query.exec(QStringLiteral("COMMIT"))) {
         const QSqlError error = query.lastError();
         QSqlQuery(QSqlDatabase::database(m_connection, false)).exec(QStringLiteral("ROLLBACK"));

@@ -58,6 +58,13 @@ constexpr int pruneBatch = 2000;
 // from another version, read-only, locked by another report, on a full disk), the report
 // reads the images the cache cannot give with ExifTool. Each problem is told once through
 // notices(); a file that cannot be read is replaced where that can be done.
+// What the cache holds under a folder: the rows it can give, by path, and the images it kept
+// that exist no more, whose rows the next store() removes.
+struct CachedFolder {
+    QHash<QByteArray, CachedImage> images;
+    QVector<QByteArray> gone;
+};
+
 class TagCache {
 public:
     // Opens the cache file at `path`, creating it and its folder when missing.
@@ -76,18 +83,17 @@ public:
                                  const QString &version);
 
     // The images kept for `tags` under the folder `folder` (its own images only, unless
-    // `recursive`), by path. Rows found there for paths missing from `present` (the images
-    // listed now) are removed by the next store().
-    QHash<QByteArray, CachedImage> load(const QByteArray &folder, bool recursive,
-                                        const QString &tags,
-                                        const QHash<QByteArray, FileIdentity> &present);
+    // `recursive`), by path, and the paths of rows found there that are missing from
+    // `present` (the images listed now).
+    CachedFolder load(const QByteArray &folder, bool recursive, const QString &tags,
+                      const QHash<QByteArray, FileIdentity> &present);
 
     // Keeps `images` read for `tags` by the run that listed its folder at `listedAt`
-    // (nanoseconds since the epoch), removes the rows of images gone since load(), and checks
+    // (nanoseconds since the epoch), removes the rows of the images `gone`, and checks
     // the next rows in rotation (at least `checked` of them): a row whose file is gone or
     // changed, or whose key does not start with `keyStart`, is removed. One transaction.
-    void store(const QHash<QByteArray, CachedImage> &images, const QString &tags, qint64 listedAt,
-               const QString &keyStart, int checked);
+    void store(const QHash<QByteArray, CachedImage> &images, const QVector<QByteArray> &gone,
+               const QString &tags, qint64 listedAt, const QString &keyStart, int checked);
 
     // What went wrong, in French, each told once.
     const QStringList &notices() const { return m_notices; }
@@ -106,8 +112,7 @@ private:
     Schema checkFile(QSqlQuery &query, QSqlError &error);
     bool createTables(QSqlQuery &query, QSqlError &error);
     void readRows(QSqlQuery &query, const QByteArray &prefix, bool recursive, const QString &tags,
-                  const QHash<QByteArray, FileIdentity> &present,
-                  QHash<QByteArray, CachedImage> &images);
+                  const QHash<QByteArray, FileIdentity> &present, CachedFolder &found);
     bool isSound(QSqlError &error);
     bool pruneRows(QSqlQuery &query, const QString &keyStart, int checked);
     // Closes and deletes a file that cannot be read, then starts a new one.
@@ -121,12 +126,11 @@ private:
     void failed(const QString &what, const QSqlError &error);
 
     bool storeRows(QSqlQuery &query, const QHash<QByteArray, CachedImage> &images,
-                   const QString &tags, qint64 listedAt);
+                   const QVector<QByteArray> &gone, const QString &tags, qint64 listedAt);
 
     QString m_path;
     QString m_connection;
     bool m_readOnly = false;
-    QVector<QByteArray> m_gone;
     QStringList m_notices;
 };
 

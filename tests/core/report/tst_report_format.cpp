@@ -60,12 +60,15 @@ StatisticsResults questionResults() {
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 70.0 mm\n");
     for (int lens = 1; lens <= 32; ++lens)
         image("LensID: Objectif " + QByteArray::number(lens) + '\n');
+    return computeResults(stats, QString(), s("/photos"), &shots);
+}
+
+// What that report filtered.
+ReportSummary questionSummary() {
     ReportOptions options;
     options.lens = s("24-70");
     options.until = QDate(2023, 12, 31);
-    StatisticsResults results = computeResults(stats, QString(), s("/photos"), &shots);
-    describeFilters(results, ImageFilter(options), 40);
-    return results;
+    return describeFilters(ImageFilter(options), 40);
 }
 
 // True when `text` holds a control character other than the line feeds that end its lines.
@@ -177,7 +180,7 @@ private Q_SLOTS:
     // The summary tells the filters; the lenses past the 30th follow the lens list; the focal
     // lengths come in one block per lens, whose percentages count within the lens.
     void texteAnswersTheQuestions() {
-        const QStringList lines = formatTexte(questionResults()).split(u'\n');
+        const QStringList lines = formatTexte(questionResults(), questionSummary()).split(u'\n');
         QCOMPARE(lines.mid(0, 5),
                  (QStringList{s("35 Fichiers RAW Analysés"), s("Type de Fichiers : RAW "),
                               s("Dossier d'analyse : /photos"),
@@ -222,7 +225,8 @@ private Q_SLOTS:
     void jsonShapeOfTheQuestions() {
         QJsonParseError error;
         const QJsonObject root =
-            QJsonDocument::fromJson(formatJson(questionResults()), &error).object();
+            QJsonDocument::fromJson(formatJson(questionResults(), questionSummary()), &error)
+                .object();
         QCOMPARE(error.error, QJsonParseError::NoError);
         const QJsonObject summary = root.value(s("resume")).toObject();
         QCOMPARE(summary.value(s("fichiers")), 35);
@@ -329,7 +333,7 @@ private Q_SLOTS:
         const StatisticsResults results = computeResults(stats, s("Canon"), s("/p"), &shots);
         const ReportGroups groups = split.count(s("Canon"), s("/p"));
 
-        const QStringList lines = formatGroupedTexte(results, groups).split(u'\n');
+        const QStringList lines = formatGroupedTexte(results, {}, groups).split(u'\n');
         QVERIFY(lines.contains(s("Groupes par boîtier : Canon EOS R6 (2 photos) | 5D (1 photos)")));
         const int focal = int(lines.indexOf(s("[Focales utilisées]")));
         QCOMPARE(lines.mid(focal + 1, 3),
@@ -370,9 +374,10 @@ private Q_SLOTS:
         stats.nb_objectifs = 1;
         stats.objectifs[0] = name;
         stats.compte_objectifs[0] = 1;
-        StatisticsResults results = computeResults(stats, s("Canon"), name, &shots);
-        results.unreadImages = {{name, name}};
-        const QString page = formatHtml(results);
+        const StatisticsResults results = computeResults(stats, s("Canon"), name, &shots);
+        ReportSummary summary;
+        summary.unreadImages = {{name, name}};
+        const QString page = formatHtml(results, summary);
         // The lens row with its bar title, the body row with its bar title, the lens's own
         // chart, the folder line and the unread image's path and reason.
         QCOMPARE(page.count(s("<th>") + shown + s("</th>")), 2);
@@ -406,11 +411,12 @@ private Q_SLOTS:
         QFETCH(int, unread);
         QFETCH(int, listed);
         QFETCH(QString, others);
-        StatisticsResults results = questionResults();
+        ReportSummary summary = questionSummary();
         for (int i = 0; i < unread; ++i)
-            results.unreadImages.append({s("/photos/IMG_%1.CR2").arg(i), s("File format error")});
-        const QString page = formatHtml(results);
-        QCOMPARE(page.count(s(" : format de fichier non reconnu (File format error)</li>")), listed);
+            summary.unreadImages.append({s("/photos/IMG_%1.CR2").arg(i), s("File format error")});
+        const QString page = formatHtml(questionResults(), summary);
+        QCOMPARE(page.count(s(" : format de fichier non reconnu (File format error)</li>")),
+                 listed);
         QCOMPARE(page.count(s("<summary>")), others.isEmpty() ? 0 : 1);
         QVERIFY(others.isEmpty() || page.contains(others));
         QCOMPARE(page.contains(s("1 image n'a pas pu être lue :")), unread == 1);

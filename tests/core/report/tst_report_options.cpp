@@ -131,6 +131,27 @@ private Q_SLOTS:
         QCOMPARE(outcome(parseReportArguments(arguments)), expected);
     }
 
+    // The folder keeps the bytes it was given, whatever the other arguments hold: a filter
+    // whose text reads like the folder's name is never taken for it.
+    void folderKeepsItsBytes_data() {
+        QTest::addColumn<QList<QByteArray>>("arguments");
+        QTest::addColumn<QByteArray>("folder");
+        QTest::addRow("Latin-1 filter and folder")
+            << QList<QByteArray>{"--objectif", "ph\xe9", "ph\xe8"} << QByteArray("ph\xe8");
+        QTest::addRow("filter equal to the folder")
+            << QList<QByteArray>{"ph\xe9", "--boitier=ph\xe9"} << QByteArray("ph\xe9");
+        QTest::addRow("after the end of the options")
+            << QList<QByteArray>{"--recursif", "--", "-ph\xe9"} << QByteArray("-ph\xe9");
+    }
+
+    void folderKeepsItsBytes() {
+        QFETCH(QList<QByteArray>, arguments);
+        QFETCH(QByteArray, folder);
+        const ParsedArguments parsed = parseReportRequest(arguments);
+        QCOMPARE(parsed.action, ParsedArguments::Action::Run);
+        QCOMPARE(parsed.options.folderArgument, folder);
+    }
+
     // A refused value is named as given, even when it looks like a placeholder of the message.
     void refusedValueIsQuotedAsGiven() {
         const QStringList refused[] = {{QStringLiteral("--processus"), QStringLiteral("%1")},
