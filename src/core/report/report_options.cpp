@@ -168,6 +168,10 @@ ParsedArguments parseArguments(const QStringList &arguments, int &folderPosition
             QStringLiteral("la date de --depuis (%1) est après celle de --jusqu-au "
                            "(%2) : aucune image ne peut tomber entre les deux.")
                 .arg(options.since.toString(Qt::ISODate), options.until.toString(Qt::ISODate)));
+    // The page shows the whole library; its charts have no columns to set groups side by side.
+    if (options.groupBy != GroupBy::None && options.format == ReportFormat::Html)
+        return failure(QStringLiteral("--par ne s'applique pas au format html : la page montre "
+                                      "toute la bibliothèque ; choisissez texte, csv ou json."));
     if (folders.isEmpty() || (folders.size() == 1 && folders.first().isEmpty()))
         return failure(QStringLiteral("le dossier à analyser manque."));
     if (folders.size() > 1)
@@ -223,7 +227,7 @@ QString usageTemplate() {
         "  --par GROUPE            statistiques côte à côte par boitier, objectif ou annee\n"
         "                          (12 colonnes au plus ; les groupes au-delà du 11e sont\n"
         "                          réunis dans « autres », une image sans la valeur va dans\n"
-        "                          « inconnu »)\n"
+        "                          « inconnu » ; texte, csv et json seulement)\n"
         "  --help                  afficher cette aide\n"
         "\n"
         "Filtres (une image doit les passer tous) :\n"

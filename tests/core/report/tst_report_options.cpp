@@ -123,6 +123,7 @@ private Q_SLOTS:
         row("par with another value", {"--par", "mois", "/p"}, "error");
         row("par values are lower-case, without accents", {"--par=année", "/p"}, "error");
         row("par without its value", {"/p", "--par"}, "error");
+        row("par with the page", {"--par=annee", "--format", "html", "/p"}, "error");
     }
 
     void parses() {
