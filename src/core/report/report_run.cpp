@@ -304,7 +304,7 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
         const auto kept = cached.constFind(image.path);
         if (kept == cached.constEnd())
             toRead << image.path;
-        else if (uncountedReason(kept->tagLines, options.recursive).isEmpty())
+        else if (uncountedReason(readImageTags(kept->tagLines), options.recursive).isEmpty())
             ++fromCache;
     }
     if (settings.cacheUse && cache)
@@ -399,19 +399,19 @@ ReportOutcome executerRapport(const ReportOptions &options, const ReportSettings
             continue;
         }
         ++run.tagFiles;
+        const ImageTags tags = readImageTags(reading.tagLines);
         // Only Canon raw images count, and the window's form with sub-folders writes no tag
         // file for an image without any of its seven tags.
-        if (const QString reason = uncountedReason(reading.tagLines, options.recursive);
-            !reason.isEmpty()) {
+        if (const QString reason = uncountedReason(tags, options.recursive); !reason.isEmpty()) {
             run.unreadNamed.append({path, reason});
             continue;
         }
         ++imagesBeforeFilter;
-        if (filter.isActive() && !filter.keeps(reading.tagLines))
+        if (filter.isActive() && !filter.keeps(tags))
             continue;
         ++stats.nb_fichiers;
-        countContent(reading.tagLines, stats, shots);
-        groups.add(reading.tagLines);
+        countImage(tags, stats, shots);
+        groups.add(reading.tagLines, tags);
     }
     for (const platform::SkippedImage &skipped : listing.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});
