@@ -10,6 +10,9 @@ namespace {
 
 // Calls `visit` with every non-empty line of `text`, without its end.
 template <typename Visit> void forEachLine(QByteArrayView text, const Visit &visit) {
+    // The view of an empty QByteArray has no data, which memchr may not be given.
+    if (text.isEmpty())
+        return;
     const char *const data = text.data();
     const qsizetype size = text.size();
     const auto find = [data](qsizetype from, qsizetype to, char c) {

@@ -32,7 +32,7 @@ struct ImageTags {
     // or one of the report's own tags. Counting these lines gives what counting every line
     // gives: a rule that reads another tag must add it to the lines kept (tag_lines.cpp).
     QVarLengthArray<QByteArrayView, 32> countedLines;
-    // The value of the first line of each tag, null when no line carries it.
+    // The value of the first line of each tag, null when no line carries it. `error` is
     // ExifTool's error in place of tags, which it writes into the tag file of an image it
     // could not read (a damaged file, a file the person may not read).
     QByteArrayView error;
