@@ -207,8 +207,12 @@ QByteArray tagFile(int number, QRandomGenerator &random) {
             if (filler > int(std::size(fillerTags)))
                 out += QByteArray::number(filler / int(std::size(fillerTags)));
             out += ": ";
+            // The file's name, and a type that the analysis counts as a Canon raw image: with
+            // another, every file would be set apart unread and nothing counted.
             if (line == 2)
                 out += "IMG_" + QByteArray::number(number) + ".CR2";
+            else if (qstrcmp(name, "FileType") == 0 && filler <= int(std::size(fillerTags)))
+                out += "CR2";
             else
                 out += QByteArray::number(random.bounded(100000)) + ' ' +
                        QByteArray(random.bounded(0, 12), 'x');

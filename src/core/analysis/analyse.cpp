@@ -36,21 +36,23 @@ statistiques_exif lire_fichiers_tags(const Module1 &state, QVector<UnreadImage> 
             continue;
         }
         // ExifTool's error, or a file that it does not take for a Canon raw image.
-        bool uncounted = opened && tagFileError(reader.content(), &image.reason);
-        if (opened && !uncounted) {
-            image.reason = uncountedReason(reader.content(), state.option_recursive == 1);
+        const ImageTags tags = readImageTags(reader.content());
+        bool uncounted = !tags.error.isNull();
+        if (uncounted) {
+            image.reason = QString::fromUtf8(tags.error);
+        } else if (opened) {
+            image.reason = uncountedReason(tags, state.option_recursive == 1);
             uncounted = !image.reason.isEmpty();
         }
         if (uncounted) {
             if (unread) {
-                image.path = taggedImagePath(reader.content());
+                image.path = taggedImagePath(tags);
                 unread->append(image);
             }
             continue;
         }
         ++stats.nb_fichiers;
-        if (opened)
-            countContent(reader.content(), stats);
+        countImage(tags, stats);
     }
     return stats;
 }

@@ -4,27 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <numeric>
 
 namespace kadrilo {
 
 namespace {
-
-// The value of a line "<tag>: <value>" when the line carries exactly that tag.
-bool tagValue(QByteArrayView line, const char *tag, QByteArrayView &value) {
-    const auto length = qsizetype(std::strlen(tag));
-    if (line.size() < length + 2 || std::memcmp(line.data(), tag, size_t(length)) != 0 ||
-        line[length] != ':' || line[length + 1] != ' ')
-        return false;
-    value = line.sliced(length + 2);
-    return true;
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
 
 // A plain decimal number, "." as the point whatever the locale; false for anything else.
 bool decimalNumber(QByteArrayView text, double &number) {
@@ -44,30 +29,6 @@ int digitsAt(QByteArrayView text, qsizetype at, qsizetype digits) {
         number = number * 10 + (text[i] - '0');
     }
     return number;
-}
-
-// Calls `visit` with every non-empty line of `text`, without its end: LF, CR LF, or an old
-// CR alone, as the window's reading splits them.
-template <typename Visit> void forEachTagLine(QByteArrayView text, const Visit &visit) {
-    const char *const data = text.data();
-    const qsizetype size = text.size();
-    const auto find = [data](qsizetype from, qsizetype to, char c) {
-        const void *hit = std::memchr(data + from, c, size_t(to - from));
-        return hit ? static_cast<const char *>(hit) - data : to;
-    };
-    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
-    const bool anyCr = find(0, size, '\r') < size;
-    qsizetype start = 0;
-    while (start < size) {
-        const qsizetype stop = find(start, size, '\n');
-        while (start < stop) {
-            const qsizetype cut = anyCr ? find(start, stop, '\r') : stop;
-            if (cut > start)
-                visit(QByteArrayView(data + start, cut - start));
-            start = cut + 1;
-        }
-        start = stop + 1;
-    }
 }
 
 const char *const monthNames[12] = {"janvier",   "février", "mars",     "avril",
@@ -154,15 +115,6 @@ bool shotDateTime(QByteArrayView value, QDate &day, int &hour) {
     return true;
 }
 
-bool firstTagValue(QByteArrayView tagLines, const char *tag, QByteArrayView &value) {
-    bool found = false;
-    forEachTagLine(tagLines, [&](QByteArrayView line) {
-        if (!found)
-            found = tagValue(line, tag, value);
-    });
-    return found;
-}
-
 int focalLengthClass(QByteArrayView value) {
     // Nine digits hold every focal length; a longer run is junk, not a lens.
     constexpr qsizetype maxDigits = 9;
@@ -191,42 +143,37 @@ double exposureSeconds(QByteArrayView value) {
     return number / denominator;
 }
 
-void ShotCounts::countImage(QByteArrayView tagLines) {
+void ShotCounts::countImage(const ImageTags &tags) {
     int lens = -1;
     bool hasLens = false;
-    QByteArrayView focalLength;
-    bool hasFocalLength = false;
-    QByteArrayView exposure, equivalent;
-    bool hasExposure = false, hasEquivalent = false;
-    forEachTagLine(tagLines, [&](QByteArrayView line) {
-        if (!mayStartShotTag(line.front()))
-            return;
-        QByteArrayView value;
+    QByteArrayView focalLength, equivalent, exposure;
+    for (const QByteArrayView line : tags.countedLines) {
         if (line.front() == 'L') {
-            if (tagValue(line, "LensID", value)) {
+            const QByteArrayView value = tagValue(line, "LensID");
+            if (!value.isNull()) {
                 const int index = countLens(value);
                 if (!hasLens)
                     lens = index;
                 hasLens = true;
             }
-            return;
+            continue;
         }
         countLine(line);
         if (line.front() == 'F') {
-            if (!hasFocalLength)
-                hasFocalLength = tagValue(line, "FocalLength", focalLength);
-            if (!hasEquivalent)
-                hasEquivalent = tagValue(line, "FocalLength35efl", equivalent);
-        } else if (!hasExposure && line.front() == 'E') {
-            hasExposure = tagValue(line, "ExposureTime", exposure);
+            if (focalLength.isNull())
+                focalLength = tagValue(line, "FocalLength");
+            if (equivalent.isNull())
+                equivalent = tagValue(line, "FocalLength35efl");
+        } else if (exposure.isNull() && line.front() == 'E') {
+            exposure = tagValue(line, "ExposureTime");
         }
-    });
-    const int millimetres = hasFocalLength ? focalLengthClass(focalLength) : -1;
+    }
+    const int millimetres = focalLength.isNull() ? -1 : focalLengthClass(focalLength);
     if (lens >= 0 && millimetres > 0)
         ++m_lenses[lens].focalLengths[millimetres];
-    const int safety = hasExposure && hasEquivalent
-                           ? shutterSafetyClass(shutterSafetyMargin(exposure, equivalent))
-                           : -1;
+    const int safety = exposure.isNull() || equivalent.isNull()
+                           ? -1
+                           : shutterSafetyClass(shutterSafetyMargin(exposure, equivalent));
     if (safety < 0)
         return;
     ++m_safety[size_t(safety)];
@@ -246,7 +193,7 @@ int ShotCounts::lensIndex(QByteArrayView value) {
         return -1;
     // Decoded before the comparison, as the window's lens list does: invalid bytes decode to
     // replacement characters, so two such names may be one lens.
-    const QString name = QString::fromUtf8(value.data(), value.size());
+    const QString name = QString::fromUtf8(value);
     const auto known = m_lensIndex.constFind(name);
     if (known != m_lensIndex.constEnd())
         return *known;
@@ -256,29 +203,29 @@ int ShotCounts::lensIndex(QByteArrayView value) {
 }
 
 void ShotCounts::countLine(QByteArrayView line) {
-    QByteArrayView value;
     if (line.isEmpty() || !mayStartShotTag(line.front()))
         return;
     switch (line.front()) {
     case 'F':
-        if (tagValue(line, "FocalLength", value)) {
-            const int millimetres = focalLengthClass(value);
+        if (const QByteArrayView focal = tagValue(line, "FocalLength"); !focal.isNull()) {
+            const int millimetres = focalLengthClass(focal);
             if (millimetres > 0)
                 ++m_focalLengths[millimetres];
-        } else if (tagValue(line, "FocalLength35efl", value)) {
-            const int millimetres = focalLength35Class(value);
+        } else if (const QByteArrayView equivalent = tagValue(line, "FocalLength35efl");
+                   !equivalent.isNull()) {
+            const int millimetres = focalLength35Class(equivalent);
             if (millimetres > 0)
                 ++m_focalLengths35[millimetres];
         }
         return;
     case 'L':
-        if (tagValue(line, "LensID", value))
+        if (const QByteArrayView value = tagValue(line, "LensID"); !value.isNull())
             countLens(value);
         return;
     case 'D': {
         QDate day;
         int hour = 0;
-        if (tagValue(line, "DateTimeOriginal", value) && shotDateTime(value, day, hour)) {
+        if (shotDateTime(tagValue(line, "DateTimeOriginal"), day, hour)) {
             ++m_hours[size_t(hour)];
             ++m_months[size_t(day.month() - 1)];
             ++m_years[day.year()];
@@ -288,9 +235,10 @@ void ShotCounts::countLine(QByteArrayView line) {
     default:
         break;
     }
-    const bool exposure = tagValue(line, "ExposureTime", value);
-    if (!exposure && !tagValue(line, "Model", value))
-        return;
+    QByteArrayView value = tagValue(line, "ExposureTime");
+    const bool exposure = !value.isNull();
+    if (!exposure)
+        value = tagValue(line, "Model");
     if (value.isEmpty() || value.size() > maxShotValueBytes)
         return;
     const QByteArray bytes(value.data(), value.size());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "analysis/tag_lines.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QDate>
@@ -56,11 +58,6 @@ QString shutterSafetyClassName(int safetyClass);
 // that does not exist, such as the "0000:00:00 00:00:00" of a camera whose clock was not set.
 bool shotDateTime(QByteArrayView value, QDate &day, int &hour);
 
-// The value of the first line of `tagLines` (one image's `Tag: value` lines, ended by LF, CR
-// LF or CR) that carries exactly `tag`: "LensID" finds "LensID: x", never "LensIDNumber: x".
-// False when no line does.
-bool firstTagValue(QByteArrayView tagLines, const char *tag, QByteArrayView &value);
-
 // One class of a category that the report counts by value.
 struct CountedValue {
     QString name;
@@ -90,10 +87,9 @@ struct LensClasses {
 // an empty value.
 class ShotCounts {
 public:
-    // Counts every class of one image from its tag lines (ended by LF, CR LF or CR): the
-    // classes of each line, then the image's focal length under its lens (the first
-    // FocalLength and LensID lines).
-    void countImage(QByteArrayView tagLines);
+    // Counts every class of one image from its counted lines: the classes of each line, then
+    // the image's focal length under its lens (the first FocalLength and LensID lines).
+    void countImage(const ImageTags &tags);
     // Counts the classes of one line without its end; a lens and a focal length on two lines
     // are only paired by countImage().
     void countLine(QByteArrayView line);

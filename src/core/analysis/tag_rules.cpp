@@ -1,7 +1,6 @@
 #include "analysis/tag_rules.h"
 
 #include "analysis/wording.h"
-#include "run/exiftool_command.h"
 
 #include <cstring>
 
@@ -16,30 +15,6 @@ bool startsWith(QByteArrayView line, const char *prefix, qsizetype length) {
 // The value from character `position` (counted from 1) to the end of the line.
 QByteArrayView valueFrom(QByteArrayView line, qsizetype position) {
     return position - 1 < line.size() ? line.sliced(position - 1) : QByteArrayView();
-}
-
-bool isDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-// A full listing has some 300 lines, of which five are counted: a line that does not begin
-// with the first two letters of ISO, FocusMode, FNumber, DriveMode or LensID is passed over
-// without classifying it.
-bool mayStartCountedTag(QByteArrayView line) {
-    if (line.size() < 2)
-        return false;
-    switch (line[0]) {
-    case 'I':
-        return line[1] == 'S';
-    case 'F':
-        return line[1] == 'o' || line[1] == 'N';
-    case 'D':
-        return line[1] == 'r';
-    case 'L':
-        return line[1] == 'e';
-    default:
-        return false;
-    }
 }
 
 } // namespace
@@ -220,141 +195,21 @@ void countLine(QByteArrayView line, statistiques_exif &stats) {
     }
 }
 
-namespace {
-
-// Calls `count` with every line of `content`, without its end-of-line characters.
-template <typename Count> void forEachLine(QByteArrayView content, const Count &count) {
-    const char *const data = content.data();
-    const qsizetype size = content.size();
-    const auto find = [data, size](qsizetype from, qsizetype to, char c) {
-        const void *hit = std::memchr(data + from, c, size_t(to - from));
-        return hit ? static_cast<const char *>(hit) - data : to;
-    };
-
-    // ExifTool on Unix ends lines with LF alone: one search per line is enough then.
-    if (find(0, size, '\r') == size) {
-        for (qsizetype start = 0; start < size;) {
-            const qsizetype stop = find(start, size, '\n');
-            count(QByteArrayView(data + start, stop - start));
-            start = stop + 1;
-        }
-        return;
-    }
-
-    qsizetype start = 0;
-    qsizetype nextLf = -1; // offset of the next LF at or after `start`, `size` when none
-    while (start < size) {
-        if (nextLf < start)
-            nextLf = find(start, size, '\n');
-        // A CR before the LF ends the line there (CR alone or CR LF).
-        const qsizetype cr = find(start, nextLf, '\r');
-        count(QByteArrayView(data + start, cr - start));
-        start = cr + 1;
-        if (cr < nextLf && start == nextLf)
-            ++start;
-    }
+void countImage(const ImageTags &tags, statistiques_exif &stats) {
+    for (const QByteArrayView line : tags.countedLines)
+        countLine(line, stats);
 }
 
-} // namespace
-
-void countContent(QByteArrayView content, statistiques_exif &stats) {
-    forEachLine(content, [&stats](QByteArrayView line) {
-        if (mayStartCountedTag(line))
-            countLine(line, stats);
-    });
+void countImage(const ImageTags &tags, statistiques_exif &stats, ShotCounts &shots) {
+    countImage(tags, stats);
+    shots.countImage(tags);
 }
 
-void countContent(QByteArrayView content, statistiques_exif &stats, ShotCounts &shots) {
-    countContent(content, stats);
-    shots.countImage(content);
-}
-
-} // namespace kadrilo
-
-namespace kadrilo {
-
-namespace {
-
-// The value of `line` when it is the tag `tag` ("Tag: value"), compared exactly.
-bool tagValue(QByteArrayView line, QByteArrayView tag, QByteArrayView &value) {
-    if (line.size() < tag.size() + 2 || !line.startsWith(tag) || line[tag.size()] != ':' ||
-        line[tag.size() + 1] != ' ')
-        return false;
-    value = line.sliced(tag.size() + 2);
-    return true;
-}
-
-} // namespace
-
-bool tagFileError(QByteArrayView content, QString *reason) {
-    bool found = false;
-    forEachLine(content, [&](QByteArrayView line) {
-        QByteArrayView value;
-        if (!found && tagValue(line, "Error", value)) {
-            found = true;
-            if (reason)
-                *reason = QString::fromUtf8(value.data(), value.size());
-        }
-    });
-    return found;
-}
-
-QString taggedImagePath(QByteArrayView content) {
-    QByteArrayView folder;
-    QByteArrayView name;
-    forEachLine(content, [&](QByteArrayView line) {
-        QByteArrayView value;
-        if (folder.isNull() && tagValue(line, "Directory", value))
-            folder = value;
-        else if (name.isNull() && tagValue(line, "FileName", value))
-            name = value;
-    });
-    if (name.isEmpty())
+QString taggedImagePath(const ImageTags &tags) {
+    if (tags.fileName.isEmpty())
         return {};
-    const QString file = QString::fromUtf8(name.data(), name.size());
-    return folder.isEmpty() ? file : QString::fromUtf8(folder.data(), folder.size()) + u'/' + file;
-}
-
-bool isCountedTagLine(QByteArrayView line) {
-    static constexpr QByteArrayView prefixes[] = {
-        "ISO",         "FocusMode",    "FNumber", "DriveMode",        "Lens",
-        "FocalLength", "ExposureTime", "Model",   "DateTimeOriginal", "FileType"};
-    for (const QByteArrayView prefix : prefixes) {
-        if (line.startsWith(prefix))
-            return true;
-    }
-    return false;
-}
-
-QByteArray countedTagLines(QByteArrayView content) {
-    QByteArray kept;
-    forEachLine(content, [&kept](QByteArrayView line) {
-        if (isCountedTagLine(line)) {
-            kept += line;
-            kept += '\n';
-        }
-    });
-    return kept;
-}
-
-bool hasFolderFormTag(QByteArrayView content) {
-    bool found = false;
-    forEachLine(content, [&found](QByteArrayView line) {
-        QByteArrayView value;
-        for (const char *tag : folderFormTags)
-            found = found || tagValue(line, tag, value);
-    });
-    return found;
-}
-
-QString fileTypeOf(QByteArrayView content) {
-    QString type;
-    forEachLine(content, [&type](QByteArrayView line) {
-        QByteArrayView value;
-        if (type.isEmpty() && tagValue(line, "FileType", value))
-            type = QString::fromUtf8(value.data(), value.size());
-    });
-    return type;
+    const QString file = QString::fromUtf8(tags.fileName);
+    return tags.directory.isEmpty() ? file : QString::fromUtf8(tags.directory) + u'/' + file;
 }
 
 bool isCanonRawType(const QString &type) {
@@ -362,11 +217,11 @@ bool isCanonRawType(const QString &type) {
            type == QLatin1String("CR3");
 }
 
-QString uncountedReason(QByteArrayView content, bool recursive) {
-    const QString type = fileTypeOf(content);
+QString uncountedReason(const ImageTags &tags, bool recursive) {
+    const QString type = QString::fromUtf8(tags.fileType);
     if (!type.isEmpty() && !isCanonRawType(type))
         return wording::notCanonRawReason(type);
-    if (recursive && !hasFolderFormTag(content))
+    if (recursive && !tags.folderFormTag)
         return wording::noFolderFormTagReason();
     return {};
 }

@@ -2,6 +2,7 @@
 
 #include "analysis/shot_classes.h"
 #include "analysis/statistiques.h"
+#include "analysis/tag_lines.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -55,41 +56,22 @@ int lensSlot(statistiques_exif &stats, QByteArrayView name);
 // Applies the five rules to one line and counts its class in `stats`.
 void countLine(QByteArrayView line, statistiques_exif &stats);
 
-// Splits the content of one tag file into lines (ended by LF, CR or CR LF; the last line
-// may have no end) and counts every line.
-void countContent(QByteArrayView content, statistiques_exif &stats);
+// Counts every counted line of one tag file read by readImageTags().
+void countImage(const ImageTags &tags, statistiques_exif &stats);
 // The same, also counting the report's own classes of that image into `shots`. The window's
 // analysis uses the form above, which never looks at those lines.
-void countContent(QByteArrayView content, statistiques_exif &stats, ShotCounts &shots);
+void countImage(const ImageTags &tags, statistiques_exif &stats, ShotCounts &shots);
 
-// ExifTool's error in place of tags: the "Error: " line it writes into the tag file of an
-// image it could not read (a damaged file, a file the person may not read). `reason`, if
-// given, receives the rest of that line.
-bool tagFileError(QByteArrayView content, QString *reason = nullptr);
 // The image a tag file of the full form speaks of, from its "Directory" and "FileName" lines;
 // empty when they are missing.
-QString taggedImagePath(QByteArrayView content);
+QString taggedImagePath(const ImageTags &tags);
 
-// True for a line that a counting rule may read: the window's five tags by their first
-// letters, the seven tags of the form with sub-folders, and the report's own tags. The report
-// keeps only such lines of a tag file, and counting them gives what counting the whole file
-// gives: a rule that reads another tag must add it here.
-bool isCountedTagLine(QByteArrayView line);
-// The lines of `content` that isCountedTagLine() keeps, each ended by "\n".
-QByteArray countedTagLines(QByteArrayView content);
-// True when `content` holds one of the seven tags that the form with sub-folders asks
-// ExifTool for: without any, that form writes no tag file for the image.
-bool hasFolderFormTag(QByteArrayView content);
-
-// The file type ExifTool found ("CR2", "JPEG", "TXT"...), from the "FileType" line; empty
-// when the tag file does not say.
-QString fileTypeOf(QByteArrayView content);
 // True for the types of Canon raw images: CR2, CRW and CR3.
 bool isCanonRawType(const QString &type);
-// Why the tag file `content` of an image ExifTool read stands for no photo: a file that
-// ExifTool does not take for a Canon raw image, or, in the form with sub-folders
-// (`recursive`), none of the seven tags asked. Empty when the image counts. A tag file that
-// does not say its type is judged by its tags alone.
-QString uncountedReason(QByteArrayView content, bool recursive);
+// Why the image of the tag file read into `tags` stands for no photo, although ExifTool read
+// it: a file that ExifTool does not take for a Canon raw image (its "FileType"), or, in the
+// form with sub-folders (`recursive`), none of the seven tags asked. Empty when the image
+// counts. A tag file that does not say its type is judged by its tags alone.
+QString uncountedReason(const ImageTags &tags, bool recursive);
 
 } // namespace kadrilo

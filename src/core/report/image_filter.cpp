@@ -7,14 +7,11 @@ namespace kadrilo::report {
 
 namespace {
 
-// True when `text` is asked for none, or the image's `tag` holds it, ignoring case (Unicode
-// case folding).
-bool holds(QByteArrayView tagLines, const char *tag, const QString &text) {
-    if (text.isEmpty())
-        return true;
-    QByteArrayView value;
-    return firstTagValue(tagLines, tag, value) &&
-           QString::fromUtf8(value.data(), value.size()).contains(text, Qt::CaseInsensitive);
+// True when `text` is asked for none, or the image's tag `value` holds it, ignoring case
+// (Unicode case folding).
+bool holds(QByteArrayView value, const QString &text) {
+    return text.isEmpty() ||
+           (!value.isNull() && QString::fromUtf8(value).contains(text, Qt::CaseInsensitive));
 }
 
 } // namespace
@@ -29,15 +26,14 @@ bool ImageFilter::isActive() const {
     return !m_lens.isEmpty() || !m_model.isEmpty() || m_since.isValid() || m_until.isValid();
 }
 
-bool ImageFilter::keeps(QByteArrayView tagLines) const {
-    if (!holds(tagLines, "LensID", m_lens) || !holds(tagLines, "Model", m_model))
+bool ImageFilter::keeps(const ImageTags &tags) const {
+    if (!holds(tags.lensId, m_lens) || !holds(tags.model, m_model))
         return false;
     if (!m_since.isValid() && !m_until.isValid())
         return true;
-    QByteArrayView value;
     QDate day;
     int hour = 0;
-    if (!firstTagValue(tagLines, "DateTimeOriginal", value) || !shotDateTime(value, day, hour))
+    if (!shotDateTime(tags.dateTimeOriginal, day, hour))
         return false;
     return (!m_since.isValid() || day >= m_since) && (!m_until.isValid() || day <= m_until);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "analysis/tag_lines.h"
 #include "report/report_options.h"
 #include "report/report_summary.h"
 
-#include <QByteArrayView>
 #include <QDate>
 #include <QString>
 
@@ -18,9 +18,9 @@ public:
 
     // False when no filter was asked for: every image is kept.
     bool isActive() const;
-    // Whether the image whose tag lines (`Tag: value` lines, as ExifTool's -s -s prints
-    // them) are `tagLines` is counted. The first line of a tag gives its value.
-    bool keeps(QByteArrayView tagLines) const;
+    // Whether the image whose tag file was read into `tags` is counted. The first line of a
+    // tag gives its value.
+    bool keeps(const ImageTags &tags) const;
 
     const QString &lens() const { return m_lens; }
     const QString &model() const { return m_model; }

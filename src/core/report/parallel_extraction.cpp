@@ -1,7 +1,7 @@
 #include "report/parallel_extraction.h"
 
 #include "analysis/tag_file_reader.h"
-#include "analysis/tag_rules.h"
+#include "analysis/tag_lines.h"
 #include "platform/platform.h"
 #include "run/termination.h"
 
@@ -53,19 +53,6 @@ QByteArray cString(const QByteArray &path) {
         }
     }
     return escaped;
-}
-
-// The "ExifToolVersion" line of a tag file.
-QString exiftoolVersionOf(QByteArrayView content) {
-    static constexpr QByteArrayView tag = "ExifToolVersion: ";
-    const qsizetype at = content.indexOf(tag);
-    if (at < 0 || (at > 0 && content[at - 1] != '\n'))
-        return {};
-    QByteArrayView value = content.sliced(at + tag.size());
-    const qsizetype end = value.indexOf('\n');
-    if (end >= 0)
-        value = value.first(end);
-    return QString::fromUtf8(value.data(), value.size()).trimmed();
 }
 
 QString notReadByExiftool() {
@@ -209,12 +196,15 @@ void ParallelExtraction::readPart(int index, const QList<QByteArray> &images, qs
                     : QStringLiteral("son fichier de tags n'a pas été lu : ") + reader.failure();
             continue;
         }
+        const ImageTags tags = readImageTags(reader.content());
         if (m_exiftoolVersion.isEmpty())
-            m_exiftoolVersion = exiftoolVersionOf(reader.content());
-        if (tagFileError(reader.content(), &reading.reason))
+            m_exiftoolVersion = QString::fromUtf8(tags.exiftoolVersion).trimmed();
+        if (!tags.error.isNull()) {
+            reading.reason = QString::fromUtf8(tags.error);
             continue;
+        }
         reading.read = true;
-        reading.tagLines = countedTagLines(reader.content());
+        reading.tagLines = countedTagLines(tags);
     }
 }
 

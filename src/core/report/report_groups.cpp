@@ -8,8 +8,7 @@
 
 namespace kadrilo::report {
 
-QString groupName(QByteArrayView tagLines, GroupBy by) {
-    QByteArrayView value;
+QString groupName(const ImageTags &tags, GroupBy by) {
     switch (by) {
     case GroupBy::None:
         break;
@@ -17,15 +16,15 @@ QString groupName(QByteArrayView tagLines, GroupBy by) {
     case GroupBy::Lens: {
         const bool body = by == GroupBy::Body;
         const qsizetype longest = body ? maxShotValueBytes : maxLensNameBytes;
-        if (firstTagValue(tagLines, body ? "Model" : "LensID", value) && !value.isEmpty() &&
-            value.size() <= longest)
-            return QString::fromUtf8(value.data(), value.size());
+        const QByteArrayView value = body ? tags.model : tags.lensId;
+        if (!value.isEmpty() && value.size() <= longest)
+            return QString::fromUtf8(value);
         break;
     }
     case GroupBy::Year: {
         QDate day;
         int hour = 0;
-        if (firstTagValue(tagLines, "DateTimeOriginal", value) && shotDateTime(value, day, hour))
+        if (shotDateTime(tags.dateTimeOriginal, day, hour))
             return QString::number(day.year());
         break;
     }
@@ -33,10 +32,10 @@ QString groupName(QByteArrayView tagLines, GroupBy by) {
     return {};
 }
 
-void ImageGroups::add(const QByteArray &tagLines) {
+void ImageGroups::add(const QByteArray &tagLines, const ImageTags &tags) {
     if (m_by == GroupBy::None)
         return;
-    const QString name = groupName(tagLines, m_by);
+    const QString name = groupName(tags, m_by);
     auto known = m_groupIndex.constFind(name);
     if (known == m_groupIndex.constEnd()) {
         known = m_groupIndex.insert(name, int(m_names.size()));
@@ -70,7 +69,7 @@ ReportGroups ImageGroups::count(const QString &rawType, const QString &folder) c
     for (qsizetype i = 0; i < m_images.size(); ++i) {
         const int place = placeOf[m_groupOf[i]];
         ++stats[place].nb_fichiers;
-        countContent(m_images[i], stats[place], shots[place]);
+        countImage(readImageTags(m_images[i]), stats[place], shots[place]);
     }
     for (int place = 0; place < shown; ++place) {
         ReportGroup group;

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "analysis/results.h"
+#include "analysis/tag_lines.h"
 #include "report/report_options.h"
 
 #include <QByteArray>
-#include <QByteArrayView>
 #include <QHash>
 #include <QString>
 #include <QVector>
@@ -29,21 +29,22 @@ struct ReportGroups {
     QVector<ReportGroup> groups;
 };
 
-// The group of an image from its tag lines: its first Model or LensID value (decoded as
-// UTF-8; empty, or longer than the body and lens classes take, gives none), or the year of
-// its first DateTimeOriginal. Empty without one: the image goes to the group "inconnu".
-QString groupName(QByteArrayView tagLines, GroupBy by);
+// The group of an image from its tag file: its first Model or LensID value (decoded as UTF-8;
+// empty, or longer than the body and lens classes take, gives none), or the year of its first
+// DateTimeOriginal. Empty without one: the image goes to the group "inconnu".
+QString groupName(const ImageTags &tags, GroupBy by);
 
 // Splits the images a report keeps into groups: bodies and lenses in the order in which they
 // first occur, years ascending, "inconnu" last. Each group is counted as the whole report is,
-// by countContent() over its images' tag lines in the order they were added.
+// by countImage() over its images' tag lines in the order they were added.
 class ImageGroups {
 public:
     explicit ImageGroups(GroupBy by)
         : m_by(by) {}
 
-    // Takes one image kept after the filters; does nothing without --par.
-    void add(const QByteArray &tagLines);
+    // Takes one image kept after the filters, its kept tag lines and what was read of them;
+    // does nothing without --par.
+    void add(const QByteArray &tagLines, const ImageTags &tags);
     // Counts every group; results as computeResults() gives them for the whole report.
     ReportGroups count(const QString &rawType, const QString &folder) const;
 

@@ -414,7 +414,7 @@ ReportReadings readImages(const ReportPlace &place, const Listing &listing, cons
         const auto kept = cached.constFind(image.path);
         if (kept == cached.constEnd())
             toRead << image.path;
-        else if (uncountedReason(kept->tagLines, options.recursive).isEmpty())
+        else if (uncountedReason(readImageTags(kept->tagLines), options.recursive).isEmpty())
             ++fromCache;
     }
     if (settings.cacheUse && lookup.cache)
@@ -506,19 +506,19 @@ ReportTally tallyImages(const Listing &listing, const QVector<ImageReading> &ima
             continue;
         }
         ++run.tagFiles;
+        const ImageTags tags = readImageTags(reading.tagLines);
         // Only Canon raw images count, and the window's form with sub-folders writes no tag
         // file for an image without any of its seven tags.
-        if (const QString reason = uncountedReason(reading.tagLines, options.recursive);
-            !reason.isEmpty()) {
+        if (const QString reason = uncountedReason(tags, options.recursive); !reason.isEmpty()) {
             run.unreadNamed.append({path, reason});
             continue;
         }
         ++tally.imagesBeforeFilter;
-        if (filter.isActive() && !filter.keeps(reading.tagLines))
+        if (filter.isActive() && !filter.keeps(tags))
             continue;
         ++tally.stats.nb_fichiers;
-        countContent(reading.tagLines, tally.stats, tally.shots);
-        tally.groups.add(reading.tagLines);
+        countImage(tags, tally.stats, tally.shots);
+        tally.groups.add(reading.tagLines, tags);
     }
     for (const platform::SkippedImage &skipped : listing.images.skipped)
         run.unreadNamed.append({platform::readablePath(skipped.path), skipped.reason});

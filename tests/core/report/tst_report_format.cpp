@@ -51,7 +51,7 @@ StatisticsResults questionResults() {
     ShotCounts shots;
     const auto image = [&](const QByteArray &lines) {
         ++stats.nb_fichiers;
-        countContent(lines, stats, shots);
+        countImage(readImageTags(lines), stats, shots);
     };
     image("LensID: Canon EF 24-70mm f/2.8L, USM\nFocalLength: 24.0 mm\n"
           "FocalLength35efl: 24.0 mm (35 mm equivalent: 38.4 mm)\n"
@@ -307,7 +307,7 @@ private Q_SLOTS:
         QFETCH(QString, groups);
         ImageGroups split{GroupBy(by)};
         for (const QByteArray &image : images.split('|'))
-            split.add(image);
+            split.add(image, readImageTags(image));
         QStringList counted;
         for (const ReportGroup &group : split.count(s("Canon"), s("/p")).groups)
             counted << s("%1%2=%3")
@@ -327,8 +327,8 @@ private Q_SLOTS:
                                         QByteArray("Model: Canon EOS R6\nFocalLength: 24.0 mm\n"),
                                         QByteArray("Model: 5D\nFocalLength: 55.0 mm\n")}) {
             ++stats.nb_fichiers;
-            countContent(image, stats, shots);
-            split.add(image);
+            countImage(readImageTags(image), stats, shots);
+            split.add(image, readImageTags(image));
         }
         const StatisticsResults results = computeResults(stats, s("Canon"), s("/p"), &shots);
         const ReportGroups groups = split.count(s("Canon"), s("/p"));
@@ -438,14 +438,15 @@ private Q_SLOTS:
             const QByteArray focal = QByteArray::number(10 + i / 30);
             const QByteArray number = QByteArray::number(i % 100 + 1);
             ++stats.nb_fichiers;
-            countContent("LensID: Canon EF 100-400mm f/4.5-5.6L IS II USM n" + lens +
-                             "\nFocalLength: " + focal + ".0 mm\nFocalLength35efl: " + focal +
-                             ".0 mm (35 mm equivalent: " + focal + "1.0 mm)\nExposureTime: 1/" +
-                             number + "\nModel: Canon EOS " + lens +
-                             "D\nDateTimeOriginal: " + QByteArray::number(2000 + i % 20) + ":0" +
-                             QByteArray::number(i % 9 + 1) + ":01 " +
-                             QByteArray::number(10 + i % 14) + ":00:00\n",
-                         stats, shots);
+            countImage(
+                readImageTags("LensID: Canon EF 100-400mm f/4.5-5.6L IS II USM n" + lens +
+                              "\nFocalLength: " + focal + ".0 mm\nFocalLength35efl: " + focal +
+                              ".0 mm (35 mm equivalent: " + focal + "1.0 mm)\nExposureTime: 1/" +
+                              number + "\nModel: Canon EOS " + lens +
+                              "D\nDateTimeOriginal: " + QByteArray::number(2000 + i % 20) + ":0" +
+                              QByteArray::number(i % 9 + 1) + ":01 " +
+                              QByteArray::number(10 + i % 14) + ":00:00\n"),
+                stats, shots);
         }
         const StatisticsResults results = computeResults(stats, s("Canon"), s("/photos"), &shots);
         QCOMPARE(results.lensFocalLengths.size(), 30);
