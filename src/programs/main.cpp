@@ -3,8 +3,8 @@
 #include "run/exiftool_run.h"
 #include "run/module1.h"
 #include "run/process.h"
-#include "run/termination.h"
 #include "run/startup.h"
+#include "run/termination.h"
 #include "windows/frm_main.h"
 
 #include <QApplication>
